@@ -1,0 +1,32 @@
+#include "install/description.h"
+
+#include "common/text.h"
+
+namespace install {
+
+suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wstring& installerFolder) {
+    return suite::ProfileReader(store, suite::JoinPath(installerFolder, kDescriptionFile), L"");
+}
+
+void File_INI_Carica(const suite::ProfileReader& ini, InstallerState& state) {
+    const std::wstring app = L"APPLICATION";
+    state.Gruppo = ini.File_INI_Leggi(app, L"Gruppo");
+    state.Name = ini.File_INI_Leggi(app, L"Name");
+    state.Executable = ini.File_INI_Leggi(app, L"Executable");
+    state.Folder = ini.File_INI_Leggi(app, L"Folder");
+    state.EsecuzioneAutomatica = ini.File_INI_Leggi(app, L"EsecuzioneAutomatica");
+    state.SulDesktop = ini.File_INI_Leggi(app, L"SulDesktop");
+    state.PrimaEsecuzione = ini.File_INI_Leggi(app, L"PrimaEsecuzione");
+}
+
+std::vector<std::wstring> Elenco_Componenti(const suite::ProfileReader& ini) {
+    std::vector<std::wstring> files;
+    for (int n = 1; n <= kMaxComponents; ++n) {
+        if (!files.empty() && files.back() == kShellLinkLibrary) break;
+        std::wstring entry = ini.File_INI_Leggi(L"LIB", L"Uses" + std::to_wstring(n));
+        files.push_back(entry.empty() ? std::wstring(kShellLinkLibrary) : std::move(entry));
+    }
+    return files;
+}
+
+}  // namespace install
