@@ -1,0 +1,71 @@
+# The Windows side: the platform layer, the programs, the product folder and the
+# tests that run under Wine.
+
+set(PRODUCT_DIR ${CMAKE_SOURCE_DIR}/build/product CACHE PATH "The folder a user receives")
+file(MAKE_DIRECTORY ${PRODUCT_DIR})
+
+add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
+# Only system DLLs at run time; unused code dropped.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+add_compile_options(-ffunction-sections -fdata-sections)
+
+add_library(common_win32 STATIC
+  common/win32/ansi.cpp
+  common/win32/profile_store.cpp
+  common/win32/special_folder.cpp
+  common/win32/startup.cpp
+)
+target_link_libraries(common_win32 PUBLIC suite_logic shell32 ole32)
+target_compile_options(common_win32 PRIVATE ${SUITE_WARNINGS})
+
+# suite_program(<target> <asInvoker|requireAdministrator> <output name> sources...)
+# A windowed program of the suite, with its manifest, laid out in the product folder.
+function(suite_program target level output)
+  add_executable(${target} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/manifests/${level}.rc)
+  target_link_options(${target} PRIVATE -municode -mwindows)
+  target_compile_options(${target} PRIVATE ${SUITE_WARNINGS})
+  target_link_libraries(${target} PRIVATE common_win32)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output}
+                        RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR})
+endfunction()
+
+# Test tools: the window probe and the small window it is proven on.
+add_executable(probe tools/probe/probe.cpp)
+target_link_options(probe PRIVATE -municode)
+target_compile_options(probe PRIVATE ${SUITE_WARNINGS})
+set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+
+add_executable(testwin WIN32 tools/testwin/testwin.cpp res/manifests/asInvoker.rc)
+target_link_options(testwin PRIVATE -municode -mwindows)
+target_compile_options(testwin PRIVATE ${SUITE_WARNINGS})
+target_link_libraries(testwin PRIVATE common_win32)
+set_target_properties(testwin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+
+# The platform layer against the real API, under Wine.
+add_executable(win32_tests
+  tests/win32/profile_store_test.cpp
+  tests/win32/special_folder_test.cpp
+  tests/win32/startup_test.cpp
+)
+target_link_libraries(win32_tests PRIVATE common_win32 GTest::gmock_main)
+target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
+gtest_discover_tests(win32_tests TEST_PREFIX "win32." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+
+# Whole programs under Wine and Xvfb, driven by the probe.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
+foreach(script ${E2E_TESTS})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e.${name} COMMAND ${Python3_EXECUTABLE} -m unittest -v ${name}
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+  set_tests_properties(e2e.${name} PROPERTIES
+    ENVIRONMENT "SUITE_BUILD_DIR=${CMAKE_BINARY_DIR};SUITE_PRODUCT_DIR=${PRODUCT_DIR}"
+    TIMEOUT 600)
+endforeach()
+
+# Fixtures for the DLL-search test: a DLL to plant under system names, and a loader
+# that searches the default way, which the test must catch.
+add_library(planted SHARED tests/fixtures/planted.c)
+add_executable(naive_loader tests/fixtures/naive_loader.c)
+set_target_properties(planted naive_loader PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)

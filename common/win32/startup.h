@@ -1,0 +1,20 @@
+// What every program of the suite does first, and how it finds its own folder.
+#pragma once
+
+#include <string>
+
+#include "common/win32/unique.h"
+
+namespace win32 {
+
+// Limits DLL loading to system32, so nothing lying beside the program or in the
+// current folder is ever picked up. Call first thing in wWinMain.
+void RestrictDllSearch() noexcept;
+
+// Loads a system DLL from system32 only; empty when it is not there.
+UniqueModule LoadSystemLibrary(const wchar_t* name) noexcept;
+
+// The folder that holds the running program, without a trailing backslash.
+std::wstring ProgramFolder();
+
+}  // namespace win32

@@ -1,0 +1,73 @@
+// Move-only ownership of platform handles: each traits type names its invalid value
+// and how the handle is released.
+#pragma once
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <utility>
+
+namespace win32 {
+
+template <typename Traits>
+class Unique {
+public:
+    using Handle = typename Traits::Handle;
+
+    Unique() noexcept = default;
+    explicit Unique(Handle h) noexcept : h_(h) {}
+    ~Unique() { reset(); }
+
+    Unique(const Unique&) = delete;
+    Unique& operator=(const Unique&) = delete;
+    Unique(Unique&& other) noexcept : h_(other.release()) {}
+    Unique& operator=(Unique&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+
+    Handle get() const noexcept { return h_; }
+    explicit operator bool() const noexcept { return h_ != Traits::Invalid(); }
+    Handle release() noexcept { return std::exchange(h_, Traits::Invalid()); }
+    void reset(Handle h = Traits::Invalid()) noexcept {
+        if (h_ != Traits::Invalid()) Traits::Close(h_);
+        h_ = h;
+    }
+    // For out-parameters: releases what is held and hands out the slot.
+    Handle* put() noexcept {
+        reset();
+        return &h_;
+    }
+
+private:
+    Handle h_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CloseHandle(h); }
+};
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::FreeLibrary(h); }
+};
+struct ItemIdListTraits {
+    using Handle = PIDLIST_ABSOLUTE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::CoTaskMemFree(h); }
+};
+
+using UniqueFile = Unique<FileHandleTraits>;
+using UniqueHandle = Unique<KernelHandleTraits>;
+using UniqueModule = Unique<ModuleTraits>;
+using UniqueItemIdList = Unique<ItemIdListTraits>;
+
+}  // namespace win32

@@ -1,0 +1,153 @@
+"""One end-to-end session: a fresh copy of the booted Wine prefix, its own virtual
+display, and the window probe to drive what runs there."""
+
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+BUILD_DIR = Path(os.environ.get("SUITE_BUILD_DIR", Path(__file__).resolve().parents[3] / "build" / "windows"))
+PRODUCT_DIR = Path(os.environ.get("SUITE_PRODUCT_DIR", BUILD_DIR.parent / "product"))
+TEMPLATE_PREFIX = Path(os.environ.get("SUITE_TEMPLATE_PREFIX", BUILD_DIR.parent / "wineprefix-template"))
+PROBE = BUILD_DIR / "tools" / "probe.exe"
+WINE_USER = os.environ.get("USER") or "root"
+
+
+class WineSession:
+    def __init__(self, display_size="1024x768x24"):
+        if not (TEMPLATE_PREFIX / "system.reg").exists():
+            raise RuntimeError(f"no booted Wine prefix at {TEMPLATE_PREFIX}: run scripts/test.sh")
+        self.root = Path(tempfile.mkdtemp(prefix="suite-e2e-"))
+        self.prefix = self.root / "prefix"
+        subprocess.run(["cp", "-a", str(TEMPLATE_PREFIX), str(self.prefix)], check=True)
+        self._xvfb = self._start_display(display_size)
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), DISPLAY=self.display,
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("http_proxy", None)
+        self._processes = []
+        self._warm_up()
+
+    def _warm_up(self):
+        # The server and Wine's own services outlive the process that starts them and keep
+        # its output pipes open: start them here, detached, so no probe call waits on them.
+        quiet = dict(env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-p"], check=True, **quiet)
+        subprocess.run(["wine", "cmd", "/c", "exit"], timeout=120, **quiet)
+
+    def _start_display(self, size):
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size, "-nolisten", "tcp"],
+                                pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            xvfb.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+        return xvfb
+
+    # --- paths -------------------------------------------------------------------
+    @property
+    def drive_c(self):
+        return self.prefix / "drive_c"
+
+    def unix_path(self, windows_path):
+        """C:\\a\\b as a path on this machine."""
+        assert windows_path[1:3] == ":\\", windows_path
+        return self.drive_c.joinpath(*[p for p in windows_path[3:].split("\\") if p])
+
+    @property
+    def programs_folder(self):
+        return self.drive_c / "users" / WINE_USER / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+
+    @property
+    def system32(self):
+        return self.drive_c / "windows" / "system32"
+
+    def copy_product(self, windows_folder):
+        """Lays the product folder out at a folder of the prefix, as a user unpacks it."""
+        target = self.unix_path(windows_folder)
+        shutil.copytree(PRODUCT_DIR, target, dirs_exist_ok=True)
+        return target
+
+    # --- programs ----------------------------------------------------------------
+    def start(self, program, *args, cwd=None, env=None):
+        """Starts a Windows program (a path on this machine) without waiting for it."""
+        with open(self.root / "programs.log", "ab") as log:
+            process = subprocess.Popen(["wine", str(program), *args], cwd=cwd or self.root,
+                                       env=dict(self.env, **(env or {})), stdout=log, stderr=log)
+        self._processes.append(process)
+        return process
+
+    def run(self, program, *args, timeout=60, env=None):
+        return subprocess.run(["wine", str(program), *args], cwd=self.root, env=dict(self.env, **(env or {})),
+                              capture_output=True, timeout=timeout)
+
+    def probe(self, *args, timeout=60):
+        result = subprocess.run(["wine", str(PROBE), *args], cwd=self.root, env=self.env,
+                                capture_output=True, timeout=timeout)
+        return result.returncode, result.stdout.decode("utf-8", "replace")
+
+    def wait_window(self, caption, seconds=30):
+        code, out = self.probe("wait", caption, str(seconds))
+        if code != 0:
+            raise AssertionError(f"window {caption!r} did not appear within {seconds} s")
+
+    def window_gone(self, caption, seconds=15):
+        return self.probe("gone", caption, str(seconds))[0] == 0
+
+    def window(self, caption):
+        code, out = self.probe("list", caption)
+        if code != 0:
+            raise AssertionError(f"window {caption!r} not found: {out}")
+        return json.loads(out)
+
+    def control(self, caption, text=None, control_id=None):
+        for c in self.window(caption)["controls"]:
+            if (text is not None and c["text"] == text) or (control_id is not None and c["id"] == control_id):
+                return c
+        raise AssertionError(f"no control {text or control_id!r} in {caption!r}")
+
+    def click(self, caption, button):
+        code, out = self.probe("click", caption, button)
+        if code != 0:
+            raise AssertionError(f"cannot click {button!r} in {caption!r}: {out}")
+
+    def wait_until(self, condition, seconds=15, step=0.2):
+        end = time.monotonic() + seconds
+        while True:
+            value = condition()
+            if value or time.monotonic() >= end:
+                return value
+            time.sleep(step)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)], check=True,
+                       capture_output=True)
+        return path
+
+    def settle(self, seconds=30):
+        """Waits until every program started in the session has ended."""
+        for process in self._processes:
+            process.wait(timeout=seconds)
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        for process in self._processes:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+        self._xvfb.terminate()
+        self._xvfb.wait(timeout=10)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()

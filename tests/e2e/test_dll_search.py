@@ -1,0 +1,85 @@
+"""No program of ours loads a DLL from its own folder: static imports name only
+KnownDLLs (and comctl32, which comes through the manifest), and DLLs loaded at run
+time come from system32 even when copies are planted beside the program."""
+
+import re
+import shutil
+import subprocess
+import unittest
+
+from support.session import BUILD_DIR, PRODUCT_DIR, WineSession
+
+# Windows' KnownDLLs (and ntdll, which every process has): never searched for on disk.
+KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "combase.dll", "comdlg32.dll", "coml2.dll", "gdi32.dll", "gdiplus.dll",
+    "imagehlp.dll", "imm32.dll", "kernel32.dll", "kernelbase.dll", "msctf.dll", "msvcrt.dll", "normaliz.dll",
+    "nsi.dll", "ntdll.dll", "ole32.dll", "oleaut32.dll", "psapi.dll", "rpcrt4.dll", "sechost.dll",
+    "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll",
+}
+ALLOWED_IMPORTS = KNOWN_DLLS | {"comctl32.dll"}
+PLANTED_NAMES = ("wininet.dll", "rasapi32.dll", "windowscodecs.dll")
+TESTWIN = BUILD_DIR / "tools" / "testwin.exe"
+
+
+def our_binaries():
+    binaries = [TESTWIN]
+    binaries += sorted(p for p in PRODUCT_DIR.rglob("*") if p.suffix.lower() in (".exe", ".dll"))
+    return binaries
+
+
+def imports(binary):
+    out = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(binary)], capture_output=True, text=True,
+                         check=True).stdout
+    return {name.lower() for name in re.findall(r"DLL Name: (\S+)", out)}
+
+
+class ImportTables(unittest.TestCase):
+    def test_every_program_and_library_imports_only_known_dlls(self):
+        binaries = our_binaries()
+        self.assertIn(TESTWIN, binaries)
+        for binary in binaries:
+            with self.subTest(binary=binary.name):
+                self.assertLessEqual(imports(binary), ALLOWED_IMPORTS)
+
+
+class PlantedDlls(unittest.TestCase):
+    """Runs a program from a folder holding planted DLLs and reads Wine's loader trace."""
+
+    def run_planted(self, program, drive=None):
+        with WineSession() as session:
+            folder = session.drive_c / "Downloads"
+            folder.mkdir()
+            for name in PLANTED_NAMES:
+                shutil.copy(BUILD_DIR / "fixtures" / "planted.dll", folder / name)
+            shutil.copy(program, folder)
+            env = {"WINEDEBUG": "+loaddll", "WINEDLLOVERRIDES": "mscoree,mshtml=;wininet,rasapi32,windowscodecs=n,b"}
+            if drive:
+                session.start(folder / program.name, env=env)
+                drive(session)
+                session.settle()
+                trace = (session.root / "programs.log").read_text(errors="replace")
+            else:
+                trace = session.run(folder / program.name, env=env).stderr.decode(errors="replace")
+        planted = [line for line in trace.splitlines()
+                   if "Downloads\\\\" in line and any(name in line.lower() for name in PLANTED_NAMES)]
+        return trace, planted
+
+    def test_a_default_search_would_be_caught(self):
+        trace, planted = self.run_planted(BUILD_DIR / "fixtures" / "naive_loader.exe")
+        self.assertTrue(planted, "the trace shows no planted load; the check would be blind")
+        self.assertIn("native", planted[0])
+
+    def test_test_window_loads_its_libraries_from_system32(self):
+        def fetch_and_close(session):
+            session.wait_window("Probe Test Window")
+            session.click("Probe Test Window", "Fetch")
+            session.wait_until(lambda: session.control("Probe Test Window", control_id=100)["text"] != "Ready", 30)
+            session.probe("close", "Probe Test Window")
+
+        trace, planted = self.run_planted(TESTWIN, fetch_and_close)
+        self.assertIn("wininet.dll", trace.lower())
+        self.assertEqual(planted, [])
+
+
+if __name__ == "__main__":
+    unittest.main()

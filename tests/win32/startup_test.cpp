@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "common/win32/ansi.h"
+#include "common/win32/startup.h"
+#include "common/win32/unique.h"
+
+namespace {
+
+std::wstring ModulePath(HMODULE module) {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(module, path, MAX_PATH);
+    return path;
+}
+
+std::wstring Lower(std::wstring s) {
+    ::CharLowerBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+TEST(Startup, ProgramFolderHoldsTheRunningProgram) {
+    const std::wstring folder = win32::ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), L'\\');
+    EXPECT_EQ(Lower(ModulePath(nullptr)), Lower(folder + L"\\win32_tests.exe"));
+}
+
+TEST(Startup, SystemLibrariesComeFromSystem32) {
+    win32::RestrictDllSearch();
+    wchar_t system[MAX_PATH];
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const win32::UniqueModule wininet = win32::LoadSystemLibrary(L"wininet.dll");
+    ASSERT_TRUE(wininet);
+    EXPECT_EQ(Lower(ModulePath(wininet.get())), Lower(std::wstring(system) + L"\\wininet.dll"));
+    EXPECT_FALSE(win32::LoadSystemLibrary(L"no-such-library.dll"));
+}
+
+TEST(Unique, MovedHandleIsClosedExactlyOnce) {
+    HANDLE raw = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    {
+        win32::UniqueHandle first(raw);
+        win32::UniqueHandle second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_EQ(second.get(), raw);
+        DWORD flags = 0;
+        EXPECT_TRUE(::GetHandleInformation(raw, &flags));
+    }
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(raw, &flags));
+}
+
+TEST(Ansi, RoundTripAndEmpty) {
+    EXPECT_EQ(win32::ToAnsi(L""), "");
+    EXPECT_EQ(win32::ToAnsi(L"Setup.LOG"), "Setup.LOG");
+    EXPECT_EQ(win32::FromAnsi("Uninstall"), L"Uninstall");
+    const std::wstring italian = L"Gi\u00e0 installato";
+    EXPECT_EQ(win32::FromAnsi(win32::ToAnsi(italian)), italian);
+}
+
+}  // namespace

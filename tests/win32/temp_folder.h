@@ -1,0 +1,53 @@
+// A fresh folder under %TEMP% for one test, removed with its files afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "common/win32/ansi.h"
+#include "common/win32/unique.h"
+
+namespace test {
+
+class TempFolder {
+public:
+    TempFolder() {
+        wchar_t base[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, base);
+        path_ = std::wstring(base) + L"suite-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter_++);
+        ::CreateDirectoryW(path_.c_str(), nullptr);
+    }
+    ~TempFolder() {
+        std::wstring from = path_ + L'\0';  // the list ends with a second NUL
+        SHFILEOPSTRUCTW op{};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NO_UI;
+        ::SHFileOperationW(&op);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+
+    // Writes raw bytes, as an editor saving an ANSI file would.
+    void WriteBytes(const std::wstring& name, const std::string& bytes) const {
+        win32::UniqueFile file(::CreateFileW((path_ + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    void WriteAnsi(const std::wstring& name, const std::wstring& text) const {
+        WriteBytes(name, win32::ToAnsi(text));
+    }
+
+private:
+    std::wstring path_;
+    static inline int counter_ = 0;
+};
+
+}  // namespace test

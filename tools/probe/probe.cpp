@@ -1,0 +1,198 @@
+// The window probe: drives a program's windows the way a user would, for the
+// end-to-end tests. Prints UTF-8; exit code 0 on success, 1 when the window or
+// control is not found, 2 on bad usage.
+//
+//   probe wait   <caption> [seconds]     wait until a top-level window shows up
+//   probe gone   <caption> [seconds]     wait until it is gone
+//   probe list   <caption>               the window and its controls, as JSON
+//   probe click  <caption> <button>      press a button by its caption
+//   probe post   <caption> <msg> <wparam> <lparam>   post a message
+//   probe send   <caption> <msg> <wparam> <lparam>   send it and print the result
+//   probe answer <title> <button> [seconds]          press a message box's button
+//   probe close  <caption>               ask the window to close (WM_CLOSE)
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Write(const std::wstring& text) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), n, nullptr,
+                          nullptr);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written,
+                nullptr);
+}
+
+std::wstring Text(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[256] = {};
+    ::GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+std::wstring WithoutAccelerators(const std::wstring& text) {
+    std::wstring out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&' && i + 1 < text.size()) ++i;
+        out += text[i];
+    }
+    return out;
+}
+
+std::wstring Json(const std::wstring& s) {
+    std::wstring out = L"\"";
+    for (const wchar_t c : s) {
+        if (c == L'"' || c == L'\\') {
+            out += L'\\';
+            out += c;
+        } else if (c < 0x20) {
+            wchar_t esc[8];
+            std::swprintf(esc, 8, L"\\u%04x", static_cast<unsigned>(c));
+            out += esc;
+        } else {
+            out += c;
+        }
+    }
+    return out + L"\"";
+}
+
+std::wstring Bool(bool b) { return b ? L"true" : L"false"; }
+
+// Top-level windows with this caption; message boxes are matched by their class too.
+HWND FindTopLevel(const std::wstring& caption, bool dialogOnly) {
+    return ::FindWindowW(dialogOnly ? L"#32770" : nullptr, caption.c_str());
+}
+
+HWND WaitFor(const std::wstring& caption, double seconds, bool dialogOnly = false) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        if (HWND hwnd = FindTopLevel(caption, dialogOnly)) return hwnd;
+        if (::GetTickCount64() >= end) return nullptr;
+        ::Sleep(100);
+    }
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> out;
+    ::EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+HWND FindButton(HWND parent, const std::wstring& caption) {
+    for (HWND child : Children(parent)) {
+        const std::wstring text = Text(child);
+        if (text == caption || WithoutAccelerators(text) == caption) return child;
+    }
+    return nullptr;
+}
+
+std::wstring RectJson(HWND top, HWND hwnd) {
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    ::MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&r), 2);
+    return L"[" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) +
+           L"," + std::to_wstring(r.bottom) + L"]";
+}
+
+int List(HWND top) {
+    RECT client, window;
+    ::GetClientRect(top, &client);
+    ::GetWindowRect(top, &window);
+    std::wstring out = L"{\"caption\":" + Json(Text(top)) + L",\"class\":" + Json(ClassOf(top)) +
+                       L",\"visible\":" + Bool(::IsWindowVisible(top)) + L",\"enabled\":" +
+                       Bool(::IsWindowEnabled(top)) + L",\"client\":[" + std::to_wstring(client.right) + L"," +
+                       std::to_wstring(client.bottom) + L"],\"screen\":[" + std::to_wstring(window.left) + L"," +
+                       std::to_wstring(window.top) + L"," + std::to_wstring(window.right) + L"," +
+                       std::to_wstring(window.bottom) + L"],\"topmost\":" +
+                       Bool(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) + L",\"controls\":[";
+    bool first = true;
+    for (HWND child : Children(top)) {
+        if (!first) out += L",";
+        first = false;
+        out += L"{\"id\":" + std::to_wstring(::GetDlgCtrlID(child)) + L",\"class\":" + Json(ClassOf(child)) +
+               L",\"text\":" + Json(Text(child)) + L",\"visible\":" + Bool(::IsWindowVisible(child)) +
+               L",\"enabled\":" + Bool(::IsWindowEnabled(child)) + L",\"rect\":" + RectJson(top, child) + L"}";
+    }
+    Write(out + L"]}\n");
+    return 0;
+}
+
+UINT Number(const wchar_t* text) { return static_cast<UINT>(std::wcstoul(text, nullptr, 0)); }
+
+int Usage() {
+    Write(L"usage: probe wait|gone|list|click|post|send|answer|close <caption> ...\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return Usage();
+    const std::wstring command = argv[1], caption = argv[2];
+    // The optional time-out, in seconds, at argument position `index`.
+    auto seconds = [&](int index) { return argc > index ? std::wcstod(argv[index], nullptr) : 10.0; };
+
+    if (command == L"wait") return WaitFor(caption, seconds(3)) ? 0 : 1;
+    if (command == L"gone") {
+        const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds(3) * 1000);
+        while (FindTopLevel(caption, false)) {
+            if (::GetTickCount64() >= end) return 1;
+            ::Sleep(100);
+        }
+        return 0;
+    }
+    if (command == L"answer") {
+        if (argc < 4) return Usage();
+        HWND box = WaitFor(caption, seconds(4), true);
+        HWND button = box ? FindButton(box, argv[3]) : nullptr;
+        if (!button) return 1;
+        ::PostMessageW(button, BM_CLICK, 0, 0);
+        return 0;
+    }
+
+    HWND top = FindTopLevel(caption, false);
+    if (!top) {
+        Write(L"no window " + Json(caption) + L"\n");
+        return 1;
+    }
+    if (command == L"list") return List(top);
+    if (command == L"close") return ::PostMessageW(top, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (command == L"click") {
+        if (argc < 4) return Usage();
+        HWND button = FindButton(top, argv[3]);
+        if (!button) {
+            Write(L"no button " + Json(argv[3]) + L"\n");
+            return 1;
+        }
+        // Posted, so that a handler that opens a message box does not hold the probe.
+        return ::PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (command == L"post" || command == L"send") {
+        if (argc < 6) return Usage();
+        const UINT msg = Number(argv[3]);
+        const WPARAM wParam = Number(argv[4]);
+        const LPARAM lParam = static_cast<LPARAM>(Number(argv[5]));
+        if (command == L"post") return ::PostMessageW(top, msg, wParam, lParam) ? 0 : 1;
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(top, msg, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &result)) return 1;
+        Write(std::to_wstring(result) + L"\n");
+        return 0;
+    }
+    return Usage();
+}
