@@ -15,7 +15,8 @@ inline constexpr int kMaxComponents = 100;
 // The installer reads {its folder}\Install.ini and answers "" when nothing is read.
 suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wstring& installerFolder);
 
-// The values of section APPLICATION, kept for the whole run.
+// What the installer knows for the whole run: the values of section APPLICATION, then
+// the folders worked out from them at start.
 struct InstallerState {
     std::wstring Gruppo;
     std::wstring Name;
@@ -24,6 +25,17 @@ struct InstallerState {
     std::wstring EsecuzioneAutomatica;
     std::wstring SulDesktop;
     std::wstring PrimaEsecuzione;
+
+    std::wstring Cartella_Programmi;              // the user's Start-menu Programs folder
+    std::wstring Cartella_Esecuzione_Automatica;  // the user's Startup folder
+    std::wstring Nome_Esecuzione_Automatica;      // its last path component
+    std::wstring Cartella_Desktop;                // the user's desktop folder
+    std::wstring Cartella_Gruppo;                 // Programs\Gruppo
+    std::wstring Cartella_Menu;                   // Programs\Gruppo\Folder
+    std::wstring Cartella_Sistema;                // %SystemRoot%\system32
+    std::wstring Cartella_ProgramFiles;           // %ProgramFiles%
+    std::wstring Cartella_LIB;                    // the installer's folder\LIB
+    std::wstring Cartella_Installer;              // the folder holding the installer
 };
 
 // Reads the seven APPLICATION keys, in the order the installer has always read them.

@@ -1,0 +1,128 @@
+#include "install/deployment.h"
+
+#include <utility>
+
+#include "common/text.h"
+#include "install/components.h"
+#include "install/description.h"
+
+namespace install {
+
+namespace {
+
+// Thrown when a failure line cannot be written: the log is gone, so the step ends.
+struct LogUnavailable {};
+
+}  // namespace
+
+using suite::JoinPath;
+
+Deployment::Deployment(Platform& platform, const suite::ProfileReader& ini, DeployFolders folders)
+    : platform_(platform), ini_(ini), folders_(std::move(folders)) {}
+
+std::wstring Deployment::BackupFolder() const { return JoinPath(folders_.installer, L"backup"); }
+
+bool Deployment::Check(const suite::Outcome& outcome) {
+    if (outcome) return true;
+    const auto line = L"Errore: " + std::to_wstring(outcome.number) + L"-" + outcome.description;
+    if (!platform_.Scrivi_Log(line)) throw LogUnavailable{};
+    return false;
+}
+
+void Deployment::Log(const std::wstring& text) { Check(platform_.Scrivi_Log(text)); }
+
+bool Deployment::Registra_DLL() {
+    backupFound_ = false;
+    try {
+        for (const std::wstring& file : Elenco_Componenti(ini_)) {
+            currentFile_ = file;
+            ProcessFile(file);
+        }
+    } catch (const LogUnavailable&) {
+        return false;
+    }
+    return true;
+}
+
+void Deployment::ProcessFile(const std::wstring& file) {
+    const std::wstring installed = JoinPath(folders_.system, file);
+    const std::wstring shipped = JoinPath(folders_.lib, file);
+
+    const std::wstring installedVersion = Get_Version(folders_.system, file);
+    if (marker_ == L"FALSE") {
+        // No installed copy, or one without version data: install outright.
+        Log(L"copy " + shipped + L" " + installed);
+        Check(platform_.CopyFile(shipped, installed));
+        Log(installed + L" Register");
+        Check(Registra_Componente(file, folders_.system));
+        return;
+    }
+
+    const std::wstring shippedVersion = Get_Version(folders_.lib, file);
+    Log(installed + L" Versione: " + installedVersion);
+    Log(shipped + L" Versione: " + shippedVersion);
+    if (!IsOlderVersion(installedVersion, shippedVersion)) return;
+
+    Log(installed + L" Unregister");
+    Check(Deregistra_Componente(file, folders_.system));
+    EnsureBackupFolder();
+    const std::wstring saved = JoinPath(BackupFolder(), file);
+    Log(L"copy " + installed + L" " + saved);
+    Check(platform_.CopyFile(installed, saved));
+    Log(L"copy " + shipped + L" " + installed);
+    Check(platform_.CopyFile(shipped, installed));
+    Log(installed + L" Register");
+    Check(Registra_Componente(file, folders_.system));
+}
+
+void Deployment::EnsureBackupFolder() {
+    std::vector<Platform::Entry> entries;
+    if (Check(platform_.ListEntries(folders_.installer, L"backup", entries))) {
+        for (const auto& entry : entries) {
+            if (entry.folder && entry.name == L"backup") {
+                backupFound_ = true;
+                break;
+            }
+        }
+    }
+    if (backupFound_) return;
+    Log(BackupFolder() + L" Creazione cartella");
+    Check(platform_.CreateFolder(BackupFolder()));
+}
+
+std::wstring Deployment::Get_Version(const std::wstring& cartella, const std::wstring& nomefile) {
+    currentFile_ = nomefile;
+    path_ = JoinPath(cartella, nomefile);
+    Leggi_Versione_File();
+    return versionText_;
+}
+
+void Deployment::Leggi_Versione_File() {
+    marker_.clear();
+    const auto version = platform_.ReadFileVersion(path_);
+    if (!version) {
+        marker_ = L"FALSE";  // the text of the last successful read stays
+        return;
+    }
+    versionText_ = FormatVersion(*version);
+}
+
+suite::Outcome Deployment::Registra_Componente(const std::wstring& file, const std::wstring& folder) {
+    return CallComponent(file, folder, false);
+}
+
+suite::Outcome Deployment::Deregistra_Componente(const std::wstring& file, const std::wstring& folder) {
+    return CallComponent(file, folder, true);
+}
+
+suite::Outcome Deployment::CallComponent(const std::wstring& file, const std::wstring& folder, bool unregister) {
+    if (auto moved = platform_.SetCurrentFolder(folder); !moved) return moved;
+    const Component* row = FindComponent(file);
+    if (!row) return suite::Outcome::Success();
+    // By full path in the system folder: a bare name could pick up a planted copy.
+    return platform_.CallEntry(JoinPath(folder, row->library),
+                               unregister ? row->unregisterEntry : row->registerEntry,
+                               unregister ? "DllUnregisterServer" : "DllRegisterServer");
+}
+
+}  // namespace install

@@ -1,0 +1,59 @@
+// Bringing the component files of Install.ini into the system folder: version
+// comparison, backup, unregistration, copy, registration, and a log line before each.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/outcome.h"
+#include "common/profile.h"
+#include "install/platform.h"
+
+namespace install {
+
+struct DeployFolders {
+    std::wstring system;     // Cartella_Sistema: where components go
+    std::wstring lib;        // Cartella_LIB: where the shipped copies lie
+    std::wstring installer;  // the installer's folder, which holds the backup folder
+};
+
+class Deployment {
+public:
+    Deployment(Platform& platform, const suite::ProfileReader& ini, DeployFolders folders);
+
+    // Deploys the LIB list. Every failure is logged and work goes on with the next action;
+    // false when a failure could not even be logged, which ends the step there.
+    bool Registra_DLL();
+
+    // The version text of cartella\nomefile, or the previous one when the file has none;
+    // Marker() then says "FALSE".
+    std::wstring Get_Version(const std::wstring& cartella, const std::wstring& nomefile);
+    const std::wstring& Marker() const { return marker_; }
+
+    suite::Outcome Registra_Componente(const std::wstring& file, const std::wstring& folder);
+    suite::Outcome Deregistra_Componente(const std::wstring& file, const std::wstring& folder);
+
+    std::wstring BackupFolder() const;
+
+private:
+    void Leggi_Versione_File();
+    void ProcessFile(const std::wstring& file);
+    void EnsureBackupFolder();
+    suite::Outcome CallComponent(const std::wstring& file, const std::wstring& folder, bool unregister);
+    // Logs text before the action that follows it.
+    void Log(const std::wstring& text);
+    // The one failure handler: logs the failure; true when the action succeeded.
+    bool Check(const suite::Outcome& outcome);
+
+    Platform& platform_;
+    const suite::ProfileReader& ini_;
+    DeployFolders folders_;
+    std::wstring currentFile_;
+    std::wstring path_;
+    std::wstring versionText_;
+    std::wstring marker_;
+    bool backupFound_ = false;
+};
+
+}  // namespace install

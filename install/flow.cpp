@@ -1,0 +1,37 @@
+#include "install/flow.h"
+
+#include "common/text.h"
+#include "install/deployment.h"
+#include "install/shortcuts.h"
+#include "install/texts.h"
+
+namespace install {
+
+using suite::JoinPath;
+
+void Calcola_Cartelle(const StartEnvironment& env, InstallerState& s) {
+    s.Cartella_Installer = env.installerFolder;
+    s.Cartella_Programmi = env.programs;
+    s.Cartella_Esecuzione_Automatica = env.startup;
+    s.Cartella_Desktop = env.desktop;
+    s.Cartella_Sistema = env.systemRoot + L"\\system32";
+    s.Cartella_ProgramFiles = env.programFiles;
+    s.Cartella_LIB = JoinPath(env.installerFolder, L"LIB");
+    s.Nome_Esecuzione_Automatica = suite::LastComponent(s.Cartella_Esecuzione_Automatica);
+    s.Cartella_Gruppo = JoinPath(s.Cartella_Programmi, s.Gruppo);
+    s.Cartella_Menu = JoinPath(s.Cartella_Gruppo, s.Folder);
+}
+
+WindowTexts Form_Load(Platform& platform, const suite::ProfileReader& ini, const StartEnvironment& environment,
+                      InstallerState& state) {
+    File_INI_Carica(ini, state);
+    WindowTexts shown{texts::kTitle, state.Name};
+    Calcola_Cartelle(environment, state);
+    // A log that cannot be written ends deployment early; the shortcuts still follow and
+    // the window shows how they went.
+    Deployment(platform, ini, {state.Cartella_Sistema, state.Cartella_LIB, state.Cartella_Installer}).Registra_DLL();
+    if (!Crea_Gruppo_e_Icone(platform, state)) shown = {texts::kWarningTitle, texts::kWarning};
+    return shown;
+}
+
+}  // namespace install

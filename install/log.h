@@ -1,0 +1,19 @@
+// Setup.LOG lines: "yyyy/mm/dd-hh:nn:ss - text".
+#pragma once
+
+#include <string>
+
+namespace install {
+
+inline constexpr wchar_t kLogFile[] = L"Setup.LOG";
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// One log line without its line end. The separators are the user's regional date and
+// time separators ("/" and ":" in most).
+std::wstring FormatLogLine(const LocalTime& time, const std::wstring& dateSeparator,
+                           const std::wstring& timeSeparator, const std::wstring& text);
+
+}  // namespace install

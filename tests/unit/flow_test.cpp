@@ -1,0 +1,165 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "fake_profile.h"
+#include "install/flow.h"
+#include "install/shortcuts.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using test::FakePlatform;
+
+const std::wstring P = L"C:\\U\\Start Menu\\Programs";
+const std::wstring kIni = L"D:\\Setup\\Install.ini";
+
+install::StartEnvironment Environment() {
+    return {L"D:\\Setup", L"C:\\Windows", L"C:\\Program Files", P, P + L"\\StartUp", L"C:\\U\\Desktop"};
+}
+
+class Flow : public ::testing::Test {
+protected:
+    Flow() {
+        Set(L"Gruppo", L"G");
+        Set(L"Name", L"Meteo");
+        Set(L"Executable", L"Nubilux.exe");
+        Set(L"Folder", L"F");
+        platform.folders.insert(P);
+        platform.files[L"D:\\Setup\\LIB\\VB6STKIT.DLL"] = FakePlatform::V(1, 0, 0, 0);
+        platform.librariesWithEntries.insert(L"C:\\Windows\\system32\\VB6STKIT.DLL|RegisterVB6STKIT");
+    }
+    void Set(const wchar_t* key, const wchar_t* value) { store.Set(kIni, L"APPLICATION", key, value); }
+    install::WindowTexts Load() { return install::Form_Load(platform, ini, Environment(), state); }
+    std::vector<std::wstring> Links() const {
+        std::vector<std::wstring> out;
+        for (const auto& a : platform.Actions())
+            if (a.rfind(L"link ", 0) == 0 || a.rfind(L"mkdir ", 0) == 0) out.push_back(a);
+        return out;
+    }
+
+    test::FakeProfileStore store;
+    suite::ProfileReader ini{store, kIni, L""};
+    FakePlatform platform;
+    install::InstallerState state;
+};
+
+TEST_F(Flow, FoldersAreWorkedOutByPlainConcatenation) {
+    Load();
+    EXPECT_EQ(state.Cartella_Sistema, L"C:\\Windows\\system32");
+    EXPECT_EQ(state.Cartella_LIB, L"D:\\Setup\\LIB");
+    EXPECT_EQ(state.Nome_Esecuzione_Automatica, L"StartUp");
+    EXPECT_EQ(state.Cartella_Gruppo, P + L"\\G");
+    EXPECT_EQ(state.Cartella_Menu, P + L"\\G\\F");
+
+    install::InstallerState bare;
+    install::Calcola_Cartelle({L"D:\\Setup", L"", L"", L"", L"NoBackslash", L""}, bare);
+    EXPECT_EQ(bare.Cartella_Sistema, L"\\system32");
+    EXPECT_EQ(bare.Nome_Esecuzione_Automatica, L"NoBackslash");
+    EXPECT_EQ(bare.Cartella_Menu, L"\\\\");
+}
+
+TEST_F(Flow, CleanRunMakesGroupFolderAndTheTwoShortcutsAfterDeployment) {
+    const auto texts = Load();
+    EXPECT_EQ(texts.label1, L"Installazione del programma");
+    EXPECT_EQ(texts.label2, L"Meteo");
+    const std::wstring app = L"C:\\Program Files\\G\\F";
+    EXPECT_THAT(Links(), ElementsAre(L"mkdir " + P + L"\\G", L"mkdir " + P + L"\\G\\F",
+                                     L"link G\\F|Meteo|" + app + L"\\Nubilux.exe",
+                                     L"link G\\F|Uninstall|" + app + L"\\uninstall.exe"));
+    // the shortcut library was deployed before any shortcut was asked of it
+    EXPECT_EQ(platform.Actions()[1], L"call C:\\Windows\\system32\\VB6STKIT.DLL RegisterVB6STKIT in C:\\Windows\\system32");
+}
+
+TEST_F(Flow, ExistingGroupOnlyGetsTheProgramFolder) {
+    platform.folders.insert(P + L"\\G");
+    Load();
+    EXPECT_EQ(Links()[0], L"mkdir " + P + L"\\G\\F");
+    EXPECT_EQ(Links().size(), 3u);
+}
+
+TEST_F(Flow, GroupInOtherLetterCaseCountsAsExisting) {
+    platform.folders.insert(P + L"\\g");
+    EXPECT_EQ(Load().label1, L"Installazione del programma");
+    EXPECT_EQ(Links()[0], L"mkdir " + P + L"\\G\\F");
+}
+
+TEST_F(Flow, SecondRunShowsTheWarningAndMakesNoShortcut) {
+    platform.folders.insert(P + L"\\G");
+    platform.folders.insert(P + L"\\G\\F");
+    const auto texts = Load();
+    EXPECT_EQ(texts.label1, L"Attenzione!!");
+    EXPECT_EQ(texts.label2, L"Gi\u00e0 installato o errore d'installazione.");
+    EXPECT_EQ(Links().size(), 0u);
+}
+
+TEST_F(Flow, WithoutGroupAnExistingProgramFolderIsReused) {
+    Set(L"Gruppo", L"");
+    platform.folders.insert(P + L"\\F");
+    EXPECT_EQ(Load().label1, L"Installazione del programma");
+    EXPECT_THAT(Links(), ElementsAre(L"link \\F|Meteo|C:\\Program Files\\\\F\\Nubilux.exe",
+                                     L"link \\F|Uninstall|C:\\Program Files\\\\F\\uninstall.exe"));
+}
+
+TEST_F(Flow, WithoutGroupAMissingProgramFolderIsCreated) {
+    Set(L"Gruppo", L"");
+    Load();
+    EXPECT_EQ(Links()[0], L"mkdir " + P + L"\\\\F");
+}
+
+TEST_F(Flow, EmptyFolderAlwaysFails) {
+    Set(L"Folder", L"");
+    EXPECT_EQ(Load().label1, L"Attenzione!!");
+    Set(L"Gruppo", L"");
+    install::InstallerState other;
+    FakePlatform fresh;
+    fresh.folders.insert(P);
+    EXPECT_EQ(install::Form_Load(fresh, ini, Environment(), other).label1, L"Attenzione!!");
+}
+
+TEST_F(Flow, StartupAndDesktopShortcutsOnlyForExactlyTRUE) {
+    Set(L"EsecuzioneAutomatica", L"TRUE");
+    Set(L"SulDesktop", L"TRUE");
+    Load();
+    const std::wstring target = L"C:\\Program Files\\G\\F\\Nubilux.exe";
+    EXPECT_THAT(Links(), ElementsAre(::testing::_, ::testing::_, ::testing::_, ::testing::_,
+                                     L"link StartUp|Meteo|" + target, L"link C:\\U\\Desktop|Meteo|" + target));
+
+    for (const wchar_t* no : {L"True", L"true", L"1", L"yes", L""}) {
+        install::InstallerState s = state;
+        s.EsecuzioneAutomatica = s.SulDesktop = no;
+        EXPECT_EQ(install::PianoIcone(s).size(), 2u) << no;
+    }
+}
+
+TEST_F(Flow, ShortcutFailureStopsAtTheFirstAndWarns) {
+    platform.failing.insert(L"link");
+    EXPECT_EQ(Load().label2, L"Gi\u00e0 installato o errore d'installazione.");
+    EXPECT_EQ(std::count_if(platform.journal.begin(), platform.journal.end(),
+                            [](const std::wstring& j) { return j.find(L"link") != std::wstring::npos; }),
+              1);
+}
+
+TEST_F(Flow, UnknownFoldersFailInsteadOfWritingElsewhere) {
+    install::InstallerState s;
+    FakePlatform p;
+    s.Gruppo = L"G";
+    s.Folder = L"F";
+    EXPECT_FALSE(install::Crea_Gruppo_e_Icone(p, s));  // no Programs folder
+    EXPECT_TRUE(p.Actions().empty());
+
+    Set(L"SulDesktop", L"TRUE");
+    auto environment = Environment();
+    environment.desktop.clear();
+    EXPECT_EQ(install::Form_Load(platform, ini, environment, state).label1, L"Attenzione!!");
+}
+
+TEST_F(Flow, MissingDescriptionFileDeploysTheLibraryAndWarns) {
+    test::FakeProfileStore empty;
+    suite::ProfileReader none{empty, kIni, L""};
+    const auto texts = install::Form_Load(platform, none, Environment(), state);
+    EXPECT_EQ(texts.label1, L"Attenzione!!");
+    EXPECT_EQ(platform.log.back(), L"C:\\Windows\\system32\\VB6STKIT.DLL Register");
+}
+
+}  // namespace
