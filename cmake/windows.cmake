@@ -12,6 +12,7 @@ add_compile_options(-ffunction-sections -fdata-sections)
 
 add_library(common_win32 STATIC
   common/win32/ansi.cpp
+  common/win32/error.cpp
   common/win32/profile_store.cpp
   common/win32/special_folder.cpp
   common/win32/startup.cpp
@@ -29,6 +30,23 @@ function(suite_program target level output)
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output}
                         RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR})
 endfunction()
+
+# The shortcut library, shipped as LIB\VB6STKIT.DLL with undecorated stdcall entries.
+add_library(vb6stkit SHARED stkit/stkit.cpp stkit/link_path.cpp stkit/stkit.def res/stkit.rc)
+target_link_libraries(vb6stkit PRIVATE common_win32 ole32 uuid)
+target_link_options(vb6stkit PRIVATE -Wl,--enable-stdcall-fixup)
+target_compile_options(vb6stkit PRIVATE ${SUITE_WARNINGS})
+set_target_properties(vb6stkit PROPERTIES PREFIX "" OUTPUT_NAME VB6STKIT SUFFIX ".DLL"
+                      RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR}/LIB)
+
+# Install.exe, with the description file beside it.
+add_library(install_win32 STATIC install/win32/platform.cpp)
+target_link_libraries(install_win32 PUBLIC common_win32)
+target_compile_options(install_win32 PRIVATE ${SUITE_WARNINGS})
+suite_program(install_exe requireAdministrator Install install/win32/main.cpp res/install/install.rc)
+target_link_libraries(install_exe PRIVATE install_win32)
+add_custom_command(TARGET install_exe POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/install/Install.ini ${PRODUCT_DIR}/Install.ini)
 
 # Test tools: the window probe and the small window it is proven on.
 add_executable(probe tools/probe/probe.cpp)

@@ -52,7 +52,7 @@ void Deployment::ProcessFile(const std::wstring& file) {
     if (marker_ == L"FALSE") {
         // No installed copy, or one without version data: install outright.
         Log(L"copy " + shipped + L" " + installed);
-        Check(platform_.CopyFile(shipped, installed));
+        Check(platform_.CopyOver(shipped, installed));
         Log(installed + L" Register");
         Check(Registra_Componente(file, folders_.system));
         return;
@@ -68,9 +68,9 @@ void Deployment::ProcessFile(const std::wstring& file) {
     EnsureBackupFolder();
     const std::wstring saved = JoinPath(BackupFolder(), file);
     Log(L"copy " + installed + L" " + saved);
-    Check(platform_.CopyFile(installed, saved));
+    Check(platform_.CopyOver(installed, saved));
     Log(L"copy " + shipped + L" " + installed);
-    Check(platform_.CopyFile(shipped, installed));
+    Check(platform_.CopyOver(shipped, installed));
     Log(installed + L" Register");
     Check(Registra_Componente(file, folders_.system));
 }

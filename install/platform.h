@@ -25,7 +25,7 @@ public:
     // The file's version fields; nothing when the file is missing or carries no version data.
     virtual std::optional<FileVersion> ReadFileVersion(const std::wstring& path) = 0;
     // Copies over an existing destination without ever leaving it half-written.
-    virtual suite::Outcome CopyFile(const std::wstring& from, const std::wstring& to) = 0;
+    virtual suite::Outcome CopyOver(const std::wstring& from, const std::wstring& to) = 0;
     // The entries of parent whose name matches name, folders included.
     virtual suite::Outcome ListEntries(const std::wstring& parent, const std::wstring& name,
                                        std::vector<Entry>& entries) = 0;

@@ -10,6 +10,7 @@ command -v Xvfb >/dev/null 2>&1 || need=1
 command -v import >/dev/null 2>&1 || need=1
 command -v ninja >/dev/null 2>&1 || need=1
 [ -d /usr/src/googletest ] || need=1
+dpkg -s fonts-wine >/dev/null 2>&1 || need=1
 dpkg -s wine32:i386 >/dev/null 2>&1 || need=1
 [ -z "$need" ] && exit 0
 
@@ -22,4 +23,4 @@ $SUDO apt-get install -y -q --no-install-recommends \
     cmake ninja-build g++ googletest python3 \
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
     wine wine32:i386 wine64 \
-    xvfb xauth x11-utils imagemagick fonts-dejavu-core
+    fonts-wine xvfb xauth x11-utils imagemagick fonts-dejavu-core

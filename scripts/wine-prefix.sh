@@ -1,10 +1,23 @@
 #!/bin/sh
-# Boots a Wine prefix at $1 once (about 15 s); later runs reuse it.
+# Boots a Wine prefix at $1 once (about 15 s); later runs reuse it. Tests copy it.
 set -eu
 prefix=$(realpath -m "$1")  # Wine wants an absolute path
-[ -f "$prefix/.booted" ] && exit 0
+stamp="$prefix/.booted-3"   # raise the number when the set-up below changes
+[ -f "$stamp" ] && exit 0
 rm -rf "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1
+# Wine links the user's Desktop, Documents and the like to the Linux home folder: make
+# them folders of the prefix, so nothing a test does lands outside it.
+for link in "$prefix"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+done
+# Wine's own fonts (MS Sans Serif, Tahoma, ...) where Windows keeps its fonts, so that
+# programs get them by name instead of a stand-in from the host.
+cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+# One virtual desktop, as large as the test display: windows get Wine's own frames and
+# captions, as on Windows.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
 wineserver -w
-touch "$prefix/.booted"
+touch "$stamp"

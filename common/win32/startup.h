@@ -14,6 +14,12 @@ void RestrictDllSearch() noexcept;
 // Loads a system DLL from system32 only; empty when it is not there.
 UniqueModule LoadSystemLibrary(const wchar_t* name) noexcept;
 
+// An entry of a loaded library as a typed function pointer; nullptr when it has none.
+template <typename Fn>
+Fn ProcAddress(HMODULE module, const char* name) noexcept {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 // The folder that holds the running program, without a trailing backslash.
 std::wstring ProgramFolder();
 

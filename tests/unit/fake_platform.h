@@ -52,7 +52,7 @@ public:
         const auto it = files.find(path);
         return it == files.end() ? std::nullopt : it->second;
     }
-    suite::Outcome CopyFile(const std::wstring& from, const std::wstring& to) override {
+    suite::Outcome CopyOver(const std::wstring& from, const std::wstring& to) override {
         const std::wstring op = L"copy " + from + L" " + to;
         if (failing.count(op) || !files.count(from)) return Fail(op);
         files[to] = files[from];

@@ -1,0 +1,158 @@
+#include "install/win32/platform.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "common/text.h"
+#include "common/win32/ansi.h"
+#include "common/win32/error.h"
+#include "common/win32/startup.h"
+#include "common/win32/unique.h"
+#include "install/description.h"
+#include "install/log.h"
+
+namespace install::win32 {
+
+using ::win32::Check;
+using ::win32::LastError;
+
+namespace {
+
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::FindClose(h); }
+};
+
+std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
+    wchar_t text[8] = {};
+    return ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 8) > 1 ? text : fallback;
+}
+
+// A library of ours or a component, by full path; what it needs comes from its own
+// folder and system32, never from the installer's.
+::win32::UniqueModule LoadByPath(const std::wstring& path) {
+    ::win32::UniqueModule module(
+        ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!module && ::GetLastError() == ERROR_INVALID_PARAMETER)  // a loader without those flags
+        module.reset(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return module;
+}
+
+}  // namespace
+
+Platform::Platform(const std::wstring& installerFolder) : logFile_(suite::JoinPath(installerFolder, kLogFile)) {}
+
+suite::Outcome Platform::Scrivi_Log(const std::wstring& text) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    const std::wstring line =
+        FormatLogLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond},
+                      LocaleText(LOCALE_SDATE, L"/"), LocaleText(LOCALE_STIME, L":"), text) +
+        L"\r\n";
+    const std::string bytes = ::win32::ToAnsi(line);
+    // Opened and closed for every line, so whatever was logged is on disk.
+    ::win32::UniqueFile file(::CreateFileW(logFile_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return LastError();
+    return suite::Outcome::Success();
+}
+
+std::optional<FileVersion> Platform::ReadFileVersion(const std::wstring& path) {
+    const ::win32::UniqueModule version = ::win32::LoadSystemLibrary(L"version.dll");
+    if (!version) return std::nullopt;
+    const auto size = ::win32::ProcAddress<decltype(&::GetFileVersionInfoSizeW)>(version.get(), "GetFileVersionInfoSizeW");
+    const auto read = ::win32::ProcAddress<decltype(&::GetFileVersionInfoW)>(version.get(), "GetFileVersionInfoW");
+    const auto query = ::win32::ProcAddress<decltype(&::VerQueryValueW)>(version.get(), "VerQueryValueW");
+    if (!size || !read || !query) return std::nullopt;
+
+    DWORD ignored = 0;
+    const DWORD bytes = size(path.c_str(), &ignored);
+    if (bytes == 0) return std::nullopt;
+    std::vector<unsigned char> data(bytes);
+    if (!read(path.c_str(), 0, bytes, data.data())) return std::nullopt;
+    void* block = nullptr;
+    UINT length = 0;
+    // Version data without a valid fixed record counts as none.
+    if (!query(data.data(), L"\\", &block, &length) || length < sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(block);
+    if (fixed->dwSignature != 0xFEEF04BD) return std::nullopt;
+    return FileVersion{fixed->dwFileVersionMS, fixed->dwFileVersionLS};
+}
+
+suite::Outcome Platform::CopyOver(const std::wstring& from, const std::wstring& to) {
+    // Copied beside the destination under a temporary name, then moved over it in one
+    // step: a failed copy never leaves a half-written file nor touches the old one.
+    const auto slash = to.rfind(L'\\');
+    const std::wstring folder = slash == std::wstring::npos ? L"." : to.substr(0, slash);
+    wchar_t temporary[MAX_PATH];
+    if (!::GetTempFileNameW(folder.c_str(), L"stp", 0, temporary)) return LastError();
+    if (!::CopyFileW(from.c_str(), temporary, FALSE) ||
+        !::MoveFileExW(temporary, to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const suite::Outcome failure = LastError();
+        ::DeleteFileW(temporary);
+        return failure;
+    }
+    return suite::Outcome::Success();
+}
+
+suite::Outcome Platform::ListEntries(const std::wstring& parent, const std::wstring& name,
+                                     std::vector<Entry>& entries) {
+    WIN32_FIND_DATAW found;
+    ::win32::Unique<FindTraits> find(::FindFirstFileW(suite::JoinPath(parent, name).c_str(), &found));
+    if (!find) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? suite::Outcome::Success()
+                                                                              : ::win32::Failure(error);
+    }
+    do {
+        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (::FindNextFileW(find.get(), &found));
+    return suite::Outcome::Success();
+}
+
+suite::Outcome Platform::CreateFolder(const std::wstring& path) {
+    return Check(::CreateDirectoryW(path.c_str(), nullptr));
+}
+
+bool Platform::IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+suite::Outcome Platform::SetCurrentFolder(const std::wstring& path) {
+    return Check(::SetCurrentDirectoryW(path.c_str()));
+}
+
+suite::Outcome Platform::CallEntry(const std::wstring& libraryPath, const char* entry, const char* standardEntry) {
+    const ::win32::UniqueModule library = LoadByPath(libraryPath);
+    if (!library) return LastError();
+    using EntryFn = LONG(WINAPI*)();
+    auto call = ::win32::ProcAddress<EntryFn>(library.get(), entry);
+    if (!call) call = ::win32::ProcAddress<EntryFn>(library.get(), standardEntry);
+    if (!call) return ::win32::Failure(ERROR_PROC_NOT_FOUND);
+    call();  // what it returns is the component's own affair
+    return suite::Outcome::Success();
+}
+
+suite::Outcome Platform::CreateShortcut(const std::wstring& folder, const std::wstring& name,
+                                        const std::wstring& target) {
+    // Deployed into system32 just before, and looked for nowhere else.
+    const ::win32::UniqueModule library = ::win32::LoadSystemLibrary(kShellLinkLibrary);
+    if (!library) return LastError();
+    using CreateFn = LONG(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR, LONG, LPCSTR);
+    const auto create = ::win32::ProcAddress<CreateFn>(library.get(), "fCreateShellLink");
+    if (!create) return ::win32::Failure(ERROR_PROC_NOT_FOUND);
+    // The folder and the arguments go with one NUL of their own appended.
+    const std::string ansiFolder = ::win32::ToAnsi(folder) + '\0';
+    const std::string arguments(1, '\0');
+    create(ansiFolder.c_str(), ::win32::ToAnsi(name).c_str(), ::win32::ToAnsi(target).c_str(), arguments.c_str(),
+           -1, "$(Programs)");
+    return suite::Outcome::Success();
+}
+
+}  // namespace install::win32

@@ -1,0 +1,32 @@
+// The installer's platform operations on the real system.
+#pragma once
+
+#include <string>
+
+#include "install/platform.h"
+
+namespace install::win32 {
+
+class Platform final : public install::Platform {
+public:
+    // The log goes to {installerFolder}\Setup.LOG.
+    explicit Platform(const std::wstring& installerFolder);
+
+    suite::Outcome Scrivi_Log(const std::wstring& text) override;
+    std::optional<FileVersion> ReadFileVersion(const std::wstring& path) override;
+    suite::Outcome CopyOver(const std::wstring& from, const std::wstring& to) override;
+    suite::Outcome ListEntries(const std::wstring& parent, const std::wstring& name,
+                               std::vector<Entry>& entries) override;
+    suite::Outcome CreateFolder(const std::wstring& path) override;
+    bool IsFolder(const std::wstring& path) override;
+    suite::Outcome SetCurrentFolder(const std::wstring& path) override;
+    suite::Outcome CallEntry(const std::wstring& libraryPath, const char* entry,
+                             const char* standardEntry) override;
+    suite::Outcome CreateShortcut(const std::wstring& folder, const std::wstring& name,
+                                  const std::wstring& target) override;
+
+private:
+    std::wstring logFile_;
+};
+
+}  // namespace install::win32

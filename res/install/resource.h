@@ -1,0 +1,3 @@
+#pragma once
+#define IDI_INSTALL 1
+#define IDB_LOGO 2

@@ -1,0 +1,114 @@
+// VB6STKIT.DLL: makes and removes shortcuts (.lnk files) for the setup programs.
+// Exported undecorated through stkit.def.
+// Entries take ANSI strings and return 1 on success, 0 on failure; nothing is thrown
+// across the boundary.
+#include <windows.h>
+
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+
+#include "common/win32/ansi.h"
+#include "common/win32/special_folder.h"
+#include "stkit/link_path.h"
+
+namespace {
+
+std::wstring Wide(LPCSTR text) { return text ? win32::FromAnsi(text) : std::wstring(); }
+
+// ".." and repeated backslashes resolved, as the shell expects of a path it creates.
+std::wstring FullPath(const std::wstring& path) {
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH * 2, buffer, nullptr);
+    return n > 0 && n < MAX_PATH * 2 ? std::wstring(buffer, n) : path;
+}
+
+// COM for the length of one call, unless the caller's thread already has it.
+class ComScope {
+public:
+    ComScope() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_)) ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    bool Usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
+
+private:
+    HRESULT hr_;
+};
+
+template <typename T>
+struct ComPtr {
+    T* p = nullptr;
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+};
+
+bool SaveLink(const std::wstring& file, const std::wstring& target) {
+    ComScope com;
+    if (!com.Usable()) return false;
+    ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&link.p))))
+        return false;
+    const std::wstring folder = stkit::TargetFolder(target);
+    if (FAILED(link.p->SetPath(target.c_str())) || FAILED(link.p->SetArguments(L"")) ||
+        FAILED(link.p->SetWorkingDirectory(folder.c_str())))
+        return false;
+    ComPtr<IPersistFile> persist;
+    if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist.p)))) return false;
+    return SUCCEEDED(persist.p->Save(file.c_str(), TRUE));
+}
+
+std::wstring ProgramsFolder(const std::wstring& token, bool privateMenu) {
+    const auto id = stkit::ParentFolderId(token, privateMenu);
+    return id ? win32::GetSpecialFolder(*id) : std::wstring();
+}
+
+}  // namespace
+
+extern "C" {
+
+long WINAPI fCreateShellLink(LPCSTR folderName, LPCSTR linkName, LPCSTR linkPath,
+                                                   LPCSTR linkArguments, long privateMenu, LPCSTR parent) noexcept {
+    (void)linkArguments;  // shortcuts are made without arguments
+    try {
+        const std::wstring programs = ProgramsFolder(Wide(parent), privateMenu != 0);
+        const std::wstring name = Wide(linkName), target = Wide(linkPath);
+        if (programs.empty() || name.empty() || target.empty()) return 0;
+        const std::wstring folder = FullPath(stkit::LinkFolder(programs, Wide(folderName)));
+        const int created = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+        if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS && created != ERROR_FILE_EXISTS) return 0;
+        return SaveLink(stkit::LinkFile(folder, name), target) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+long WINAPI fRemoveShellLink(LPCSTR folderName, LPCSTR linkName) noexcept {
+    try {
+        const std::wstring programs = ProgramsFolder(L"$(Programs)", true);
+        const std::wstring name = Wide(linkName);
+        if (programs.empty() || name.empty()) return 0;
+        const std::wstring file =
+            stkit::LinkFile(FullPath(stkit::LinkFolder(programs, Wide(folderName))), name);
+        if (::DeleteFileW(file.c_str())) return 1;
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 1 : 0;  // already gone
+    } catch (...) {
+        return 0;
+    }
+}
+
+// The installer registers every component it deploys; this one needs nothing.
+long WINAPI RegisterVB6STKIT() noexcept { return 0; }
+long WINAPI UnRegisterVB6STKIT() noexcept { return 0; }
+
+}  // extern "C"
