@@ -52,6 +52,7 @@ add_custom_command(TARGET install_exe POST_BUILD
 add_executable(probe tools/probe/probe.cpp)
 target_link_options(probe PRIVATE -municode)
 target_compile_options(probe PRIVATE ${SUITE_WARNINGS})
+target_link_libraries(probe PRIVATE ole32 uuid)
 set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
 add_executable(testwin WIN32 tools/testwin/testwin.cpp res/manifests/asInvoker.rc)
@@ -62,11 +63,16 @@ set_target_properties(testwin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 
 # The platform layer against the real API, under Wine.
 add_executable(win32_tests
+  tests/win32/deployment_test.cpp
+  tests/win32/install_platform_test.cpp
   tests/win32/profile_store_test.cpp
+  tests/win32/shortcut_test.cpp
   tests/win32/special_folder_test.cpp
   tests/win32/startup_test.cpp
 )
-target_link_libraries(win32_tests PRIVATE common_win32 GTest::gmock_main)
+target_link_libraries(win32_tests PRIVATE install_win32 GTest::gmock_main uuid)
+add_dependencies(win32_tests vb6stkit table_6_0_81_69 table_6_0_88_62 table_6_0_9_0 table_noversion
+                 standard_1_0_0_0 bare_1_0_0_0)
 target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
 gtest_discover_tests(win32_tests TEST_PREFIX "win32." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 
@@ -87,3 +93,21 @@ endforeach()
 add_library(planted SHARED tests/fixtures/planted.c)
 add_executable(naive_loader tests/fixtures/naive_loader.c)
 set_target_properties(planted naive_loader PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+
+# Component DLLs for the installer's tests: fixture_component(<name> <entries> [a,b,c,d]).
+function(fixture_component name entries)
+  add_library(${name} SHARED tests/fixtures/component.c)
+  target_compile_definitions(${name} PRIVATE ${entries})
+  if(ARGC GREATER 2)
+    target_sources(${name} PRIVATE tests/fixtures/component.rc)
+    target_compile_definitions(${name} PRIVATE VERSION_COMMAS=${ARGV2})
+  endif()
+  target_link_options(${name} PRIVATE -Wl,--kill-at)
+  set_target_properties(${name} PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+endfunction()
+fixture_component(table_6_0_81_69 TABLE_ENTRIES 6,0,81,69)
+fixture_component(table_6_0_88_62 TABLE_ENTRIES 6,0,88,62)
+fixture_component(table_6_0_9_0 TABLE_ENTRIES 6,0,9,0)
+fixture_component(table_noversion TABLE_ENTRIES)
+fixture_component(standard_1_0_0_0 STANDARD_ENTRIES 1,0,0,0)
+fixture_component(bare_1_0_0_0 NO_ENTRIES 1,0,0,0)

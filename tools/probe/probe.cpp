@@ -10,7 +10,12 @@
 //   probe send   <caption> <msg> <wparam> <lparam>   send it and print the result
 //   probe answer <title> <button> [seconds]          press a message box's button
 //   probe close  <caption>               ask the window to close (WM_CLOSE)
+//   probe link   <file.lnk>              a shortcut's target, arguments and folder, as JSON
 #include <windows.h>
+
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cwchar>
 #include <string>
@@ -114,12 +119,16 @@ int List(HWND top) {
     RECT client, window;
     ::GetClientRect(top, &client);
     ::GetWindowRect(top, &window);
+    POINT origin{0, 0};
+    ::ClientToScreen(top, &origin);
     std::wstring out = L"{\"caption\":" + Json(Text(top)) + L",\"class\":" + Json(ClassOf(top)) +
                        L",\"visible\":" + Bool(::IsWindowVisible(top)) + L",\"enabled\":" +
                        Bool(::IsWindowEnabled(top)) + L",\"client\":[" + std::to_wstring(client.right) + L"," +
                        std::to_wstring(client.bottom) + L"],\"screen\":[" + std::to_wstring(window.left) + L"," +
                        std::to_wstring(window.top) + L"," + std::to_wstring(window.right) + L"," +
-                       std::to_wstring(window.bottom) + L"],\"topmost\":" +
+                       std::to_wstring(window.bottom) + L"],\"origin\":[" + std::to_wstring(origin.x) + L"," +
+                       std::to_wstring(origin.y) + L"],\"foreground\":" + Bool(::GetForegroundWindow() == top) +
+                       L",\"topmost\":" +
                        Bool(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) + L",\"controls\":[";
     bool first = true;
     for (HWND child : Children(top)) {
@@ -131,6 +140,28 @@ int List(HWND top) {
     }
     Write(out + L"]}\n");
     return 0;
+}
+
+int Link(const std::wstring& file) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    IPersistFile* persist = nullptr;
+    int result = 1;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                     reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+        SUCCEEDED(persist->Load(file.c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = {}, arguments[MAX_PATH] = {}, folder[MAX_PATH] = {};
+        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+        link->GetArguments(arguments, MAX_PATH);
+        link->GetWorkingDirectory(folder, MAX_PATH);
+        Write(L"{\"target\":" + Json(target) + L",\"arguments\":" + Json(arguments) + L",\"folder\":" +
+              Json(folder) + L"}\n");
+        result = 0;
+    }
+    if (persist) persist->Release();
+    if (link) link->Release();
+    return result;
 }
 
 UINT Number(const wchar_t* text) { return static_cast<UINT>(std::wcstoul(text, nullptr, 0)); }
@@ -157,6 +188,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
+    if (command == L"link") return Link(caption);
     if (command == L"answer") {
         if (argc < 4) return Usage();
         HWND box = WaitFor(caption, seconds(4), true);
