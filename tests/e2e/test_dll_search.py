@@ -45,11 +45,13 @@ class ImportTables(unittest.TestCase):
 class PlantedDlls(unittest.TestCase):
     """Runs a program from a folder holding planted DLLs and reads Wine's loader trace."""
 
-    def run_planted(self, program, drive=None):
+    def run_planted(self, program, drive=None, names=PLANTED_NAMES, prepare=None):
         with WineSession() as session:
             folder = session.drive_c / "Downloads"
             folder.mkdir()
-            for name in PLANTED_NAMES:
+            if prepare:
+                prepare(folder)
+            for name in names:
                 shutil.copy(BUILD_DIR / "fixtures" / "planted.dll", folder / name)
             shutil.copy(program, folder)
             env = {"WINEDEBUG": "+loaddll", "WINEDLLOVERRIDES": "mscoree,mshtml=;wininet,rasapi32,windowscodecs=n,b"}
@@ -61,7 +63,7 @@ class PlantedDlls(unittest.TestCase):
             else:
                 trace = session.run(folder / program.name, env=env).stderr.decode(errors="replace")
         planted = [line for line in trace.splitlines()
-                   if "Downloads\\\\" in line and any(name in line.lower() for name in PLANTED_NAMES)]
+                   if "Downloads\\\\" in line and any(name.lower() in line.lower() for name in names)]
         return trace, planted
 
     def test_a_default_search_would_be_caught(self):
@@ -78,6 +80,29 @@ class PlantedDlls(unittest.TestCase):
 
         trace, planted = self.run_planted(TESTWIN, fetch_and_close)
         self.assertIn("wininet.dll", trace.lower())
+        self.assertEqual(planted, [])
+
+    def test_installer_loads_no_library_from_its_own_folder(self):
+        # Beside a downloaded installer: system names, the shortcut library and a component.
+        # (version.dll is pulled in by Wine's own libraries before ours run: the import
+        # table test covers it.)
+        names = PLANTED_NAMES + ("VB6STKIT.DLL", "MSFLXGRD.OCX")
+
+        def product(folder):
+            shutil.copytree(PRODUCT_DIR / "LIB", folder / "LIB")
+            shutil.copy(BUILD_DIR / "fixtures" / "table_6_0_81_69.dll", folder / "LIB" / "MSFLXGRD.ocx")
+            (folder / "Install.ini").write_text("[APPLICATION]\r\nGruppo=G\r\nFolder=F\r\nName=N\r\n"
+                                                "[LIB]\r\nUses1=MSFLXGRD.ocx\r\n")
+
+        def close(session):
+            session.wait_window("Quintaris Srl - Setup Wizard", 60)
+            self.assertEqual(session.control("Quintaris Srl - Setup Wizard", control_id=101)["text"],
+                             "Installazione del programma")
+            session.probe("close", "Quintaris Srl - Setup Wizard")
+
+        trace, planted = self.run_planted(PRODUCT_DIR / "Install.exe", close, names, product)
+        self.assertIn("msflxgrd.ocx", trace.lower())
+        self.assertIn("vb6stkit.dll", trace.lower())
         self.assertEqual(planted, [])
 
 

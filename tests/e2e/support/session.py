@@ -125,9 +125,38 @@ class WineSession:
                 return value
             time.sleep(step)
 
+    def link(self, lnk_path):
+        """A shortcut read back through the shell: target, arguments and folder."""
+        code, out = self.probe("link", self.windows_path(lnk_path))
+        if code != 0:
+            raise AssertionError(f"cannot read shortcut {lnk_path}")
+        return json.loads(out)
+
+    def windows_path(self, path):
+        """A path inside the prefix's drive C: as Windows names it."""
+        return "C:\\" + str(Path(path).relative_to(self.drive_c)).replace("/", "\\")
+
+    def colours(self, caption, control_id):
+        """The set of (r, g, b) colours the screen shows inside a control."""
+        window = self.window(caption)
+        control = next(c for c in window["controls"] if c["id"] == control_id)
+        left, top, right, bottom = control["rect"]
+        x, y = window["origin"][0] + left, window["origin"][1] + top
+        shot = self.screenshot(self.root / "colours.ppm").read_bytes()
+        # Binary PPM: "P6", width, height, 255, then three bytes a pixel.
+        magic, width, height, depth, pixels = shot.split(maxsplit=4)
+        assert magic == b"P6" and depth == b"255"
+        width = int(width)
+        found = set()
+        for row in range(y, y + bottom - top):
+            start = (row * width + x) * 3
+            line = pixels[start:start + (right - left) * 3]
+            found.update(tuple(line[i:i + 3]) for i in range(0, len(line), 3))
+        return found
+
     def screenshot(self, path):
-        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)], check=True,
-                       capture_output=True)
+        subprocess.run(["import", "-display", self.display, "-window", "root", "-depth", "8", str(path)],
+                       check=True, capture_output=True)
         return path
 
     def settle(self, seconds=30):

@@ -1,0 +1,135 @@
+"""Install.exe as a user meets it: run from its product folder in a fresh prefix,
+its window read and driven with the probe, its results read from the prefix."""
+
+import re
+import shutil
+import unittest
+
+from support.session import BUILD_DIR, WineSession
+
+CAPTION = "Quintaris Srl - Setup Wizard"
+LABEL1, LABEL2, BUTTON = 101, 102, 103
+DARK_BLUE = (0, 0, 128)
+FIXTURES = BUILD_DIR / "fixtures"
+TESTWIN = BUILD_DIR / "tools" / "testwin.exe"
+STAMP = re.compile(r"^\d{4}/\d{2}/\d{2}-\d{2}:\d{2}:\d{2} - (.*)$")
+
+
+def description(first_run):
+    return ("[APPLICATION]\r\nGruppo=Quintaris\r\nName=Nubilux\r\nExecutable=Nubilux.exe\r\nFolder=Nubilux\r\n"
+            "EsecuzioneAutomatica=TRUE\r\nSulDesktop=TRUE\r\n"
+            f"PrimaEsecuzione={first_run}\r\n"
+            "[LIB]\r\nUses1=MSFLXGRD.ocx\r\nUses2=MSINET.OCX\r\n")
+
+
+class Installer(unittest.TestCase):
+    """One machine, installed twice, as a user would: a clean run, then a second one."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.session = WineSession()
+        cls.setup = cls.session.copy_product("C:\\Setup")
+        shutil.copy(FIXTURES / "table_6_0_81_69.dll", cls.setup / "LIB" / "MSFLXGRD.ocx")
+        shutil.copy(FIXTURES / "standard_1_0_0_0.dll", cls.setup / "LIB" / "MSINET.OCX")
+        shutil.copy(TESTWIN, cls.setup / "testwin.exe")
+        cls.env = {"COMPONENT_TRACE": "C:\\trace.txt"}
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def run_installer(self, first_run):
+        if self.session.probe("list", CAPTION)[0] == 0:  # left open by a failed test
+            self.session.probe("close", CAPTION)
+            self.session.window_gone(CAPTION)
+        (self.setup / "Install.ini").write_bytes(description(first_run).encode("cp1252"))
+        self.session.start(self.setup / "Install.exe", env=self.env)
+        self.session.wait_window(CAPTION, 60)
+
+    def labels(self):
+        return (self.session.control(CAPTION, control_id=LABEL1)["text"],
+                self.session.control(CAPTION, control_id=LABEL2)["text"])
+
+    def log(self):
+        lines = (self.setup / "Setup.LOG").read_bytes().decode("cp1252").split("\r\n")
+        self.assertEqual(lines[-1], "")
+        texts = []
+        for line in lines[:-1]:
+            match = STAMP.match(line)
+            self.assertTrue(match, line)
+            texts.append(match.group(1))
+        return texts
+
+    def test_1_clean_run_then_button_starts_the_first_run_command(self):
+        self.run_installer("C:\\Setup\\testwin.exe")
+        window = self.session.window(CAPTION)
+        self.assertEqual(window["client"], [341, 95])  # 5115 x 1425 twips at 96 dpi
+        self.assertEqual(self.labels(), ("Installazione del programma", "Nubilux"))
+        self.assertEqual([c["rect"] for c in window["controls"]],
+                         [[8, 8, 97, 89], [104, 8, 337, 33], [104, 40, 337, 57], [104, 64, 337, 89]])
+        self.assertEqual(self.session.control(CAPTION, control_id=BUTTON)["text"], "Installazione Terminata")
+        self.assertIn(DARK_BLUE, self.session.colours(CAPTION, LABEL2))
+        self.assertIn((0, 0, 0), self.session.colours(CAPTION, LABEL1))
+        self.assertNotIn(DARK_BLUE, self.session.colours(CAPTION, LABEL1))
+
+        system, lib = "C:\\windows\\system32", "C:\\Setup\\LIB"
+        self.assertEqual(self.log(), [
+            f"copy {lib}\\MSFLXGRD.ocx {system}\\MSFLXGRD.ocx", f"{system}\\MSFLXGRD.ocx Register",
+            f"copy {lib}\\MSINET.OCX {system}\\MSINET.OCX", f"{system}\\MSINET.OCX Register",
+            f"copy {lib}\\VB6STKIT.DLL {system}\\VB6STKIT.DLL", f"{system}\\VB6STKIT.DLL Register"])
+        # A 32-bit program's system32 is the 32-bit system folder.
+        syswow = self.session.drive_c / "windows" / "syswow64"
+        for name in ("MSFLXGRD.ocx", "MSINET.OCX", "VB6STKIT.DLL"):
+            self.assertTrue((syswow / name).is_file(), name)
+        self.assertEqual((self.session.drive_c / "trace.txt").read_text().splitlines(),
+                         [f"RegisterMSFLXGRD {system}", f"DllRegisterServer {system}"])
+
+        programs = self.session.programs_folder
+        app = self.session.link(programs / "Quintaris" / "Nubilux" / "Nubilux.lnk")
+        self.assertTrue(app["target"].endswith("\\Quintaris\\Nubilux\\Nubilux.exe"), app)
+        self.assertEqual(app["folder"], app["target"].rsplit("\\", 1)[0])
+        self.assertEqual(app["arguments"], "")
+        uninstall = self.session.link(programs / "Quintaris" / "Nubilux" / "Uninstall.lnk")
+        self.assertEqual(uninstall["target"], app["folder"] + "\\uninstall.exe")
+        self.assertEqual(self.session.link(programs / "StartUp" / "Nubilux.lnk")["target"], app["target"])
+        desktop = self.session.drive_c / "users" / "root" / "Desktop" / "Nubilux.lnk"
+        if not desktop.exists():
+            desktop = next((self.session.drive_c / "users").glob("*/Desktop/Nubilux.lnk"))
+        self.assertEqual(self.session.link(desktop)["target"], app["target"])
+
+        self.session.click(CAPTION, "Installazione Terminata")
+        self.assertTrue(self.session.window_gone(CAPTION))
+        self.session.wait_window("Probe Test Window")
+        self.assertTrue(self.session.window("Probe Test Window")["visible"])
+        self.session.probe("close", "Probe Test Window")
+        self.assertTrue(self.session.window_gone("Probe Test Window"))
+
+    def test_2_second_run_warns_and_the_close_box_starts_nothing(self):
+        self.run_installer("C:\\Setup\\testwin.exe")
+        self.assertEqual(self.labels(), ("Attenzione!!", "Gi\u00e0 installato o errore d'installazione."))
+        self.assertIn(DARK_BLUE, self.session.colours(CAPTION, LABEL2))
+        self.assertEqual(self.log()[6:], [
+            "C:\\windows\\system32\\MSFLXGRD.ocx Versione: 6.0.81.69",
+            "C:\\Setup\\LIB\\MSFLXGRD.ocx Versione: 6.0.81.69",
+            "C:\\windows\\system32\\MSINET.OCX Versione: 1.0.0.0", "C:\\Setup\\LIB\\MSINET.OCX Versione: 1.0.0.0",
+            "C:\\windows\\system32\\VB6STKIT.DLL Versione: 1.0.0.0",
+            "C:\\Setup\\LIB\\VB6STKIT.DLL Versione: 1.0.0.0"])
+        self.session.probe("close", CAPTION)
+        self.assertTrue(self.session.window_gone(CAPTION))
+        self.assertNotEqual(self.session.probe("wait", "Probe Test Window", "3")[0], 0)
+
+    def test_3_without_first_run_command_the_button_only_closes(self):
+        self.run_installer("")
+        self.session.click(CAPTION, "Installazione Terminata")
+        self.assertTrue(self.session.window_gone(CAPTION))
+        self.assertNotEqual(self.session.probe("wait", "Probe Test Window", "3")[0], 0)
+
+    def test_4_a_first_run_command_that_cannot_start_is_reported(self):
+        self.run_installer("C:\\Setup\\missing.exe")
+        self.session.click(CAPTION, "Installazione Terminata")
+        self.assertEqual(self.session.probe("answer", CAPTION, "OK", "15")[0], 0)
+        self.assertTrue(self.session.window_gone(CAPTION))
+
+
+if __name__ == "__main__":
+    unittest.main()
