@@ -32,7 +32,7 @@ function(suite_program target level output)
 endfunction()
 
 # The shortcut library, shipped as LIB\VB6STKIT.DLL with undecorated stdcall entries.
-add_library(vb6stkit SHARED stkit/stkit.cpp stkit/link_path.cpp stkit/stkit.def res/stkit.rc)
+add_library(vb6stkit SHARED stkit/stkit.cpp stkit/stkit.def res/stkit.rc)
 target_link_libraries(vb6stkit PRIVATE common_win32 ole32 uuid)
 target_link_options(vb6stkit PRIVATE -Wl,--enable-stdcall-fixup)
 target_compile_options(vb6stkit PRIVATE ${SUITE_WARNINGS})

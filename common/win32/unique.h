@@ -65,7 +65,22 @@ struct ItemIdListTraits {
     static void Close(Handle h) noexcept { ::CoTaskMemFree(h); }
 };
 
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) noexcept { ::FindClose(h); }
+};
+template <typename H>
+struct GdiObjectTraits {
+    using Handle = H;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DeleteObject(h); }
+};
+
 using UniqueFile = Unique<FileHandleTraits>;
+using UniqueFind = Unique<FindTraits>;
+using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
+using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueItemIdList = Unique<ItemIdListTraits>;

@@ -27,13 +27,6 @@ std::wstring Environment(const wchar_t* name) {
     return value;
 }
 
-struct FontTraits {
-    using Handle = HFONT;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { ::DeleteObject(h); }
-};
-using UniqueFont = win32::Unique<FontTraits>;
-
 // frmInstall.
 class InstallWindow {
 public:
@@ -45,8 +38,8 @@ public:
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = Proc;
         wc.hInstance = instance_;
-        wc.hIcon = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_INSTALL), IMAGE_ICON, 32, 32, 0));
-        wc.hIconSm = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_INSTALL), IMAGE_ICON, 16, 16, 0));
+        wc.hIcon = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_INSTALL), IMAGE_ICON, 32, 32, LR_SHARED));
+        wc.hIconSm = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_INSTALL), IMAGE_ICON, 16, 16, LR_SHARED));
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = L"frmInstall";
@@ -81,8 +74,8 @@ private:
     }
     int Px(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
 
-    UniqueFont Font(int points, bool bold) const {
-        return UniqueFont(::CreateFontW(-::MulDiv(points, dpi_, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+    win32::UniqueFont Font(int points, bool bold) const {
+        return win32::UniqueFont(::CreateFontW(-::MulDiv(points, dpi_, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
                                         FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
     }
@@ -101,8 +94,8 @@ private:
         textFont_ = Font(8, false);
         HWND picture = Control(L"STATIC", nullptr, SS_BITMAP | SS_CENTERIMAGE, WS_EX_CLIENTEDGE, 120, 120, 1335, 1215,
                                kPictureId, nullptr);
-        logo_ = static_cast<HBITMAP>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0));
-        ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+        logo_.reset(static_cast<HBITMAP>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0)));
+        ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
         // The picture control resizes itself to the bitmap; the box keeps its own size.
         ::SetWindowPos(picture, nullptr, Px(120), Px(120), Px(1335), Px(1215), SWP_NOZORDER);
         Control(L"STATIC", texts_.label1.c_str(), SS_LEFT | SS_NOPREFIX, 0, 1560, 120, 3495, 375, kLabel1Id,
@@ -156,7 +149,6 @@ private:
             break;
         case WM_DESTROY:
             // Form_Unload: the program ends at once.
-            if (logo_) ::DeleteObject(logo_);
             ::PostQuitMessage(0);
             return 0;
         }
@@ -182,8 +174,8 @@ private:
     std::wstring primaEsecuzione_;
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
-    UniqueFont titleFont_, textFont_;
-    HBITMAP logo_ = nullptr;
+    win32::UniqueFont titleFont_, textFont_;
+    win32::UniqueBitmap logo_;
 };
 
 }  // namespace

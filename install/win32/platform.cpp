@@ -19,12 +19,6 @@ using ::win32::LastError;
 
 namespace {
 
-struct FindTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) noexcept { ::FindClose(h); }
-};
-
 std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
     wchar_t text[8] = {};
     return ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 8) > 1 ? text : fallback;
@@ -103,7 +97,7 @@ suite::Outcome Platform::CopyOver(const std::wstring& from, const std::wstring& 
 suite::Outcome Platform::ListEntries(const std::wstring& parent, const std::wstring& name,
                                      std::vector<Entry>& entries) {
     WIN32_FIND_DATAW found;
-    ::win32::Unique<FindTraits> find(::FindFirstFileW(suite::JoinPath(parent, name).c_str(), &found));
+    ::win32::UniqueFind find(::FindFirstFileW(suite::JoinPath(parent, name).c_str(), &found));
     if (!find) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? suite::Outcome::Success()
