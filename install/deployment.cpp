@@ -34,10 +34,7 @@ void Deployment::Log(const std::wstring& text) { Check(platform_.Scrivi_Log(text
 bool Deployment::Registra_DLL() {
     backupFound_ = false;
     try {
-        for (const std::wstring& file : Elenco_Componenti(ini_)) {
-            currentFile_ = file;
-            ProcessFile(file);
-        }
+        for (const std::wstring& file : Elenco_Componenti(ini_)) ProcessFile(file);
     } catch (const LogUnavailable&) {
         return false;
     }
@@ -91,7 +88,6 @@ void Deployment::EnsureBackupFolder() {
 }
 
 std::wstring Deployment::Get_Version(const std::wstring& cartella, const std::wstring& nomefile) {
-    currentFile_ = nomefile;
     path_ = JoinPath(cartella, nomefile);
     Leggi_Versione_File();
     return versionText_;

@@ -49,8 +49,7 @@ private:
     Platform& platform_;
     const suite::ProfileReader& ini_;
     DeployFolders folders_;
-    std::wstring currentFile_;
-    std::wstring path_;
+    std::wstring path_;  // of the file Get_Version reads
     std::wstring versionText_;
     std::wstring marker_;
     bool backupFound_ = false;

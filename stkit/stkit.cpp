@@ -51,7 +51,7 @@ struct ComPtr {
     }
 };
 
-bool SaveLink(const std::wstring& file, const std::wstring& target) {
+bool SaveLink(const std::wstring& file, const std::wstring& target, const std::wstring& arguments) {
     ComScope com;
     if (!com.Usable()) return false;
     ComPtr<IShellLinkW> link;
@@ -59,7 +59,7 @@ bool SaveLink(const std::wstring& file, const std::wstring& target) {
                                   reinterpret_cast<void**>(&link.p))))
         return false;
     const std::wstring folder = stkit::TargetFolder(target);
-    if (FAILED(link.p->SetPath(target.c_str())) || FAILED(link.p->SetArguments(L"")) ||
+    if (FAILED(link.p->SetPath(target.c_str())) || FAILED(link.p->SetArguments(arguments.c_str())) ||
         FAILED(link.p->SetWorkingDirectory(folder.c_str())))
         return false;
     ComPtr<IPersistFile> persist;
@@ -78,7 +78,6 @@ extern "C" {
 
 long WINAPI fCreateShellLink(LPCSTR folderName, LPCSTR linkName, LPCSTR linkPath,
                                                    LPCSTR linkArguments, long privateMenu, LPCSTR parent) noexcept {
-    (void)linkArguments;  // shortcuts are made without arguments
     try {
         const std::wstring programs = ProgramsFolder(Wide(parent), privateMenu != 0);
         const std::wstring name = Wide(linkName), target = Wide(linkPath);
@@ -86,7 +85,7 @@ long WINAPI fCreateShellLink(LPCSTR folderName, LPCSTR linkName, LPCSTR linkPath
         const std::wstring folder = FullPath(stkit::LinkFolder(programs, Wide(folderName)));
         const int created = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
         if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS && created != ERROR_FILE_EXISTS) return 0;
-        return SaveLink(stkit::LinkFile(folder, name), target) ? 1 : 0;
+        return SaveLink(stkit::LinkFile(folder, name), target, Wide(linkArguments)) ? 1 : 0;
     } catch (...) {
         return 0;
     }
