@@ -131,5 +131,20 @@ class Installer(unittest.TestCase):
         self.assertTrue(self.session.window_gone(CAPTION))
 
 
+class InstallerAtHighDpi(unittest.TestCase):
+    def test_geometry_is_converted_from_twips_at_the_screens_dpi(self):
+        with WineSession() as session:
+            session.run("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                        "/d", "144", "/f")
+            setup = session.copy_product("C:\\Setup")
+            session.start(setup / "Install.exe")
+            session.wait_window(CAPTION, 60)
+            window = session.window(CAPTION)
+            # 1440 twips an inch: at 144 dpi a twip is a tenth of a pixel.
+            self.assertEqual(window["client"], [512, 143])
+            self.assertEqual([c["rect"] for c in window["controls"]],
+                             [[12, 12, 146, 134], [156, 12, 506, 50], [156, 60, 506, 86], [156, 96, 506, 134]])
+
+
 if __name__ == "__main__":
     unittest.main()
