@@ -13,6 +13,7 @@ add_compile_options(-ffunction-sections -fdata-sections)
 add_library(common_win32 STATIC
   common/win32/ansi.cpp
   common/win32/error.cpp
+  common/win32/form.cpp
   common/win32/profile_store.cpp
   common/win32/special_folder.cpp
   common/win32/startup.cpp
@@ -43,7 +44,7 @@ set_target_properties(vb6stkit PROPERTIES PREFIX "" OUTPUT_NAME VB6STKIT SUFFIX 
 add_library(install_win32 STATIC install/win32/platform.cpp)
 target_link_libraries(install_win32 PUBLIC common_win32)
 target_compile_options(install_win32 PRIVATE ${SUITE_WARNINGS})
-suite_program(install_exe requireAdministrator Install install/win32/main.cpp res/install/install.rc)
+suite_program(install_exe requireAdministrator Install install/win32/main.cpp res/install.rc)
 target_link_libraries(install_exe PRIVATE install_win32)
 add_custom_command(TARGET install_exe POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/install/Install.ini ${PRODUCT_DIR}/Install.ini)

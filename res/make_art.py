@@ -1,4 +1,4 @@
-"""Draws the installer's logo (85 x 80, 256 colours) and window icon (16 colours,
+"""Draws the setup programs' logo (85 x 80, 256 colours) and window icon (16 colours,
 32 x 32 and 16 x 16) as BMP and ICO files. Run again only to change the art."""
 
 import struct
@@ -62,7 +62,7 @@ def logo():
     header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
     colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
     offset = 14 + len(header) + len(colours)
-    (HERE / "install" / "logo.bmp").write_bytes(
+    (HERE / "logo.bmp").write_bytes(
         b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + header + colours + pixels)
 
 
@@ -89,7 +89,7 @@ def icon():
     for size, data in zip((32, 16), images):
         out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
         offset += len(data)
-    (HERE / "install" / "install.ico").write_bytes(out + b"".join(images))
+    (HERE / "setup.ico").write_bytes(out + b"".join(images))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,102 @@
+#include "common/win32/form.h"
+
+namespace win32 {
+
+namespace {
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = instance_;
+    wc.hIcon = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(iconId_), IMAGE_ICON, 32, 32, LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(iconId_), IMAGE_ICON, 16, 16, LR_SHARED));
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    if (!::RegisterClassExW(&wc)) return false;
+
+    dpi_ = ScreenDpi();
+    // A fixed single border with the close box only.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    RECT rect{0, 0, Px(clientWidth), Px(clientHeight)};
+    ::AdjustWindowRectEx(&rect, style, FALSE, 0);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int x = work.left + (work.right - work.left - width) / 2;
+    const int y = work.top + (work.bottom - work.top - height) / 2;
+    return ::CreateWindowExW(0, className, caption, style, x, y, width, height, nullptr, nullptr, instance_, this) !=
+           nullptr;
+}
+
+void Form::Show() {
+    ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ::SetForegroundWindow(hwnd_);
+    ::UpdateWindow(hwnd_);
+}
+
+UniqueFont Form::Font(const wchar_t* face, int tenthsOfPoint, bool bold) const {
+    return UniqueFont(::CreateFontW(-::MulDiv(tenthsOfPoint, dpi_, 720), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                    FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
+}
+
+HWND Form::Control(const wchar_t* cls, const wchar_t* text, DWORD style, int left, int top, int width, int height,
+                   int id, HFONT font, DWORD exStyle) {
+    HWND control = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | style, Px(left), Px(top), Px(width), Px(height),
+                                     hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+HWND Form::Picture(int bitmapId, int left, int top, int width, int height, int id) {
+    HWND picture = Control(L"STATIC", nullptr, WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, left, top, width, height, id,
+                           nullptr, WS_EX_CLIENTEDGE);
+    picture_.reset(static_cast<HBITMAP>(::LoadImageW(instance_, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0)));
+    ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
+    // The control fits itself to the bitmap; the box keeps its own size.
+    ::SetWindowPos(picture, nullptr, Px(left), Px(top), Px(width), Px(height), SWP_NOZORDER);
+    return picture;
+}
+
+LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    try {
+        if (msg == WM_CREATE) {
+            self->OnCreate();
+            return 0;
+        }
+        return self->OnMessage(msg, wParam, lParam);
+    } catch (...) {
+        return msg == WM_CREATE ? -1 : 0;  // nothing is thrown past the window procedure
+    }
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!::IsDialogMessageW(::GetActiveWindow(), &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace win32

@@ -1,0 +1,59 @@
+// A fixed-size window laid out in twips, as the setup programs' windows are: one object
+// per window, bound to its HWND at WM_NCCREATE.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/win32/unique.h"
+
+namespace win32 {
+
+class Form {
+public:
+    Form(HINSTANCE instance, int iconId) : instance_(instance), iconId_(iconId) {}
+    virtual ~Form() = default;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Registers the class and creates the window, centred on the screen, with a client
+    // area of the given twips; WM_CREATE goes to OnCreate. False, with the last error
+    // set, when the window cannot be made.
+    bool Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight);
+    // Shows the window in front: the user has just started the program.
+    void Show();
+    HWND Handle() const { return hwnd_; }
+
+protected:
+    virtual void OnCreate() = 0;
+    // Messages other than WM_CREATE; call Default for what is not handled.
+    virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return ::DefWindowProcW(hwnd_, msg, wParam, lParam); }
+
+    // Twips (1440 an inch) to pixels at the screen's DPI.
+    int Px(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
+    UniqueFont Font(const wchar_t* face, int tenthsOfPoint, bool bold) const;
+    // A child control placed in twips.
+    HWND Control(const wchar_t* cls, const wchar_t* text, DWORD style, int left, int top, int width, int height,
+                 int id, HFONT font, DWORD exStyle = 0);
+    // A sunken picture box showing a bitmap resource at its own size.
+    HWND Picture(int bitmapId, int left, int top, int width, int height, int id);
+    void SetText(int id, const std::wstring& text) { ::SetDlgItemTextW(hwnd_, id, text.c_str()); }
+    void Display(int id, bool shown) { ::ShowWindow(::GetDlgItem(hwnd_, id), shown ? SW_SHOW : SW_HIDE); }
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+
+    int iconId_;
+    int dpi_ = 96;
+    UniqueBitmap picture_;
+};
+
+// The message loop of a program whose windows are Forms: Tab and Enter work as in a dialog.
+int RunMessageLoop();
+
+}  // namespace win32

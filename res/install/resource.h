@@ -1,3 +1,0 @@
-#pragma once
-#define IDI_INSTALL 1
-#define IDB_LOGO 2
