@@ -49,6 +49,13 @@ target_link_libraries(install_exe PRIVATE install_win32)
 add_custom_command(TARGET install_exe POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/install/Install.ini ${PRODUCT_DIR}/Install.ini)
 
+# uninstall.exe, which the installer's "Uninstall" shortcut starts.
+add_library(uninstall_win32 STATIC uninstall/win32/platform.cpp)
+target_link_libraries(uninstall_win32 PUBLIC common_win32)
+target_compile_options(uninstall_win32 PRIVATE ${SUITE_WARNINGS})
+suite_program(uninstall_exe asInvoker uninstall uninstall/win32/main.cpp res/uninstall.rc)
+target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
+
 # Test tools: the window probe and the small window it is proven on.
 add_executable(probe tools/probe/probe.cpp)
 target_link_options(probe PRIVATE -municode)

@@ -27,7 +27,7 @@ ctest --preset native --output-junit "$logs/native.xml" || status=1
 export WINEPREFIX="$root/build/wineprefix-win32" SUITE_TEMPLATE_PREFIX="$root/build/wineprefix-template"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 xvfb-run -a sh -c '
-    wineserver -p && WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1
+    wineserver -p && WINEDEBUG=-all tools/wine-run cmd /c exit >/dev/null 2>&1
     exec ctest --preset windows --output-junit "$1"' - "$logs/windows.xml" || status=1
 
 python3 scripts/summary.py "$logs/native.xml" "$logs/windows.xml" || status=1

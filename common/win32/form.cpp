@@ -45,8 +45,9 @@ void Form::Show() {
     ::UpdateWindow(hwnd_);
 }
 
-UniqueFont Form::Font(const wchar_t* face, int tenthsOfPoint, bool bold) const {
-    return UniqueFont(::CreateFontW(-::MulDiv(tenthsOfPoint, dpi_, 720), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+UniqueFont Form::Font(const wchar_t* face, double points, bool bold) const {
+    const int height = -static_cast<int>(points * dpi_ / 72.0 + 0.5);
+    return UniqueFont(::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
                                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
 }

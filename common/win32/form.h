@@ -33,7 +33,7 @@ protected:
 
     // Twips (1440 an inch) to pixels at the screen's DPI.
     int Px(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
-    UniqueFont Font(const wchar_t* face, int tenthsOfPoint, bool bold) const;
+    UniqueFont Font(const wchar_t* face, double points, bool bold) const;
     // A child control placed in twips.
     HWND Control(const wchar_t* cls, const wchar_t* text, DWORD style, int left, int top, int width, int height,
                  int id, HFONT font, DWORD exStyle = 0);

@@ -36,8 +36,8 @@ public:
 
 private:
     void OnCreate() override {
-        titleFont_ = Font(L"MS Sans Serif", 120, true);
-        textFont_ = Font(L"MS Sans Serif", 80, false);
+        titleFont_ = Font(L"MS Sans Serif", 12, true);
+        textFont_ = Font(L"MS Sans Serif", 8, false);
         Picture(IDB_LOGO, 120, 120, 1335, 1215, kPictureId);
         Control(L"STATIC", texts_.label1.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 1560, 120, 3495, 375, kLabel1Id,
                 titleFont_.get());

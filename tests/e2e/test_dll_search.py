@@ -7,7 +7,7 @@ import shutil
 import subprocess
 import unittest
 
-from support.session import BUILD_DIR, PRODUCT_DIR, WineSession
+from support.session import BUILD_DIR, DLL_OVERRIDES, PRODUCT_DIR, WineSession
 
 # Windows' KnownDLLs (and ntdll, which every process has): never searched for on disk.
 KNOWN_DLLS = {
@@ -54,7 +54,7 @@ class PlantedDlls(unittest.TestCase):
             for name in names:
                 shutil.copy(BUILD_DIR / "fixtures" / "planted.dll", folder / name)
             shutil.copy(program, folder)
-            env = {"WINEDEBUG": "+loaddll", "WINEDLLOVERRIDES": "mscoree,mshtml=;wininet,rasapi32,windowscodecs=n,b"}
+            env = {"WINEDEBUG": "+loaddll", "WINEDLLOVERRIDES": DLL_OVERRIDES + ";wininet,rasapi32,windowscodecs=n,b"}
             if drive:
                 session.start(folder / program.name, env=env)
                 drive(session)
@@ -103,6 +103,23 @@ class PlantedDlls(unittest.TestCase):
         trace, planted = self.run_planted(PRODUCT_DIR / "Install.exe", close, names, product)
         self.assertIn("msflxgrd.ocx", trace.lower())
         self.assertIn("vb6stkit.dll", trace.lower())
+        self.assertEqual(planted, [])
+
+    def test_uninstaller_takes_the_shortcut_library_from_system32(self):
+        names = PLANTED_NAMES + ("VB6STKIT.DLL",)
+
+        def beside(folder):
+            (folder / "install.ini").write_text("[APPLICATION]\r\nGruppo=G\r\nFolder=F\r\nName=N\r\n")
+            shutil.copy(PRODUCT_DIR / "LIB" / "VB6STKIT.DLL", folder.parent / "windows" / "syswow64")
+
+        def proceed(session):
+            session.wait_window("Quintaris - Uninstall Wizard", 60)
+            session.click("Quintaris - Uninstall Wizard", "Procedi")
+            session.wait_until(lambda: session.control("Quintaris - Uninstall Wizard", control_id=104)["visible"])
+            session.probe("close", "Quintaris - Uninstall Wizard")
+
+        trace, planted = self.run_planted(PRODUCT_DIR / "uninstall.exe", proceed, names, beside)
+        self.assertIn("system32\\\\vb6stkit.dll", trace.lower())
         self.assertEqual(planted, [])
 
 

@@ -4,7 +4,7 @@
 //
 //   probe wait   <caption> [seconds]     wait until a top-level window shows up
 //   probe gone   <caption> [seconds]     wait until it is gone
-//   probe list   <caption>               the window and its controls, as JSON
+//   probe list   <caption>               the window and its controls, as JSON (in tab order)
 //   probe click  <caption> <button>      press a button by its caption
 //   probe post   <caption> <msg> <wparam> <lparam>   post a message
 //   probe send   <caption> <msg> <wparam> <lparam>   send it and print the result
@@ -130,13 +130,17 @@ int List(HWND top) {
                        std::to_wstring(origin.y) + L"],\"foreground\":" + Bool(::GetForegroundWindow() == top) +
                        L",\"topmost\":" +
                        Bool(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) + L",\"controls\":[";
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &thread);
     bool first = true;
     for (HWND child : Children(top)) {
         if (!first) out += L",";
         first = false;
         out += L"{\"id\":" + std::to_wstring(::GetDlgCtrlID(child)) + L",\"class\":" + Json(ClassOf(child)) +
                L",\"text\":" + Json(Text(child)) + L",\"visible\":" + Bool(::IsWindowVisible(child)) +
-               L",\"enabled\":" + Bool(::IsWindowEnabled(child)) + L",\"rect\":" + RectJson(top, child) + L"}";
+               L",\"enabled\":" + Bool(::IsWindowEnabled(child)) + L",\"focused\":" +
+               Bool(thread.hwndFocus == child) + L",\"rect\":" + RectJson(top, child) + L"}";
     }
     Write(out + L"]}\n");
     return 0;

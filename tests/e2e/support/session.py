@@ -14,6 +14,8 @@ PRODUCT_DIR = Path(os.environ.get("SUITE_PRODUCT_DIR", BUILD_DIR.parent / "produ
 TEMPLATE_PREFIX = Path(os.environ.get("SUITE_TEMPLATE_PREFIX", BUILD_DIR.parent / "wineprefix-template"))
 PROBE = BUILD_DIR / "tools" / "probe.exe"
 WINE_USER = os.environ.get("USER") or "root"
+# No .NET or HTML engine prompts; no menu entries written into the Linux home folder.
+DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
 
 class WineSession:
@@ -25,7 +27,7 @@ class WineSession:
         subprocess.run(["cp", "-a", str(TEMPLATE_PREFIX), str(self.prefix)], check=True)
         self._xvfb = self._start_display(display_size)
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), DISPLAY=self.display,
-                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES)
         self.env.pop("http_proxy", None)
         self._processes = []
         self._warm_up()

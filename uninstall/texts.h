@@ -1,0 +1,22 @@
+// Everything the uninstaller shows the user.
+#pragma once
+
+#include <string>
+
+namespace uninstall::texts {
+
+inline constexpr wchar_t kCaption[] = L"Quintaris - Uninstall Wizard";
+inline constexpr wchar_t kOk[] = L"Procedi";
+inline constexpr wchar_t kCancel[] = L"Annulla";
+inline constexpr wchar_t kClose[] = L"Chiudi";
+inline constexpr wchar_t kGroupNotice[] = L"E' stato rimosso anche il gruppo di programmi\"";
+
+inline std::wstring Title(const std::wstring& name) { return L"Rimozione del programma " + name; }
+inline std::wstring Done(const std::wstring& name) { return L"Rimozione di " + name + L" terminata."; }
+inline std::wstring Cancelled(const std::wstring& name) { return L"Rimozione di " + name + L" annullata."; }
+// A removal that stopped part-way; the platform's reason goes beneath.
+inline std::wstring Incomplete(const std::wstring& name) { return L"Rimozione di " + name + L" non completata."; }
+// A second run: the program's Start-menu folder is gone already.
+inline std::wstring AlreadyDone(const std::wstring& name) { return L"Rimozione di " + name + L" gi\u00e0 eseguita."; }
+
+}  // namespace uninstall::texts

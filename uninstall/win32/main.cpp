@@ -1,0 +1,108 @@
+// uninstall.exe: asks once, then removes the shortcuts and Start-menu folders the
+// installer made.
+#include <windows.h>
+
+#include <string>
+
+#include "common/win32/error.h"
+#include "common/win32/form.h"
+#include "common/win32/profile_store.h"
+#include "common/win32/special_folder.h"
+#include "common/win32/startup.h"
+#include "res/setup_resource.h"
+#include "uninstall/flow.h"
+#include "uninstall/texts.h"
+#include "uninstall/win32/platform.h"
+
+namespace {
+
+constexpr int kOkId = 100, kAnnullaId = 101, kPictureId = 102, kLabel2Id = 103, kUnloadId = 104, kLabel1Id = 105;
+constexpr COLORREF kDarkRed = RGB(128, 0, 0);
+
+// frmUnInstall.
+class UninstallWindow final : public win32::Form {
+public:
+    UninstallWindow(HINSTANCE instance, uninstall::UninstallState state, std::wstring title)
+        : Form(instance, IDI_SETUP), state_(std::move(state)), title_(std::move(title)) {}
+
+private:
+    void OnCreate() override {
+        font_ = Font(L"MS Sans Serif", 8.25, false);
+        boldFont_ = Font(L"MS Sans Serif", 8.25, true);
+        // Made in tab order: "Procedi" first, so it has the focus.
+        HWND ok = Control(L"BUTTON", uninstall::texts::kOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 1800, 960,
+                          1215, 375, kOkId, font_.get());
+        Control(L"BUTTON", uninstall::texts::kCancel, WS_VISIBLE | WS_TABSTOP, 3600, 960, 1215, 375, kAnnullaId,
+                font_.get());
+        Picture(IDB_LOGO, 120, 120, 1335, 1215, kPictureId);
+        Control(L"STATIC", title_.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 1560, 120, 3495, 255, kLabel2Id,
+                boldFont_.get());
+        Control(L"BUTTON", uninstall::texts::kClose, WS_TABSTOP, 1560, 960, 3495, 375, kUnloadId, font_.get());
+        Control(L"STATIC", L"", SS_CENTER | SS_NOPREFIX, 1560, 420, 3495, 495, kLabel1Id, font_.get());
+        ::SetFocus(ok);
+    }
+
+    // After either choice only "Chiudi" is left.
+    void ShowOutcome(const uninstall::WindowTexts& texts) {
+        SetText(kLabel2Id, texts.label2);
+        SetText(kLabel1Id, texts.label1);
+        Display(kLabel1Id, !texts.label1.empty());
+        Display(kOkId, false);
+        Display(kAnnullaId, false);
+        ::SendMessageW(hwnd_, DM_SETDEFID, kUnloadId, 0);
+        Display(kUnloadId, true);
+        ::SetFocus(::GetDlgItem(hwnd_, kUnloadId));
+    }
+
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) break;
+            switch (LOWORD(wParam)) {
+            case kOkId: ShowOutcome(uninstall::cmd_OK_Click(platform_, state_)); return 0;
+            case kAnnullaId: ShowOutcome(uninstall::cmd_Annulla_Click(state_)); return 0;
+            case kUnloadId: ::DestroyWindow(hwnd_); return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(hwnd_, kLabel1Id)) {
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                ::SetTextColor(dc, kDarkRed);
+                ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_DESTROY:
+            // The close box ends the program at once, in any state.
+            ::PostQuitMessage(0);
+            return 0;
+        }
+        return Default(msg, wParam, lParam);
+    }
+
+    uninstall::UninstallState state_;
+    std::wstring title_;
+    uninstall::win32::Platform platform_;
+    win32::UniqueFont font_, boldFont_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    win32::RestrictDllSearch();
+
+    win32::ProfileStore store;
+    const suite::ProfileReader ini = uninstall::MakeReader(store, win32::ProgramFolder());
+    uninstall::UninstallState state;
+    std::wstring title = uninstall::Form_load(
+        ini, {win32::GetSpecialFolder(2), win32::GetSpecialFolder(7), win32::GetSpecialFolder(16)}, state);
+
+    UninstallWindow window(instance, std::move(state), std::move(title));
+    if (!window.Create(L"frmUnInstall", uninstall::texts::kCaption, 5115, 1425)) {
+        const std::wstring message = L"Impossibile mostrare la finestra:\n\n" + win32::LastError().description;
+        ::MessageBoxW(nullptr, message.c_str(), uninstall::texts::kCaption, MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    window.Show();
+    return win32::RunMessageLoop();
+}
