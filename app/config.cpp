@@ -1,0 +1,16 @@
+#include "app/config.h"
+
+#include <cwchar>
+
+namespace nubilux {
+
+bool StartsAutomatic(const std::wstring& modo) {
+    const wchar_t* begin = modo.c_str();
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(begin, &end);
+    if (end == begin) return false;  // not a number
+    while (*end == L' ' || *end == L'\t') ++end;
+    return *end == L'\0' && value == 0.0;
+}
+
+}  // namespace nubilux

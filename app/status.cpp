@@ -1,0 +1,43 @@
+#include "app/status.h"
+
+namespace nubilux {
+
+std::optional<StateTexts> DescribeState(int state) {
+    static constexpr StateTexts kStates[] = {
+        {L"icNone", L"Nessuna informazione sullo stato."},
+        {L"icHostResolvingHost", L"Ricerca dell'indirizzo IP del computer host specificato in corso."},
+        {L"icHostResolved", L"L'indirizzo IP del computer host \u00e8 stato trovato."},
+        {L"icConnecting", L"Connessione al computer host in corso."},
+        {L"icConnected", L"La connessione al computer host \u00e8 stata eseguita."},
+        {L"icRequesting", L"Invio di una richiesta al computer host in corso."},
+        {L"icRequestSent", L"La richiesta \u00e8 stata inviata."},
+        {L"icReceivingResponse", L"Il controllo sta ricevendo una risposta dal computer host."},
+        {L"icResponseReceived", L"La risposta dal computer host \u00e8 stata ricevuta."},
+        {L"icDisconnecting", L"Disconnessione dal computer host in corso."},
+        {L"icDisconnected", L"Disconnessione dal computer host eseguita."},
+        {L"icError", L"Errore di comunicazione con il computer host."},
+        {L"icResponseCompleted", L"La richiesta \u00e8 stata completata e sono stati ricevuti tutti i dati."},
+    };
+    if (state < 0 || state > kStateResponseCompleted) return std::nullopt;
+    return kStates[state];
+}
+
+std::optional<int> StateForInternetStatus(unsigned long status) {
+    // WinINet's INTERNET_STATUS_* numbers.
+    switch (status) {
+    case 10: return 1;    // resolving name
+    case 11: return 2;    // name resolved
+    case 20: return 3;    // connecting to server
+    case 21: return 4;    // connected to server
+    case 30: return 5;    // sending request
+    case 31: return 6;    // request sent
+    case 40: return 7;    // receiving response
+    case 41: return 8;    // response received
+    case 50: return 9;    // closing connection
+    case 51: return 10;   // connection closed
+    case 100: return kStateResponseCompleted;  // request complete
+    default: return std::nullopt;
+    }
+}
+
+}  // namespace nubilux

@@ -1,0 +1,24 @@
+// The download's states as the status fields show them.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace nubilux {
+
+inline constexpr int kStateError = 11;
+inline constexpr int kStateResponseCompleted = 12;
+
+struct StateTexts {
+    const wchar_t* name;
+    const wchar_t* description;
+};
+
+// The name and Italian description of states 0 to 12; nothing for any other number.
+std::optional<StateTexts> DescribeState(int state);
+
+// The state a WinINet status notification stands for; nothing for notifications that
+// have no state of their own (handle created, redirects, cookies, ...).
+std::optional<int> StateForInternetStatus(unsigned long status);
+
+}  // namespace nubilux

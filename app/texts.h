@@ -1,0 +1,26 @@
+// Everything Nubilux shows the user.
+#pragma once
+
+namespace nubilux::texts {
+
+inline constexpr wchar_t kCaption[] = L"QuintarisMeteo";
+inline constexpr wchar_t kFrame[] = L"Updating";
+inline constexpr wchar_t kAutomatic[] = L"Automatic";
+inline constexpr wchar_t kManual[] = L"Manual";
+inline constexpr wchar_t kUpdate[] = L"&Update";
+inline constexpr wchar_t kInfo[] = L"&Info";
+inline constexpr wchar_t kExit[] = L"E&xit";
+
+inline constexpr wchar_t kIdleTip[] = L"QuintarisMeteo";
+inline constexpr wchar_t kWorkingTip[] = L"QuintarisMeteo - Aggiornamento in corso ...";
+
+inline constexpr wchar_t kQuitQuestion[] = L"Do you want really quit from Nubilux?";
+inline constexpr wchar_t kQuitTitle[] = L"Nubilux";
+
+inline constexpr wchar_t kAboutCaption[] = L"INFO";
+inline constexpr wchar_t kAboutText[] =
+    L"Software to update desktop's background with photo from weather satellite.\r\n\r\n"
+    L"Version 1.5 - Quintaris Srl";
+inline constexpr wchar_t kAboutOk[] = L"&Ok";
+
+}  // namespace nubilux::texts
