@@ -19,7 +19,7 @@ inline constexpr wchar_t kQuitTitle[] = L"Nubilux";
 
 inline constexpr wchar_t kAboutCaption[] = L"INFO";
 inline constexpr wchar_t kAboutText[] =
-    L"Software to update desktop's background with photo from weather satellite.\r\n\r\n"
+    L"Software to update desktop's background with photo from weather satellite.\r\n"
     L"Version 1.5 - Quintaris Srl";
 inline constexpr wchar_t kAboutOk[] = L"&Ok";
 

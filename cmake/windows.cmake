@@ -56,6 +56,15 @@ target_compile_options(uninstall_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(uninstall_exe asInvoker uninstall uninstall/win32/main.cpp res/uninstall.rc)
 target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 
+# Nubilux.exe, with its configuration file beside it.
+add_library(nubilux_win32 STATIC app/win32/platform.cpp app/win32/tray_icon.cpp)
+target_link_libraries(nubilux_win32 PUBLIC common_win32)
+target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})
+suite_program(nubilux_exe asInvoker Nubilux app/win32/main.cpp res/nubilux.rc)
+target_link_libraries(nubilux_exe PRIVATE nubilux_win32)
+add_custom_command(TARGET nubilux_exe POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/app/Nubilux.ini ${PRODUCT_DIR}/Nubilux.ini)
+
 # Test tools: the window probe and the small window it is proven on.
 add_executable(probe tools/probe/probe.cpp)
 target_link_options(probe PRIVATE -municode)

@@ -1,5 +1,6 @@
-"""Draws the setup programs' logo (85 x 80, 256 colours) and window icon (16 colours,
-32 x 32 and 16 x 16) as BMP and ICO files. Run again only to change the art."""
+"""Draws the setup programs' logo (85 x 80, 256 colours) and window icon, and Nubilux's
+cloud and sun icons (16 colours, 32 x 32 and 16 x 16), as BMP and ICO files. Run again
+only to change the art."""
 
 import struct
 from pathlib import Path
@@ -66,12 +67,39 @@ def logo():
         b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + header + colours + pixels)
 
 
-def icon_image(size):
+def cloud(x, y, w, h):
+    """A grey-white cloud with a darker rim, for Nubilux at rest."""
+    u, v = x / w, y / h
+    puffs = ((0.3, 0.58, 0.2), (0.52, 0.45, 0.26), (0.74, 0.6, 0.18))
+    inside = any((u - cx) ** 2 + (v - cy) ** 2 < r * r for cx, cy, r in puffs) or (0.12 < u < 0.9 and 0.55 < v < 0.78)
+    if not inside or v > 0.8:
+        return None
+    rim = not any((u - cx) ** 2 + (v - cy) ** 2 < (r - 0.07) ** 2 for cx, cy, r in puffs) and not (
+        0.18 < u < 0.84 and 0.55 < v < 0.72)
+    if rim:
+        return (128, 128, 128)
+    return (255, 255, 255) if v < 0.62 else (192, 192, 192)
+
+
+def sun(x, y, w, h):
+    """A yellow sun with rays, for Nubilux at work."""
+    import math
+    u, v = x / w - 0.5, y / h - 0.5
+    r = math.hypot(u, v)
+    if r < 0.24:
+        return (255, 255, 0) if r < 0.2 else (128, 128, 0)
+    angle = math.atan2(v, u) % (math.pi / 4)
+    if 0.29 < r < 0.47 and (angle < 0.2 or angle > math.pi / 4 - 0.2):
+        return (255, 255, 0) if r < 0.42 else (128, 128, 0)
+    return None
+
+
+def icon_image(size, draw=scene):
     xor, mask = [], []
     for y in range(size - 1, -1, -1):
         nibbles, bits = [], []
         for x in range(size):
-            rgb = scene(x + 0.5, y + 0.5, size, size)
+            rgb = draw(x + 0.5, y + 0.5, size, size)
             nibbles.append(VGA.index(rgb) if rgb else 0)
             bits.append(1 if rgb is None else 0)
         xor.append(bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, size, 2)))
@@ -82,16 +110,18 @@ def icon_image(size):
     return header + colours + b"".join(xor) + b"".join(mask)
 
 
-def icon():
-    images = [icon_image(32), icon_image(16)]
+def icon(draw=scene, name="setup.ico"):
+    images = [icon_image(32, draw), icon_image(16, draw)]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in zip((32, 16), images):
         out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
         offset += len(data)
-    (HERE / "setup.ico").write_bytes(out + b"".join(images))
+    (HERE / name).write_bytes(out + b"".join(images))
 
 
 if __name__ == "__main__":
     logo()
     icon()
+    icon(cloud, "cloud.ico")
+    icon(sun, "sun.ico")

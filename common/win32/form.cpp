@@ -13,7 +13,8 @@ int ScreenDpi() {
 
 }  // namespace
 
-bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight) {
+bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight,
+                  DWORD exStyle) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
@@ -23,20 +24,21 @@ bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWi
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
-    if (!::RegisterClassExW(&wc)) return false;
+    // A window that is made again (a reopened About box) finds its class registered.
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     dpi_ = ScreenDpi();
     // A fixed single border with the close box only.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     RECT rect{0, 0, Px(clientWidth), Px(clientHeight)};
-    ::AdjustWindowRectEx(&rect, style, FALSE, 0);
+    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.top + (work.bottom - work.top - height) / 2;
-    return ::CreateWindowExW(0, className, caption, style, x, y, width, height, nullptr, nullptr, instance_, this) !=
-           nullptr;
+    return ::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, nullptr, nullptr, instance_,
+                             this) != nullptr;
 }
 
 void Form::Show() {
@@ -78,6 +80,12 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
     }
     auto* self = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        // The object may outlive its window: it no longer has one.
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     try {
         if (msg == WM_CREATE) {
             self->OnCreate();

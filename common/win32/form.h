@@ -20,7 +20,8 @@ public:
     // Registers the class and creates the window, centred on the screen, with a client
     // area of the given twips; WM_CREATE goes to OnCreate. False, with the last error
     // set, when the window cannot be made.
-    bool Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight);
+    bool Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight,
+                DWORD exStyle = 0);
     // Shows the window in front: the user has just started the program.
     void Show();
     HWND Handle() const { return hwnd_; }

@@ -1,0 +1,296 @@
+// Nubilux.exe: keeps the wallpaper up to date with the latest satellite picture, from
+// the notification area.
+#include <windows.h>
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/addresses.h"
+#include "app/config.h"
+#include "app/hourly.h"
+#include "app/status.h"
+#include "app/texts.h"
+#include "app/update.h"
+#include "app/win32/platform.h"
+#include "app/win32/tray_icon.h"
+#include "app/window_rules.h"
+#include "common/win32/form.h"
+#include "common/win32/profile_store.h"
+#include "common/win32/startup.h"
+#include "res/nubilux_resource.h"
+
+namespace {
+
+using namespace nubilux;
+
+constexpr wchar_t kMainClass[] = L"frm_Nubilux";
+constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
+              kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
+constexpr int kExitCommand = 200, kUpdateCommand = 201;
+constexpr UINT_PTR kTimerId = 1;
+constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
+
+HICON LoadIconSized(HINSTANCE instance, int id, int size) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+void KeepOnTop(HWND hwnd) { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+// frm_NubiluxInfo.
+class AboutWindow final : public ::win32::Form {
+public:
+    explicit AboutWindow(HINSTANCE instance) : Form(instance, IDI_CLOUD) {}
+
+private:
+    void OnCreate() override {
+        boldFont_ = Font(L"MS Sans Serif", 8.25, true);
+        font_ = Font(L"MS Sans Serif", 8.25, false);
+        Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, 100,
+                boldFont_.get());
+        const std::wstring link = std::wstring(L" ") + kWebSite;
+        Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, 101,
+                font_.get());
+        ::SetFocus(Control(L"BUTTON", texts::kAboutOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 990, 2040, 1335,
+                           345, IDOK, font_.get()));
+        KeepOnTop(hwnd_);
+    }
+
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                ::DestroyWindow(hwnd_);
+                return 0;
+            }
+            if (LOWORD(wParam) == 101 && HIWORD(wParam) == STN_CLICKED) {
+                // Label1_Click: the link reads as visited, and opens in the default browser.
+                visited_ = true;
+                ::InvalidateRect(::GetDlgItem(hwnd_, 101), nullptr, TRUE);
+                ::ShellExecuteW(hwnd_, nullptr, kWebSite, L"", nullptr, SW_SHOW);
+                return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(hwnd_, 101)) {
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                ::SetTextColor(dc, visited_ ? kPurple : kBlue);
+                ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(hwnd_, 101)) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        }
+        return Default(msg, wParam, lParam);
+    }
+
+    ::win32::UniqueFont boldFont_, font_;
+    bool visited_ = false;
+};
+
+// frm_Nubilux.
+class MainWindow final : public ::win32::Form {
+public:
+    explicit MainWindow(HINSTANCE instance)
+        : Form(instance, IDI_CLOUD),
+          platform_([this](int state) { Inet1_StateChanged(state); },
+                    [this](bool working) { ShowWorking(working); }),
+          updater_(platform_) {}
+
+private:
+    void OnCreate() override {
+        font_ = Font(L"MS Sans Serif", 8.25, false);
+        // Made in tab order.
+        Control(L"BUTTON", texts::kUpdate, WS_VISIBLE | WS_TABSTOP, 0, 600, 1335, 345, kUpdateId, font_.get());
+        Control(L"BUTTON", texts::kInfo, WS_VISIBLE | WS_TABSTOP, 1350, 600, 1335, 345, kInfoId, font_.get());
+        Control(L"BUTTON", texts::kFrame, WS_VISIBLE | BS_GROUPBOX, 0, 0, 2685, 585, kFrameId, font_.get());
+        Control(L"BUTTON", texts::kAutomatic, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 150, 240, 1095,
+                195, kAutomaticId, font_.get());
+        Control(L"BUTTON", texts::kManual, WS_VISIBLE | BS_AUTORADIOBUTTON, 1380, 240, 915, 195, kManualId,
+                font_.get());
+        // The status fields lie below the client area: never seen, kept for diagnosis.
+        Control(L"STATIC", L"", WS_VISIBLE, 120, 1800, 375, 255, kLabel1Id, font_.get());
+        Control(L"STATIC", L"", WS_VISIBLE, 480, 1800, 2295, 255, kLabel2Id, font_.get());
+        Control(L"STATIC", L"", WS_VISIBLE, 120, 2160, 2655, 255, kLabel3Id, font_.get());
+
+        KeepOnTop(hwnd_);
+        cloud_ = LoadIconSized(instance_, IDI_CLOUD, ::GetSystemMetrics(SM_CXSMICON));
+        sun_ = LoadIconSized(instance_, IDI_SUN, ::GetSystemMetrics(SM_CXSMICON));
+        tray_.emplace(hwnd_, kTrayCallback, cloud_, texts::kIdleTip);
+
+        ::win32::ProfileStore store;
+        const auto ini = MakeReader(store, ::win32::ProgramFolder());
+        SelectMode(StartsAutomatic(ini.File_INI_Leggi(kSection, kKey)), false);
+    }
+
+    // Option1_Click: Automatic runs the timer and disables Update; Manual the other way.
+    void SelectMode(bool automatic, bool byUser) {
+        automatic_ = automatic;
+        ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
+        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic);
+        if (automatic)
+            ::SetTimer(hwnd_, kTimerId, 1000, nullptr);
+        else
+            ::KillTimer(hwnd_, kTimerId);
+        // The user's choice is kept for the next start; a file that cannot be written is passed over.
+        if (byUser) {
+            const std::wstring file = ::win32::ProgramFolder() + L"\\" + kConfigFile;
+            ::WritePrivateProfileStringW(kSection, kKey, StoredMode(automatic), file.c_str());
+        }
+    }
+
+    void Inet1_StateChanged(int state) {
+        SetText(kLabel1Id, std::to_wstring(state));
+        if (const auto texts = DescribeState(state)) {
+            SetText(kLabel2Id, texts->name);
+            SetText(kLabel3Id, texts->description);
+        }
+    }
+
+    void ShowWorking(bool working) {
+        if (tray_) tray_->Change(working ? sun_ : cloud_, working ? texts::kWorkingTip : texts::kIdleTip);
+        // A new wallpaper repaints the desktop; make sure the window is drawn over it again.
+        if (!working) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+
+    void Update() { updater_.Aggiorna_Sfondo(); }
+
+    void ShowAbout() {
+        if (!about_ || !about_->Handle()) {
+            about_ = std::make_unique<AboutWindow>(instance_);
+            if (!about_->Create(L"frm_NubiluxInfo", texts::kAboutCaption, 3345, 2535, WS_EX_DLGMODALFRAME)) return;
+        }
+        about_->Show();
+    }
+
+    void ShowMenu() {
+        HMENU menu = ::CreatePopupMenu();
+        if (!menu) return;
+        if (!automatic_) ::AppendMenuW(menu, MF_STRING, kUpdateCommand, texts::kUpdate);
+        ::AppendMenuW(menu, MF_STRING, kExitCommand, texts::kExit);
+        POINT at;
+        ::GetCursorPos(&at);
+        ::SetForegroundWindow(hwnd_);  // so that the menu closes when the user clicks elsewhere
+        const UINT chosen = ::TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y,
+                                               hwnd_, nullptr);
+        ::DestroyMenu(menu);
+        ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+        if (chosen == kUpdateCommand) Update();
+        if (chosen == kExitCommand) Close(CloseCause::Exit);
+    }
+
+    void Close(CloseCause cause) {
+        switch (OnCloseRequest(cause)) {
+        case CloseAction::Hide:
+            ::ShowWindow(hwnd_, SW_HIDE);
+            return;
+        case CloseAction::HideAndAsk:
+            ::ShowWindow(hwnd_, SW_HIDE);
+            if (::MessageBoxW(hwnd_, texts::kQuitQuestion, texts::kQuitTitle,
+                              MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON1 | MB_SETFOREGROUND | MB_TOPMOST) == IDYES)
+                ::DestroyWindow(hwnd_);
+            return;
+        case CloseAction::End:
+            ::DestroyWindow(hwnd_);
+            return;
+        }
+    }
+
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (tray_ && tray_->OnMessage(msg)) return 0;
+        switch (msg) {
+        case kTrayCallback:
+            switch (OnTrayMessage(static_cast<unsigned>(lParam))) {
+            case TrayAction::ShowWindow: ::ShowWindow(hwnd_, SW_SHOW); return 0;
+            case TrayAction::ShowMenu: ShowMenu(); return 0;
+            case TrayAction::Nothing: return 0;
+            case TrayAction::PassToDefault: break;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kTimerId) {
+                SYSTEMTIME now;
+                ::GetLocalTime(&now);
+                if (!updater_.Running() && hourly_.Timer1_Timer(now.wHour)) Update();
+                return 0;
+            }
+            break;
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) break;
+            switch (LOWORD(wParam)) {
+            case kUpdateId: Update(); return 0;
+            case kInfoId: ShowAbout(); return 0;
+            case kAutomaticId: SelectMode(true, true); return 0;
+            case kManualId: SelectMode(false, true); return 0;
+            }
+            break;
+        case WM_SYSCOMMAND:
+            // The close box, Alt+F4 and the system menu come this way.
+            if ((wParam & 0xFFF0) == SC_CLOSE) {
+                Close(CloseCause::User);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            // Not from the user's own close box: another program asks, as Task Manager does.
+            Close(CloseCause::FromOutside);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) tray_.reset();  // Windows is ending the session: no question
+            return 0;
+        case WM_DESTROY:
+            ::KillTimer(hwnd_, kTimerId);
+            tray_.reset();
+            ::PostQuitMessage(0);
+            return 0;
+        }
+        return Default(msg, wParam, lParam);
+    }
+
+    nubilux::win32::Platform platform_;
+    Updater updater_;
+    HourlyRule hourly_;
+    bool automatic_ = false;
+    ::win32::UniqueFont font_;
+    HICON cloud_ = nullptr, sun_ = nullptr;
+    std::optional<nubilux::win32::TrayIcon> tray_;
+    std::unique_ptr<AboutWindow> about_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    ::win32::RestrictDllSearch();
+
+    // One instance: a second start brings the running one's window back.
+    ::win32::UniqueHandle single(::CreateMutexW(nullptr, FALSE, L"Local\\QuintarisNubilux"));
+    if (single && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (HWND running = ::FindWindowW(kMainClass, nullptr)) {
+            ::ShowWindow(running, SW_SHOW);
+            ::SetForegroundWindow(running);
+        }
+        return 0;
+    }
+
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    int result = 1;
+    {
+        MainWindow window(instance);
+        if (window.Create(kMainClass, texts::kCaption, 2700, 945, WS_EX_DLGMODALFRAME)) {
+            window.Show();
+            result = ::win32::RunMessageLoop();
+        }
+    }
+    ::CoUninitialize();
+    return result;
+}
