@@ -6,7 +6,9 @@ import re
 import shutil
 import subprocess
 import unittest
+from pathlib import Path
 
+from support import proxy
 from support.session import BUILD_DIR, DLL_OVERRIDES, PRODUCT_DIR, WineSession
 
 # Windows' KnownDLLs (and ntdll, which every process has): never searched for on disk.
@@ -45,7 +47,7 @@ class ImportTables(unittest.TestCase):
 class PlantedDlls(unittest.TestCase):
     """Runs a program from a folder holding planted DLLs and reads Wine's loader trace."""
 
-    def run_planted(self, program, drive=None, names=PLANTED_NAMES, prepare=None):
+    def run_planted(self, program, drive=None, names=PLANTED_NAMES, prepare=None, env=None):
         with WineSession() as session:
             folder = session.drive_c / "Downloads"
             folder.mkdir()
@@ -54,7 +56,8 @@ class PlantedDlls(unittest.TestCase):
             for name in names:
                 shutil.copy(BUILD_DIR / "fixtures" / "planted.dll", folder / name)
             shutil.copy(program, folder)
-            env = {"WINEDEBUG": "+loaddll", "WINEDLLOVERRIDES": DLL_OVERRIDES + ";wininet,rasapi32,windowscodecs=n,b"}
+            env = dict(env or {}, WINEDEBUG="+loaddll",
+                       WINEDLLOVERRIDES=DLL_OVERRIDES + ";wininet,rasapi32,windowscodecs=n,b")
             if drive:
                 session.start(folder / program.name, env=env)
                 drive(session)
@@ -120,6 +123,25 @@ class PlantedDlls(unittest.TestCase):
 
         trace, planted = self.run_planted(PRODUCT_DIR / "uninstall.exe", proceed, names, beside)
         self.assertIn("system32\\\\vb6stkit.dll", trace.lower())
+        self.assertEqual(planted, [])
+
+    def test_nubilux_loads_wininet_rasapi32_and_the_codecs_from_system32(self):
+        picture = (Path(__file__).resolve().parents[1] / "fixtures" / "sat11.jpg").read_bytes()
+        with proxy.FakeProxy(body=picture) as server:
+            def automatic(folder):
+                (folder / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=0\r\n")
+
+            def update_and_close(session):
+                session.wait_window("QuintarisMeteo", 60)
+                bitmap = session.drive_c / "Downloads" / "NUBILUX.BMP"
+                self.assertTrue(session.wait_until(bitmap.exists, 30))
+                session.probe("close", "QuintarisMeteo")
+                session.probe("answer", "Nubilux", "Yes", "15")
+
+            trace, planted = self.run_planted(PRODUCT_DIR / "Nubilux.exe", update_and_close, prepare=automatic,
+                                              env=server.env())
+        for name in PLANTED_NAMES:
+            self.assertRegex(trace.lower(), r'system32\\\\' + name.replace(".", r"\.") + '" at')
         self.assertEqual(planted, [])
 
 

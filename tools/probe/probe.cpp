@@ -4,6 +4,7 @@
 //
 //   probe wait   <caption> [seconds]     wait until a top-level window shows up
 //   probe gone   <caption> [seconds]     wait until it is gone
+//   probe count  <caption>               how many top-level windows have this caption
 //   probe list   <caption>               the window and its controls, as JSON (in tab order)
 //   probe click  <caption> <button>      press a button by its caption
 //   probe post   <caption> <msg> <wparam> <lparam>   post a message
@@ -193,6 +194,12 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"link") return Link(caption);
+    if (command == L"count") {
+        int count = 0;
+        for (HWND hwnd = nullptr; (hwnd = ::FindWindowExW(nullptr, hwnd, nullptr, caption.c_str())) != nullptr;) ++count;
+        Write(std::to_wstring(count) + L"\n");
+        return 0;
+    }
     if (command == L"answer") {
         if (argc < 4) return Usage();
         HWND box = WaitFor(caption, seconds(4), true);
