@@ -78,7 +78,7 @@ def cloud(x, y, w, h):
         0.18 < u < 0.84 and 0.55 < v < 0.72)
     if rim:
         return (128, 128, 128)
-    return (255, 255, 255) if v < 0.62 else (192, 192, 192)
+    return (255, 255, 255) if v < 0.5 else (192, 192, 192)  # grey enough to read on a light taskbar
 
 
 def sun(x, y, w, h):

@@ -126,7 +126,7 @@ class PlantedDlls(unittest.TestCase):
         self.assertEqual(planted, [])
 
     def test_nubilux_loads_wininet_rasapi32_and_the_codecs_from_system32(self):
-        picture = (Path(__file__).resolve().parents[1] / "fixtures" / "sat11.jpg").read_bytes()
+        picture = (Path(__file__).resolve().parents[2] / "res" / "sample" / "sat11.jpg").read_bytes()
         with proxy.FakeProxy(body=picture) as server:
             def automatic(folder):
                 (folder / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=0\r\n")

@@ -13,7 +13,7 @@ from support.session import PRODUCT_DIR, WineSession
 
 CAPTION = "QuintarisMeteo"
 UPDATE, INFO, FRAME, AUTOMATIC, MANUAL, LABEL1, LABEL2, LABEL3 = range(100, 108)
-PICTURE = (Path(__file__).resolve().parents[1] / "fixtures" / "sat11.jpg").read_bytes()
+PICTURE = (Path(__file__).resolve().parents[2] / "res" / "sample" / "sat11.jpg").read_bytes()
 URL = "http://meteo.quintaris.example/meteo/satellite/image/sat11.jpg"
 TRAY_CALLBACK, WM_SYSCOMMAND, SC_CLOSE = 1281, 0x112, 0xF060
 
@@ -110,21 +110,24 @@ class Modes(unittest.TestCase):
         started = time.monotonic()
         n.start()
         self.assertFalse(n.control(UPDATE)["enabled"])
+        self.assertTrue(n.control(AUTOMATIC)["checked"])
         self.assertTrue(n.session.wait_until(lambda: n.server.requests, 15))
         self.assertLess(time.monotonic() - started, 15)
         self.assertTrue(n.session.wait_until(lambda: n.bitmap.exists(), 15))
 
     def test_manual_starts_fetch_nothing_until_update(self):
-        for kwargs in ({"mode": "1"}, {"mode": "-1"}, {"mode_file": False}, {"mode": ""}):
+        n = None
+        for kwargs in ({"mode": "1"}, {"mode": "-1"}, {"mode": ""}, {"mode_file": False}):
             with self.subTest(**kwargs):
+                if n:
+                    n.close()
                 n = NubiluxSession(self, **kwargs)
                 n.start()
                 self.assertTrue(n.control(UPDATE)["enabled"])
-                self.assertEqual(n.session.window(CAPTION)["controls"][3]["text"], "Automatic")
+                self.assertTrue(n.control(MANUAL)["checked"])
+                self.assertFalse(n.control(AUTOMATIC)["checked"])
                 time.sleep(2.5)
                 self.assertEqual(n.server.requests, [])
-                if kwargs.get("mode_file", True):
-                    n.close()
         n.update_and_wait()
         self.assertEqual(len(n.server.requests), 1)
 

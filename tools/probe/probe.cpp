@@ -140,7 +140,9 @@ int List(HWND top) {
         first = false;
         out += L"{\"id\":" + std::to_wstring(::GetDlgCtrlID(child)) + L",\"class\":" + Json(ClassOf(child)) +
                L",\"text\":" + Json(Text(child)) + L",\"visible\":" + Bool(::IsWindowVisible(child)) +
-               L",\"enabled\":" + Bool(::IsWindowEnabled(child)) + L",\"focused\":" +
+               L",\"enabled\":" + Bool(::IsWindowEnabled(child)) + L",\"checked\":" +
+               Bool(ClassOf(child) == L"Button" && ::SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED) +
+               L",\"focused\":" +
                Bool(thread.hwndFocus == child) + L",\"rect\":" + RectJson(top, child) + L"}";
     }
     Write(out + L"]}\n");
