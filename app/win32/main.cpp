@@ -246,7 +246,7 @@ private:
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            if (wParam) tray_.reset();  // Windows is ending the session: no question
+            if (wParam) Close(CloseCause::SessionEnd);  // Windows is ending the session: no question
             return 0;
         case WM_DESTROY:
             ::KillTimer(hwnd_, kTimerId);

@@ -169,6 +169,14 @@ class WindowAndIcon(unittest.TestCase):
         self.assertEqual(n.session.probe("answer", "Nubilux", "Yes", "15")[0], 0)
         self.assertTrue(n.session.window_gone(CAPTION))
 
+    def test_the_end_of_the_windows_session_ends_it_without_a_question(self):
+        n = NubiluxSession(self)
+        n.start()
+        self.assertEqual(n.session.probe("send", CAPTION, "0x11", "0", "0"), (0, "1\n"))  # WM_QUERYENDSESSION
+        n.session.probe("post", CAPTION, "0x16", "1", "0")  # WM_ENDSESSION
+        self.assertTrue(n.session.window_gone(CAPTION))
+        self.assertNotEqual(n.session.probe("wait", "Nubilux", "2")[0], 0)
+
     def test_info_twice_gives_one_about_window(self):
         n = NubiluxSession(self)
         n.start()
