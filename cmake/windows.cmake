@@ -40,14 +40,12 @@ target_compile_options(vb6stkit PRIVATE ${SUITE_WARNINGS})
 set_target_properties(vb6stkit PROPERTIES PREFIX "" OUTPUT_NAME VB6STKIT SUFFIX ".DLL"
                       RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR}/LIB)
 
-# Install.exe, with the description file beside it.
+# Install.exe.
 add_library(install_win32 STATIC install/win32/platform.cpp)
 target_link_libraries(install_win32 PUBLIC common_win32)
 target_compile_options(install_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(install_exe requireAdministrator Install install/win32/main.cpp res/install.rc)
 target_link_libraries(install_exe PRIVATE install_win32)
-add_custom_command(TARGET install_exe POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/install/Install.ini ${PRODUCT_DIR}/Install.ini)
 
 # uninstall.exe, which the installer's "Uninstall" shortcut starts.
 add_library(uninstall_win32 STATIC uninstall/win32/platform.cpp)
@@ -56,14 +54,32 @@ target_compile_options(uninstall_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(uninstall_exe asInvoker uninstall uninstall/win32/main.cpp res/uninstall.rc)
 target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 
-# Nubilux.exe, with its configuration file beside it.
+# Nubilux.exe.
 add_library(nubilux_win32 STATIC app/win32/platform.cpp app/win32/tray_icon.cpp)
 target_link_libraries(nubilux_win32 PUBLIC common_win32)
 target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(nubilux_exe asInvoker Nubilux app/win32/main.cpp res/nubilux.rc)
 target_link_libraries(nubilux_exe PRIVATE nubilux_win32)
-add_custom_command(TARGET nubilux_exe POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/app/Nubilux.ini ${PRODUCT_DIR}/Nubilux.ini)
+
+# The description and configuration files beside the programs.
+foreach(file install/Install.ini app/Nubilux.ini)
+  get_filename_component(name ${file} NAME)
+  add_custom_command(OUTPUT ${PRODUCT_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/${file} ${PRODUCT_DIR}/${name}
+    DEPENDS ${CMAKE_SOURCE_DIR}/${file})
+  list(APPEND PRODUCT_FILES ${PRODUCT_DIR}/${name})
+endforeach()
+add_custom_target(product_files ALL DEPENDS ${PRODUCT_FILES})
+
+# The release archive: the product folder as a user unpacks it.
+set(RELEASE_ARCHIVE ${PRODUCT_DIR}/../Nubilux-1.5.zip)
+add_custom_target(release ALL
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${RELEASE_ARCHIVE}
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${RELEASE_ARCHIVE} --format=zip Install.exe Install.ini uninstall.exe
+          Nubilux.exe Nubilux.ini LIB/VB6STKIT.DLL
+  WORKING_DIRECTORY ${PRODUCT_DIR}
+  COMMENT "Packing ${RELEASE_ARCHIVE}")
+add_dependencies(release install_exe uninstall_exe nubilux_exe vb6stkit product_files)
 
 # Test tools: the window probe and the small window it is proven on.
 add_executable(probe tools/probe/probe.cpp)

@@ -1,0 +1,38 @@
+"""The product as a user receives it: the release archive, unpacked into Program Files,
+and the programs' windows."""
+
+import subprocess
+import zipfile
+from pathlib import Path
+
+from .session import BUILD_DIR
+
+RELEASE = BUILD_DIR.parent / "Nubilux-1.5.zip"
+SAMPLE = Path(__file__).resolve().parents[3] / "res" / "sample" / "sat11.jpg"
+# A 32-bit program's %ProgramFiles% on 64-bit Windows.
+APP_FOLDER = "C:\\Program Files (x86)\\Quintaris\\Nubilux"
+
+SETUP = "Quintaris Srl - Setup Wizard"
+UNINSTALL = "Quintaris - Uninstall Wizard"
+NUBILUX = "QuintarisMeteo"
+
+
+def unpack(session, folder=APP_FOLDER):
+    target = session.unix_path(folder)
+    target.mkdir(parents=True, exist_ok=True)
+    with zipfile.ZipFile(RELEASE) as archive:
+        archive.extractall(target)
+    return target
+
+
+def wallpaper(session):
+    out = subprocess.run(["wine", "reg", "query", "HKCU\\Control Panel\\Desktop", "/v", "Wallpaper"],
+                         env=session.env, capture_output=True, text=True).stdout
+    return out.split("REG_SZ", 1)[1].strip() if "REG_SZ" in out else ""
+
+
+def install(session, app, env=None):
+    """Runs Install.exe from the application folder; gives the window's two labels."""
+    session.start(app / "Install.exe", env=env)
+    session.wait_window(SETUP, 60)
+    return (session.control(SETUP, control_id=101)["text"], session.control(SETUP, control_id=102)["text"])
