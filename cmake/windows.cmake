@@ -88,6 +88,13 @@ target_compile_options(probe PRIVATE ${SUITE_WARNINGS})
 target_link_libraries(probe PRIVATE ole32 uuid)
 set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
+# The benchmark's in-process timer of Nubilux's update.
+add_executable(nubilux_bench tools/bench/nubilux_bench.cpp)
+target_link_options(nubilux_bench PRIVATE -municode)
+target_compile_options(nubilux_bench PRIVATE ${SUITE_WARNINGS})
+target_link_libraries(nubilux_bench PRIVATE nubilux_win32)
+set_target_properties(nubilux_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+
 add_executable(testwin WIN32 tools/testwin/testwin.cpp res/manifests/asInvoker.rc)
 target_link_options(testwin PRIVATE -municode -mwindows)
 target_compile_options(testwin PRIVATE ${SUITE_WARNINGS})

@@ -56,10 +56,16 @@ suite::Outcome WriteWholeFile(const std::wstring& path, const void* data, std::s
     return suite::Outcome::Success();
 }
 
-// A new, empty file in folder, for writing before a move.
+// A new, empty file in folder, for writing before a move; empty when the folder takes no
+// new file (some platforms report a name they could not create).
 std::wstring TemporaryFile(const std::wstring& folder) {
     wchar_t path[MAX_PATH];
-    return ::GetTempFileNameW(folder.c_str(), L"nbx", 0, path) ? path : L"";
+    if (!::GetTempFileNameW(folder.c_str(), L"nbx", 0, path)) return L"";
+    if (::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return L"";
+    }
+    return path;
 }
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -132,7 +138,7 @@ void Platform::HangUp(std::uintptr_t handle) {
 
 void CALLBACK Platform::OnInternetStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) noexcept {
     auto* self = reinterpret_cast<Platform*>(context);
-    if (!self) return;
+    if (!self || !self->reporting_) return;
     if (const auto state = StateForInternetStatus(status)) {
         try {
             self->onState_(*state);
@@ -159,6 +165,7 @@ suite::Outcome Platform::Fetch(std::string& body) {
         return FetchFailed(::win32::Failure(ERROR_MOD_NOT_FOUND));
 
     CancelFetch();
+    reporting_ = true;
     // The system's proxy settings, as the user set them.
     session_ = open(L"Nubilux/1.5", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session_) return FetchFailed(LastError());
@@ -201,6 +208,8 @@ suite::Outcome Platform::Fetch(std::string& body) {
 void Platform::CancelFetch() {
     const auto close = ProcAddress<decltype(&::InternetCloseHandle)>(wininet_.get(), "InternetCloseHandle");
     if (!close) return;
+    // The status line keeps the outcome of the transfer, not the closing of its handles.
+    reporting_ = false;
     if (request_) close(std::exchange(request_, nullptr));
     if (session_) close(std::exchange(session_, nullptr));
 }

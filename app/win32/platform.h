@@ -40,6 +40,7 @@ private:
     ::win32::UniqueModule wininet_, rasapi_;
     HINTERNET session_ = nullptr;
     HINTERNET request_ = nullptr;
+    bool reporting_ = false;  // status notifications reach the status line
 };
 
 }  // namespace nubilux::win32

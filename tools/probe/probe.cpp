@@ -12,6 +12,7 @@
 //   probe answer <title> <button> [seconds]          press a message box's button
 //   probe close  <caption>               ask the window to close (WM_CLOSE)
 //   probe link   <file.lnk>              a shortcut's target, arguments and folder, as JSON
+//   probe hold   <file> <seconds>        keep a file in use: a DLL loaded, any other file open unshared
 #include <windows.h>
 
 #include <objidl.h>
@@ -35,10 +36,12 @@ void Write(const std::wstring& text) {
                 nullptr);
 }
 
+// The text a window holds, read without a message: a program busy in a long call must
+// not hold the probe too.
 std::wstring Text(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
+    wchar_t text[4096] = {};
+    const int n = ::InternalGetWindowText(hwnd, text, 4096);
+    return std::wstring(text, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -108,6 +111,11 @@ HWND FindButton(HWND parent, const std::wstring& caption) {
     return nullptr;
 }
 
+bool Checked(HWND button) {
+    DWORD_PTR state = 0;
+    return ::SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 1000, &state) && state == BST_CHECKED;
+}
+
 std::wstring RectJson(HWND top, HWND hwnd) {
     RECT r;
     ::GetWindowRect(hwnd, &r);
@@ -141,7 +149,7 @@ int List(HWND top) {
         out += L"{\"id\":" + std::to_wstring(::GetDlgCtrlID(child)) + L",\"class\":" + Json(ClassOf(child)) +
                L",\"text\":" + Json(Text(child)) + L",\"visible\":" + Bool(::IsWindowVisible(child)) +
                L",\"enabled\":" + Bool(::IsWindowEnabled(child)) + L",\"checked\":" +
-               Bool(ClassOf(child) == L"Button" && ::SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED) +
+               Bool(ClassOf(child) == L"Button" && Checked(child)) +
                L",\"focused\":" +
                Bool(thread.hwndFocus == child) + L",\"rect\":" + RectJson(top, child) + L"}";
     }
@@ -196,6 +204,18 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"link") return Link(caption);
+    if (command == L"hold") {
+        HMODULE image = ::LoadLibraryExW(caption.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+        HANDLE file = image ? INVALID_HANDLE_VALUE
+                            : ::CreateFileW(caption.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (!image && file == INVALID_HANDLE_VALUE) return 1;
+        Write(L"holding\n");
+        ::Sleep(static_cast<DWORD>(seconds(3) * 1000));
+        if (image) ::FreeLibrary(image);
+        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+        return 0;
+    }
     if (command == L"count") {
         int count = 0;
         for (HWND hwnd = nullptr; (hwnd = ::FindWindowExW(nullptr, hwnd, nullptr, caption.c_str())) != nullptr;) ++count;

@@ -8,7 +8,14 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, urlunsplit
 
 SERVE, NOT_FOUND, GARBAGE, TRUNCATED, STALL, REFUSE = "serve", "404", "garbage", "truncated", "stall", "refuse"
+SERVER_ERROR, REDIRECT = "500", "redirect"
+REDIRECT_TARGET = "http://elsewhere.quintaris.example/pictures/latest.jpg"
 GARBAGE_BODY = b"<html><body>This is not a picture.</body></html>\n"
+
+
+def _without_default_port(url):
+    parts = urlsplit(url)
+    return urlunsplit(parts._replace(netloc=parts.netloc.removesuffix(":80")))
 
 
 class FakeProxy:
@@ -53,13 +60,19 @@ class FakeProxy:
     def urls(self):
         """The URLs requested, without the default port that WinINet spells out."""
         with self._lock:
-            return [urlunsplit(u._replace(netloc=u.netloc.removesuffix(":80")))
-                    for u in (urlsplit(target) for _, target, _ in self.requests)]
+            return [_without_default_port(target) for _, target, _ in self.requests]
 
     def _answer(self, handler):
-        if self.mode == NOT_FOUND:
-            body = b"Not found\n"
-            handler.send_response(404)
+        if self.mode == REDIRECT and _without_default_port(handler.path) != REDIRECT_TARGET:
+            # Moved to another host; the body is then served from there.
+            handler.send_response(302)
+            handler.send_header("Location", REDIRECT_TARGET)
+            handler.send_header("Content-Length", "0")
+            handler.end_headers()
+            return
+        if self.mode in (NOT_FOUND, SERVER_ERROR):
+            body = b"Not found\n" if self.mode == NOT_FOUND else b"Internal error\n"
+            handler.send_response(404 if self.mode == NOT_FOUND else 500)
             handler.send_header("Content-Type", "text/plain")
         else:
             body = GARBAGE_BODY if self.mode == GARBAGE else self.body

@@ -1,0 +1,297 @@
+"""The fault matrix: each fault injected into the real programs under Wine, with its
+defined outcome checked and whether the user's data stayed intact. Prints a table
+(fault, outcome, data intact) and the count at the end."""
+
+import shutil
+import subprocess
+import time
+import unittest
+
+from support import product, proxy
+from support.session import BUILD_DIR, WineSession
+from test_nubilux import AUTOMATIC, CAPTION, LABEL1, MANUAL, NubiluxSession, bitmap_size
+
+FIXTURES = BUILD_DIR / "fixtures"
+PREVIOUS = b"BM" + bytes(range(256)) * 16  # the bitmap of an earlier update, as far as these checks care
+RESULTS = []
+
+
+def record(fault, outcome, intact):
+    RESULTS.append((fault, outcome, "yes" if intact else "NO"))
+
+
+def tearDownModule():
+    width = max(len(r[0]) for r in RESULTS) if RESULTS else 5
+    print(f"\n{'fault'.ljust(width)} | data intact | outcome")
+    for fault, outcome, intact in RESULTS:
+        print(f"{fault.ljust(width)} | {intact.ljust(11)} | {outcome}")
+    print(f"{len(RESULTS)} faults injected, {sum(r[2] == 'yes' for r in RESULTS)} with data intact")
+
+
+class Downloads(unittest.TestCase):
+    """An update in Manual mode over an earlier bitmap; the status line tells the outcome."""
+
+    def update(self, server_mode=proxy.SERVE, body=None, use_proxy=True, seconds=60, stall=3):
+        n = NubiluxSession(self, server_mode=server_mode)
+        n.server.stall_seconds = stall
+        if body is not None:
+            n.server.body = body
+        n.bitmap.write_bytes(PREVIOUS)
+        env = n.server.env() if use_proxy else {}
+        n.session.start(n.app / "Nubilux.exe", env=env)
+        n.session.wait_window(CAPTION, 60)
+        before = n.wallpaper()
+        n.session.click(CAPTION, "Update")
+        self.assertTrue(n.session.wait_until(lambda: n.control(LABEL1)["text"] in ("11", "12"), seconds))
+        time.sleep(0.5)
+        leftovers = [p.name for p in n.app.iterdir() if p.name.lower().endswith(".tmp")]
+        self.assertEqual(leftovers, [])
+        return n, before
+
+    def failed(self, fault, **kwargs):
+        n, before = self.update(**kwargs)
+        self.assertEqual(n.control(LABEL1)["text"], "11")
+        intact = n.bitmap.read_bytes() == PREVIOUS and n.wallpaper() == before
+        record(fault, "transfer failed (11 icError); bitmap and wallpaper unchanged", intact)
+        self.assertTrue(intact)
+
+    def test_connection_refused(self):
+        self.failed("download: connection refused", server_mode=proxy.REFUSE)
+
+    def test_dns_failure(self):
+        self.failed("download: DNS failure", use_proxy=False)
+
+    def test_404(self):
+        self.failed("download: 404", server_mode=proxy.NOT_FOUND)
+
+    def test_500(self):
+        self.failed("download: 500", server_mode=proxy.SERVER_ERROR)
+
+    def test_truncated_body(self):
+        self.failed("download: truncated body", server_mode=proxy.TRUNCATED)
+
+    def test_stall_past_the_time_out(self):
+        self.failed("download: stall past the time-out", server_mode=proxy.STALL, stall=75, seconds=120)
+
+    def test_100_mib_body(self):
+        self.failed("download: 100 MiB body", body=bytes(100 << 20))
+
+    def test_not_a_picture(self):
+        n, before = self.update(server_mode=proxy.GARBAGE)
+        intact = n.bitmap.read_bytes() == PREVIOUS and n.wallpaper() == before
+        record("download: body not a picture", "transfer done (12), decode refused; bitmap unchanged", intact)
+        self.assertTrue(intact)
+
+    def test_empty_body(self):
+        n, _ = self.update(body=b"")
+        intact = n.bitmap.read_bytes() == PREVIOUS
+        record("download: empty body", "earlier bitmap kept and set as wallpaper again", intact)
+        self.assertTrue(intact)
+        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+
+    def test_redirect_to_another_host(self):
+        n, _ = self.update(server_mode=proxy.REDIRECT)
+        self.assertEqual(n.server.urls()[-1], proxy.REDIRECT_TARGET)
+        intact = bitmap_size(n.bitmap.read_bytes()) == (480, 360)
+        record("download: redirect to another host", "followed; the picture there became the wallpaper", intact)
+        self.assertTrue(intact)
+
+
+class NubiluxFiles(unittest.TestCase):
+    def test_bitmap_locked_by_another_process(self):
+        n = NubiluxSession(self)
+        n.bitmap.write_bytes(PREVIOUS)
+        n.session.start(BUILD_DIR / "tools" / "probe.exe", "hold", "C:\\Nubilux\\NUBILUX.BMP", "30")
+        time.sleep(1)
+        n.start()
+        n.session.click(CAPTION, "Update")
+        self.assertTrue(n.session.wait_until(lambda: n.control(LABEL1)["text"] in ("11", "12"), 60))
+        time.sleep(0.5)
+        data = n.bitmap.read_bytes()
+        # Either the old picture, or the new one whole: never a mixture.
+        intact = data == PREVIOUS or bitmap_size(data) == (480, 360)
+        outcome = "kept the earlier bitmap" if data == PREVIOUS else "replaced in one move despite the open handle"
+        record("Nubilux: NUBILUX.BMP held open by another process", outcome, intact)
+        self.assertTrue(intact)
+        self.assertTrue(n.session.window(CAPTION)["visible"])
+
+    def test_program_folder_read_only(self):
+        n = NubiluxSession(self)
+        if subprocess.run(["chattr", "+i", str(n.app)], capture_output=True).returncode != 0:
+            self.skipTest("this file system cannot make a folder read-only for root")
+        self.addCleanup(subprocess.run, ["chattr", "-i", str(n.app)], capture_output=True)
+        n.start()
+        n.update_and_wait()
+        fallback = next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/NUBILUX.BMP"), None)
+        intact = fallback is not None and bitmap_size(fallback.read_bytes()) == (480, 360)
+        record("Nubilux: program folder read-only", "picture kept in %LOCALAPPDATA%\\Nubilux", intact)
+        self.assertTrue(intact)
+        self.assertTrue(n.wallpaper().endswith("\\AppData\\Local\\Nubilux\\NUBILUX.BMP"), n.wallpaper())
+
+    def corrupt_ini(self, fault, text):
+        n = NubiluxSession(self, mode_text=text)
+        n.start()
+        manual = n.control(MANUAL)["checked"] and not n.control(AUTOMATIC)["checked"]
+        record(fault, "started in Manual mode", manual)
+        self.assertTrue(manual)
+
+    def test_ini_binary_garbage(self):
+        self.corrupt_ini("Nubilux: Nubilux.ini of binary garbage", "\x00\x01\xff\xfe[Nub\x00ilux]\x07=\x08")
+
+    def test_ini_long_line(self):
+        self.corrupt_ini("Nubilux: Nubilux.ini with a 10,000-character line",
+                         "[Nubilux]\r\nAggiornamento=" + "1" * 10000 + "\r\n")
+
+
+class Installer(unittest.TestCase):
+    def setUp(self):
+        self.session = WineSession()
+        self.addCleanup(self.session.close)
+        self.setup = self.session.copy_product("C:\\Setup")
+        self.system = self.session.drive_c / "windows" / "syswow64"
+
+    def ini(self, lib="", name="Nubilux", first_run=""):
+        text = (f"[APPLICATION]\r\nGruppo=Quintaris\r\nName={name}\r\nExecutable=Nubilux.exe\r\nFolder=Nubilux\r\n"
+                f"PrimaEsecuzione={first_run}\r\n[LIB]\r\n{lib}")
+        (self.setup / "Install.ini").write_text(text)
+
+    def run_installer(self):
+        labels = product.install(self.session, self.setup)
+        self.session.probe("close", product.SETUP)
+        self.session.window_gone(product.SETUP)
+        return labels
+
+    def log(self):
+        return (self.setup / "Setup.LOG").read_bytes().decode("cp1252").splitlines()
+
+    def test_missing_lib_file(self):
+        self.ini("Uses1=MSINET.OCX\r\n")
+        labels = self.run_installer()
+        log = self.log()
+        ok = "Errore: 2-" in log[1] and log[2].endswith("MSINET.OCX Register") and labels[0].startswith("Installazione")
+        record("Install: a LIB file missing", "copy failure logged, installation went on", ok)
+        self.assertTrue(ok, log)
+
+    def test_destination_in_use(self):
+        shutil.copy(FIXTURES / "table_6_0_81_69.dll", self.system / "MSFLXGRD.ocx")
+        shutil.copy(FIXTURES / "table_6_0_88_62.dll", self.setup / "LIB" / "MSFLXGRD.ocx")
+        before = (self.system / "MSFLXGRD.ocx").read_bytes()
+        self.ini("Uses1=MSFLXGRD.ocx\r\n")
+        self.session.start(BUILD_DIR / "tools" / "probe.exe", "hold", "C:\\windows\\system32\\MSFLXGRD.ocx", "30")
+        time.sleep(1)
+        self.run_installer()
+        errors = [line for line in self.log() if " - Errore: " in line]
+        intact = (self.system / "MSFLXGRD.ocx").read_bytes() == before
+        record("Install: destination in use", "copy failure logged; installed copy unchanged", intact and bool(errors))
+        self.assertTrue(intact and errors)
+
+    def test_component_without_version_data(self):
+        shutil.copy(FIXTURES / "table_noversion.dll", self.setup / "LIB" / "MSFLXGRD.ocx")
+        self.ini("Uses1=MSFLXGRD.ocx\r\n")
+        self.run_installer()
+        ok = (self.system / "MSFLXGRD.ocx").read_bytes() == (FIXTURES / "table_noversion.dll").read_bytes()
+        record("Install: a component without version data", "copied and registered", ok)
+        self.assertTrue(ok)
+
+    def test_component_whose_entry_fails(self):
+        shutil.copy(FIXTURES / "bare_1_0_0_0.dll", self.setup / "LIB" / "FLASH.OCX")
+        self.ini("Uses1=FLASH.OCX\r\n")
+        labels = self.run_installer()
+        log = self.log()
+        ok = "Errore: 127-" in log[2] and (self.system / "FLASH.OCX").exists() and labels[0].startswith("Install")
+        record("Install: a component's entry missing", "failure logged; file stays; installation went on", ok)
+        self.assertTrue(ok, log)
+
+    def test_log_not_writable(self):
+        (self.setup / "Setup.LOG").mkdir()
+        self.ini()
+        labels = self.run_installer()
+        ok = labels == ("Attenzione!!", "Gi\u00e0 installato o errore d'installazione.") and \
+            not (self.system / "VB6STKIT.DLL").exists()
+        record("Install: Setup.LOG not writable", "deployment stopped before any copy; window warns", ok)
+        self.assertTrue(ok, labels)
+
+    def test_description_of_binary_garbage(self):
+        (self.setup / "Install.ini").write_bytes(bytes(range(256)) * 4)
+        labels = self.run_installer()
+        ok = labels[0] == "Attenzione!!" and (self.system / "VB6STKIT.DLL").exists()
+        record("Install: Install.ini of binary garbage", "library deployed, window warns", ok)
+        self.assertTrue(ok, labels)
+
+    def test_description_with_a_10000_character_value(self):
+        self.ini(name="N" * 10000)
+        labels = self.run_installer()
+        ok = labels[1] == "N" * 254
+        record("Install: a 10,000-character value", "read as its first 254 characters", ok)
+        self.assertTrue(ok)
+
+    def test_description_with_100_uses_keys(self):
+        for n in range(1, 101):
+            shutil.copy(FIXTURES / "bare_1_0_0_0.dll", self.setup / "LIB" / f"C{n}.DLL")
+        self.ini("".join(f"Uses{n}=C{n}.DLL\r\n" for n in range(1, 101)))
+        labels = self.run_installer()
+        copies = [line for line in self.log() if " - copy " in line]
+        ok = len(copies) == 100 and not any("VB6STKIT" in line for line in self.log()) and labels[0] == "Attenzione!!"
+        record("Install: 100 Uses keys", "100 files deployed, the shortcut library not: window warns", ok)
+        self.assertTrue(ok)
+
+    def test_first_run_command_missing(self):
+        self.ini(first_run="C:\\nowhere\\missing.exe")
+        product.install(self.session, self.setup)
+        self.session.click(product.SETUP, "Installazione Terminata")
+        answered = self.session.probe("answer", product.SETUP, "OK", "15")[0] == 0
+        gone = self.session.window_gone(product.SETUP)
+        record("Install: PrimaEsecuzione names a missing program", "a message names the error; installer ends",
+               answered and gone)
+        self.assertTrue(answered and gone)
+
+
+class Uninstaller(unittest.TestCase):
+    def setUp(self):
+        self.session = WineSession()
+        self.addCleanup(self.session.close)
+        self.app = product.unpack(self.session)
+        product.install(self.session, self.app)
+        self.session.probe("close", product.SETUP)
+        self.session.window_gone(product.SETUP)
+        self.menu = self.session.programs_folder / "Quintaris" / "Nubilux"
+
+    def proceed(self):
+        self.session.start(self.app / "uninstall.exe")
+        self.session.wait_window(product.UNINSTALL, 60)
+        self.session.click(product.UNINSTALL, "Procedi")
+        self.assertTrue(self.session.wait_until(
+            lambda: self.session.control(product.UNINSTALL, control_id=104)["visible"]))
+        return (self.session.control(product.UNINSTALL, control_id=103)["text"],
+                self.session.control(product.UNINSTALL, control_id=105)["text"])
+
+    def test_shortcut_library_missing(self):
+        (self.session.drive_c / "windows" / "syswow64" / "VB6STKIT.DLL").unlink()
+        status, reason = self.proceed()
+        ok = status == "Rimozione di Nubilux non completata." and reason and (self.menu / "Nubilux.lnk").exists()
+        record("Uninstall: the shortcut library missing", "says it did not complete, and why; nothing removed", ok)
+        self.assertTrue(ok)
+
+    def test_program_folder_holds_a_users_file(self):
+        (self.menu / "Note.txt").write_text("mine")
+        status, reason = self.proceed()
+        ok = status == "Rimozione di Nubilux non completata." and (self.menu / "Note.txt").read_text() == "mine"
+        record("Uninstall: the program's folder holds a user's file", "stops there and says why; the file stays", ok)
+        self.assertTrue(ok)
+
+    def test_description_missing(self):
+        (self.app / "Install.ini").unlink()
+        self.session.start(self.app / "uninstall.exe")
+        self.session.wait_window(product.UNINSTALL, 60)
+        title = self.session.control(product.UNINSTALL, control_id=103)["text"]
+        self.session.probe("close", product.UNINSTALL)
+        self.session.window_gone(product.UNINSTALL)
+        status, _ = self.proceed()
+        ok = title == "Rimozione del programma nontrovato" and (self.menu / "Nubilux.lnk").exists() and \
+            status == "Rimozione di nontrovato gi\u00e0 eseguita."
+        record("Uninstall: install.ini missing", "names nothing found, removes nothing", ok)
+        self.assertTrue(ok, (title, status))
+
+
+if __name__ == "__main__":
+    unittest.main()
