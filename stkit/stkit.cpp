@@ -12,6 +12,7 @@
 
 #include "common/win32/ansi.h"
 #include "common/win32/special_folder.h"
+#include "common/win32/unique.h"
 #include "stkit/link_path.h"
 
 namespace {
@@ -40,31 +41,20 @@ private:
     HRESULT hr_;
 };
 
-template <typename T>
-struct ComPtr {
-    T* p = nullptr;
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p) p->Release();
-    }
-};
-
 bool SaveLink(const std::wstring& file, const std::wstring& target, const std::wstring& arguments) {
     ComScope com;
     if (!com.Usable()) return false;
-    ComPtr<IShellLinkW> link;
+    ::win32::ComPtr<IShellLinkW> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(&link.p))))
+                                  link.put_void())))
         return false;
     const std::wstring folder = stkit::TargetFolder(target);
-    if (FAILED(link.p->SetPath(target.c_str())) || FAILED(link.p->SetArguments(arguments.c_str())) ||
-        FAILED(link.p->SetWorkingDirectory(folder.c_str())))
+    if (FAILED(link->SetPath(target.c_str())) || FAILED(link->SetArguments(arguments.c_str())) ||
+        FAILED(link->SetWorkingDirectory(folder.c_str())))
         return false;
-    ComPtr<IPersistFile> persist;
-    if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist.p)))) return false;
-    return SUCCEEDED(persist.p->Save(file.c_str(), TRUE));
+    ::win32::ComPtr<IPersistFile> persist;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void()))) return false;
+    return SUCCEEDED(persist->Save(file.c_str(), TRUE));
 }
 
 std::wstring ProgramsFolder(const std::wstring& token, bool privateMenu) {

@@ -75,12 +75,7 @@ private:
             }
             break;
         case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(hwnd_, 101)) {
-                const HDC dc = reinterpret_cast<HDC>(wParam);
-                ::SetTextColor(dc, visited_ ? kPurple : kBlue);
-                ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-            }
+            if (const LRESULT brush = ColourLabel(wParam, lParam, 101, visited_ ? kPurple : kBlue)) return brush;
             break;
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(hwnd_, 101)) {

@@ -31,19 +31,6 @@ constexpr CLSID kWicFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x
 constexpr IID kIWicFactory = {0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
 constexpr GUID kBgr24 = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
 
-template <typename T>
-struct Com {
-    T* p = nullptr;
-    Com() = default;
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    ~Com() {
-        if (p) p->Release();
-    }
-    T** put() { return &p; }
-    T* operator->() const { return p; }
-};
-
 suite::Outcome FromHr(HRESULT hr) { return ::win32::Failure(static_cast<DWORD>(hr)); }
 
 suite::Outcome WriteWholeFile(const std::wstring& path, const void* data, std::size_t size) {
@@ -75,19 +62,19 @@ std::wstring FolderOf(const std::wstring& path) {
 
 // Decodes the picture file by its content into 24-bit BGR rows.
 suite::Outcome Decode(const std::wstring& file, std::string& bmp) {
-    Com<IWICImagingFactory> factory;
+    ::win32::ComPtr<IWICImagingFactory> factory;
     HRESULT hr = ::CoCreateInstance(kWicFactory, nullptr, CLSCTX_INPROC_SERVER, kIWicFactory,
-                                    reinterpret_cast<void**>(factory.put()));
+                                    factory.put_void());
     if (FAILED(hr)) return FromHr(hr);
-    Com<IWICBitmapDecoder> decoder;
+    ::win32::ComPtr<IWICBitmapDecoder> decoder;
     hr = factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                             decoder.put());
     if (FAILED(hr)) return FromHr(hr);
-    Com<IWICBitmapFrameDecode> frame;
+    ::win32::ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(hr = decoder->GetFrame(0, frame.put()))) return FromHr(hr);
-    Com<IWICFormatConverter> converter;
+    ::win32::ComPtr<IWICFormatConverter> converter;
     if (FAILED(hr = factory->CreateFormatConverter(converter.put()))) return FromHr(hr);
-    hr = converter->Initialize(frame.p, kBgr24, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
+    hr = converter->Initialize(frame.get(), kBgr24, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
     if (FAILED(hr)) return FromHr(hr);
     UINT width = 0, height = 0;
     if (FAILED(hr = converter->GetSize(&width, &height))) return FromHr(hr);

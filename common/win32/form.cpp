@@ -72,6 +72,13 @@ HWND Form::Picture(int bitmapId, int left, int top, int width, int height, int i
     return picture;
 }
 
+LRESULT Form::ColourLabel(WPARAM dc, LPARAM control, int id, COLORREF colour) const {
+    if (reinterpret_cast<HWND>(control) != ::GetDlgItem(hwnd_, id)) return 0;
+    ::SetTextColor(reinterpret_cast<HDC>(dc), colour);
+    ::SetBkColor(reinterpret_cast<HDC>(dc), ::GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
 LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);

@@ -40,6 +40,8 @@ protected:
                  int id, HFONT font, DWORD exStyle = 0);
     // A sunken picture box showing a bitmap resource at its own size.
     HWND Picture(int bitmapId, int left, int top, int width, int height, int id);
+    // For WM_CTLCOLORSTATIC: draws the label `id` in `colour`; nothing (0) for other controls.
+    LRESULT ColourLabel(WPARAM dc, LPARAM control, int id, COLORREF colour) const;
     void SetText(int id, const std::wstring& text) { ::SetDlgItemTextW(hwnd_, id, text.c_str()); }
     void Display(int id, bool shown) { ::ShowWindow(::GetDlgItem(hwnd_, id), shown ? SW_SHOW : SW_HIDE); }
 

@@ -77,6 +77,30 @@ struct GdiObjectTraits {
     static void Close(Handle h) noexcept { ::DeleteObject(h); }
 };
 
+// One COM interface pointer, released once.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (p_) p_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    T* get() const noexcept { return p_; }
+    T* operator->() const noexcept { return p_; }
+    // For out-parameters of creation calls, as void** or T**.
+    void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
+    T** put() noexcept {
+        if (p_) std::exchange(p_, nullptr)->Release();
+        return &p_;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindTraits>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;

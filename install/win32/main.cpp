@@ -77,12 +77,7 @@ private:
             if (LOWORD(wParam) == kCommand1Id && HIWORD(wParam) == BN_CLICKED) Command1_Click();
             return 0;
         case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(hwnd_, kLabel2Id)) {
-                const HDC dc = reinterpret_cast<HDC>(wParam);
-                ::SetTextColor(dc, kDarkBlue);
-                ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-            }
+            if (const LRESULT brush = ColourLabel(wParam, lParam, kLabel2Id, kDarkBlue)) return brush;
             break;
         case WM_DESTROY:
             // Form_Unload: the program ends at once.

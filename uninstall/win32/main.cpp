@@ -65,12 +65,7 @@ private:
             }
             break;
         case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(hwnd_, kLabel1Id)) {
-                const HDC dc = reinterpret_cast<HDC>(wParam);
-                ::SetTextColor(dc, kDarkRed);
-                ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-            }
+            if (const LRESULT brush = ColourLabel(wParam, lParam, kLabel1Id, kDarkRed)) return brush;
             break;
         case WM_DESTROY:
             // The close box ends the program at once, in any state.
