@@ -13,6 +13,7 @@ add_compile_options(-ffunction-sections -fdata-sections)
 add_library(common_win32 STATIC
   common/win32/ansi.cpp
   common/win32/error.cpp
+  common/win32/files.cpp
   common/win32/form.cpp
   common/win32/profile_store.cpp
   common/win32/special_folder.cpp

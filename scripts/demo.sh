@@ -3,10 +3,5 @@
 # display (no internet needed).
 set -eu
 cd "$(dirname "$0")/.."
-root=$PWD
-
-scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-scripts/wine-prefix.sh "$root/build/wineprefix-template"
+scripts/prepare.sh
 python3 scripts/demo.py

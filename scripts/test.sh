@@ -5,15 +5,11 @@ set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/install-deps.sh
-
+scripts/prepare.sh
 cmake --preset native >/dev/null
 cmake --build --preset native
-cmake --preset windows >/dev/null
-cmake --build --preset windows
 
 # One booted prefix per run; the Wine tier works in a copy, each e2e session in its own.
-scripts/wine-prefix.sh "$root/build/wineprefix-template"
 rm -rf "$root/build/wineprefix-win32"
 cp -a "$root/build/wineprefix-template" "$root/build/wineprefix-win32"
 

@@ -9,6 +9,8 @@ inline constexpr wchar_t kCaption[] = L"Quintaris - Uninstall Wizard";
 inline constexpr wchar_t kOk[] = L"Procedi";
 inline constexpr wchar_t kCancel[] = L"Annulla";
 inline constexpr wchar_t kClose[] = L"Chiudi";
+// A window that cannot be made; the platform's description follows.
+inline constexpr wchar_t kCannotShow[] = L"Impossibile mostrare la finestra:";
 inline constexpr wchar_t kGroupNotice[] = L"E' stato rimosso anche il gruppo di programmi\"";
 
 inline std::wstring Title(const std::wstring& name) { return L"Rimozione del programma " + name; }

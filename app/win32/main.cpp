@@ -30,6 +30,7 @@ using namespace nubilux;
 constexpr wchar_t kMainClass[] = L"frm_Nubilux";
 constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
+constexpr int kAboutTextId = 100, kLinkId = 101;
 constexpr int kExitCommand = 200, kUpdateCommand = 201;
 constexpr UINT_PTR kTimerId = 1;
 constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
@@ -49,10 +50,10 @@ private:
     void OnCreate() override {
         boldFont_ = Font(L"MS Sans Serif", 8.25, true);
         font_ = Font(L"MS Sans Serif", 8.25, false);
-        Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, 100,
+        Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, kAboutTextId,
                 boldFont_.get());
         const std::wstring link = std::wstring(L" ") + kWebSite;
-        Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, 101,
+        Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, kLinkId,
                 font_.get());
         ::SetFocus(Control(L"BUTTON", texts::kAboutOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 990, 2040, 1335,
                            345, IDOK, font_.get()));
@@ -66,19 +67,19 @@ private:
                 ::DestroyWindow(hwnd_);
                 return 0;
             }
-            if (LOWORD(wParam) == 101 && HIWORD(wParam) == STN_CLICKED) {
+            if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED) {
                 // Label1_Click: the link reads as visited, and opens in the default browser.
                 visited_ = true;
-                ::InvalidateRect(::GetDlgItem(hwnd_, 101), nullptr, TRUE);
+                ::InvalidateRect(::GetDlgItem(hwnd_, kLinkId), nullptr, TRUE);
                 ::ShellExecuteW(hwnd_, nullptr, kWebSite, L"", nullptr, SW_SHOW);
                 return 0;
             }
             break;
         case WM_CTLCOLORSTATIC:
-            if (const LRESULT brush = ColourLabel(wParam, lParam, 101, visited_ ? kPurple : kBlue)) return brush;
+            if (const LRESULT brush = ColourLabel(wParam, lParam, kLinkId, visited_ ? kPurple : kBlue)) return brush;
             break;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(hwnd_, 101)) {
+            if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(hwnd_, kLinkId)) {
                 ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }

@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "common/win32/ansi.h"
 #include "common/win32/error.h"
+#include "common/win32/files.h"
 #include "common/win32/startup.h"
 #include "common/win32/unique.h"
 #include "install/description.h"
@@ -113,10 +114,7 @@ suite::Outcome Platform::CreateFolder(const std::wstring& path) {
     return Check(::CreateDirectoryW(path.c_str(), nullptr));
 }
 
-bool Platform::IsFolder(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool Platform::IsFolder(const std::wstring& path) { return ::win32::IsFolder(path); }
 
 suite::Outcome Platform::SetCurrentFolder(const std::wstring& path) {
     return Check(::SetCurrentDirectoryW(path.c_str()));

@@ -94,7 +94,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     UninstallWindow window(instance, std::move(state), std::move(title));
     if (!window.Create(L"frmUnInstall", uninstall::texts::kCaption, 5115, 1425)) {
-        const std::wstring message = L"Impossibile mostrare la finestra:\n\n" + win32::LastError().description;
+        const std::wstring message =
+            std::wstring(uninstall::texts::kCannotShow) + L"\n\n" + win32::LastError().description;
         ::MessageBoxW(nullptr, message.c_str(), uninstall::texts::kCaption, MB_OK | MB_ICONERROR);
         return 1;
     }

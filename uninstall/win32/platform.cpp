@@ -4,6 +4,7 @@
 
 #include "common/win32/ansi.h"
 #include "common/win32/error.h"
+#include "common/win32/files.h"
 #include "common/win32/startup.h"
 
 namespace uninstall::win32 {
@@ -23,10 +24,7 @@ suite::Outcome Platform::RemoveFolder(const std::wstring& path) {
     return ::win32::Check(::RemoveDirectoryW(path.c_str()));
 }
 
-bool Platform::IsFolder(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool Platform::IsFolder(const std::wstring& path) { return ::win32::IsFolder(path); }
 
 bool Platform::IsEmptyFolder(const std::wstring& path) {
     WIN32_FIND_DATAW found;

@@ -66,10 +66,6 @@ class WineSession:
     def programs_folder(self):
         return self.drive_c / "users" / WINE_USER / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 
-    @property
-    def system32(self):
-        return self.drive_c / "windows" / "system32"
-
     def copy_product(self, windows_folder):
         """Lays the product folder out at a folder of the prefix, as a user unpacks it."""
         target = self.unix_path(windows_folder)
