@@ -13,4 +13,10 @@ bool StartsAutomatic(const std::wstring& modo) {
     return *end == L'\0' && value == 0.0;
 }
 
+std::wstring ReadSetting(const suite::ProfileStore& store, const std::wstring& userFolder,
+                         const std::wstring& programFolder, const wchar_t* key) {
+    const std::wstring own = MakeReader(store, userFolder).File_INI_Leggi(kSection, key);
+    return own != kNothingRead ? own : MakeReader(store, programFolder).File_INI_Leggi(kSection, key);
+}
+
 }  // namespace nubilux

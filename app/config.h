@@ -13,9 +13,20 @@ inline constexpr wchar_t kSection[] = L"Nubilux";
 inline constexpr wchar_t kKey[] = L"Aggiornamento";
 inline constexpr wchar_t kNothingRead[] = L"-1";
 
+// The user's own address for the picture (a company mirror), tried before the built-in ones.
+inline constexpr wchar_t kAddressKey[] = L"Indirizzo";
+// When, and from which source, the picture on the wallpaper came.
+inline constexpr wchar_t kLastUpdateKey[] = L"UltimoAggiornamento";
+inline constexpr wchar_t kLastSourceKey[] = L"Fonte";
+
 inline suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wstring& ownFolder) {
     return suite::ProfileReader(store, suite::JoinPath(ownFolder, kConfigFile), kNothingRead);
 }
+
+// A setting as the program reads it: from Nubilux.ini in the user's own folder, where
+// the program writes, and else from the one beside the program; "-1" when neither has it.
+std::wstring ReadSetting(const suite::ProfileStore& store, const std::wstring& userFolder,
+                         const std::wstring& programFolder, const wchar_t* key);
 
 // The start mode: Automatic when the stored text reads as the number 0 ("0", " 0",
 // "0.0"), Manual for any other number, anything that is not a number, and "-1".

@@ -1,5 +1,7 @@
 #include "app/hourly.h"
 
+#include <iterator>
+
 namespace nubilux {
 
 std::wstring FormatHour(int hour) {
@@ -11,6 +13,37 @@ bool HourlyRule::Timer1_Timer(int hour) {
     const std::wstring now = FormatHour(hour);
     if (now == ultimaOra_) return false;
     ultimaOra_ = now;
+    return true;
+}
+
+bool Schedule::Tick(std::int64_t now) {
+    if (hourly_.Timer1_Timer(static_cast<int>(HourOf(now) % 24))) {
+        retryAt_ = -1;  // a new hour: its own update replaces any retry of the last one
+        return true;
+    }
+    if (retryAt_ < 0 || now < retryAt_) return false;
+    retryAt_ = -1;
+    ++retries_;
+    return true;
+}
+
+void Schedule::Finished(bool success, std::int64_t now) {
+    retryAt_ = -1;
+    if (success) {
+        lastSuccessHour_ = HourOf(now);
+        return;
+    }
+    if (HourOf(now) != failedHour_) {
+        failedHour_ = HourOf(now);
+        retries_ = 0;
+    }
+    if (retries_ < static_cast<int>(std::size(kRetryMinutes))) retryAt_ = now + 60 * kRetryMinutes[retries_];
+}
+
+bool Schedule::Resumed(std::int64_t now) {
+    if (lastSuccessHour_ == HourOf(now)) return false;
+    hourly_.Timer1_Timer(static_cast<int>(HourOf(now) % 24));  // this hour is being seen to
+    retryAt_ = -1;
     return true;
 }
 

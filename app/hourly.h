@@ -1,6 +1,8 @@
-// The hourly rule of Automatic mode, checked once a second.
+// When Automatic mode updates: once per clock hour, checked once a second; a failed
+// hour retried with growing pauses; a missing picture fetched on resume from sleep.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace nubilux {
@@ -17,6 +19,34 @@ public:
 
 private:
     std::wstring ultimaOra_;  // empty until the first automatic update of the run
+};
+
+// Pauses before retrying an hour whose update failed, in minutes: a few, growing, so
+// that a source in trouble is not hammered.
+inline constexpr int kRetryMinutes[] = {2, 5, 10, 20};
+
+// The whole rule of Automatic mode. Times are local wall-clock seconds counted from a
+// midnight (Windows counts from 1 January 1601), so that the hour of the day is
+// (seconds / 3600) % 24.
+class Schedule {
+public:
+    // One tick of the one-second timer: true when an update is due.
+    bool Tick(std::int64_t now);
+    // An update has ended, whoever started it.
+    void Finished(bool success, std::int64_t now);
+    // The computer woke up: true when this hour's picture is missing.
+    bool Resumed(std::int64_t now);
+
+    const HourlyRule& Hourly() const { return hourly_; }
+
+private:
+    static std::int64_t HourOf(std::int64_t seconds) { return seconds / 3600; }
+
+    HourlyRule hourly_;
+    std::int64_t lastSuccessHour_ = -1;
+    std::int64_t retryAt_ = -1;  // -1: no retry pending
+    int retries_ = 0;            // retries made for the hour that failed
+    std::int64_t failedHour_ = -1;
 };
 
 }  // namespace nubilux

@@ -11,6 +11,12 @@ inline constexpr wchar_t kUpdate[] = L"&Update";
 inline constexpr wchar_t kInfo[] = L"&Info";
 inline constexpr wchar_t kExit[] = L"E&xit";
 
+// The notification icon's menu: where the picture on the wallpaper came from, greyed.
+inline constexpr wchar_t kNotUpdatedYet[] = L"No picture fetched yet";
+inline constexpr wchar_t kUpdating[] = L"Fetching the latest picture...";
+inline constexpr wchar_t kUpdatedAt[] = L"Updated ";
+inline constexpr wchar_t kUpdatedFrom[] = L" from ";
+
 inline constexpr wchar_t kIdleTip[] = L"QuintarisMeteo";
 inline constexpr wchar_t kWorkingTip[] = L"QuintarisMeteo - Aggiornamento in corso ...";
 
@@ -21,6 +27,8 @@ inline constexpr wchar_t kAboutCaption[] = L"INFO";
 inline constexpr wchar_t kAboutText[] =
     L"Software to update desktop's background with photo from weather satellite.\r\n"
     L"Version 1.5 - Quintaris Srl";
+inline constexpr wchar_t kAboutCredits[] =
+    L"Pictures: \u00a9 EUMETSAT (Meteosat, MTG) and NOAA/NESDIS/STAR (GOES-East)";
 inline constexpr wchar_t kAboutOk[] = L"&Ok";
 
 }  // namespace nubilux::texts

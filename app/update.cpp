@@ -1,30 +1,90 @@
 #include "app/update.h"
 
+#include <algorithm>
+
 namespace nubilux {
 
-void Updater::Aggiorna_Sfondo() {
-    if (running_) return;  // a click or tick during an update
+bool Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
+    if (running_) return false;  // a click or tick during an update
     running_ = true;
-    connessioneIniziale_.clear();
-    Connessioni_Attive();
-    platform_.ShowWorking(true);
-    Fetch_And_Set();
-    // The finishing steps, on every path.
-    platform_.CancelFetch();
-    Chiudi_connessione();
-    platform_.ShowWorking(false);
-    running_ = false;
+    try {
+        sources_ = std::move(sources);
+        next_ = 0;
+        updateDeadline_ = nowMs + deadlines_.overallMs;
+        connessioneIniziale_.clear();
+        Connessioni_Attive();
+        platform_.ShowWorking(true);
+        TryNext(nowMs);
+    } catch (...) {
+        Finish(nullptr);  // out of memory or a platform failure: still a whole ending
+    }
+    return true;
 }
 
-bool Updater::Fetch_And_Set() {
-    std::string body;
-    if (!platform_.Fetch(body)) return false;
-    const std::wstring image = platform_.ImageFile();
-    if (body.empty()) {
-        // Nothing new: the stored bitmap, if any, stays the wallpaper.
-        return platform_.HasContent(image) && platform_.SetWallpaper(image);
+void Updater::TryNext(std::int64_t nowMs) {
+    while (next_ < sources_.size() && nowMs < updateDeadline_) {
+        const Source& source = sources_[next_++];
+        try {
+            platform_.StartAttempt(++attempt_, source);
+        } catch (...) {
+            continue;  // this source could not even be started: the next one
+        }
+        attemptRunning_ = true;
+        attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
+        return;
     }
-    return platform_.SaveAsBitmap(body, image) && platform_.SetWallpaper(image);
+    Finish(nullptr);
+}
+
+void Updater::OnAttemptDone(unsigned number, bool installed, std::int64_t nowMs) {
+    if (!running_ || !attemptRunning_ || number != attempt_) return;
+    attemptRunning_ = false;
+    try {
+        if (installed)
+            Finish(&sources_[next_ - 1]);
+        else
+            TryNext(nowMs);
+    } catch (...) {
+        Finish(nullptr);
+    }
+}
+
+void Updater::OnClock(std::int64_t nowMs) {
+    if (!running_ || !attemptRunning_ || nowMs < attemptDeadline_) return;
+    // Past the source's time: whatever its server does, it is given up.
+    attemptRunning_ = false;
+    platform_.CancelFetch();
+    try {
+        TryNext(nowMs);
+    } catch (...) {
+        Finish(nullptr);
+    }
+}
+
+void Updater::Stop() {
+    if (running_) Finish(nullptr);
+}
+
+void Updater::Finish(const Source* from) noexcept {
+    // The finishing steps, on every path; one that fails does not keep back the others.
+    attemptRunning_ = false;
+    try {
+        platform_.CancelFetch();
+    } catch (...) {
+    }
+    try {
+        Chiudi_connessione();
+    } catch (...) {
+    }
+    try {
+        platform_.ShowWorking(false);
+    } catch (...) {
+    }
+    running_ = false;
+    try {
+        platform_.Finished(from);
+    } catch (...) {
+    }
 }
 
 void Updater::Connessioni_Attive() {

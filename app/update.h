@@ -1,11 +1,12 @@
-// One update of the wallpaper, and the dial-up bookkeeping around its download.
+// One update of the wallpaper: the sources tried in turn, each off the window's thread
+// and within its deadline, with the dial-up bookkeeping and the icon around them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "common/outcome.h"
+#include "app/sources.h"
 
 namespace nubilux {
 
@@ -13,6 +14,12 @@ namespace nubilux {
 struct Connection {
     std::wstring entryName;
     std::uintptr_t handle = 0;
+};
+
+// Time limits of one update, whatever the servers do (trickling included).
+struct Deadlines {
+    std::int64_t perSourceMs = 60'000;
+    std::int64_t overallMs = 120'000;
 };
 
 // The platform operations an update uses; app/win32/ implements them, the unit tests
@@ -25,36 +32,52 @@ public:
     virtual void HangUp(std::uintptr_t handle) = 0;
     // The notification icon: the sun with the working tip, or the cloud with the idle one.
     virtual void ShowWorking(bool working) = 0;
-    // The picture's bytes. A failed, timed-out, truncated, non-2xx or oversized transfer fails.
-    virtual suite::Outcome Fetch(std::string& body) = 0;
-    // Ends the request and closes its connection.
+    // Starts, off the window's thread, fetching one source's picture, checking it and,
+    // when it is a good one, making it NUBILUX.BMP and the wallpaper. Its end comes back
+    // through Updater::OnAttemptDone with the same number. May throw: nothing started.
+    virtual void StartAttempt(unsigned number, const Source& source) = 0;
+    // Gives up the attempt under way, if any: its handles are closed, and whatever it
+    // still does changes neither the picture nor the wallpaper.
     virtual void CancelFetch() = 0;
-    // Where NUBILUX.BMP lives.
-    virtual std::wstring ImageFile() = 0;
-    virtual bool HasContent(const std::wstring& path) = 0;
-    // Decodes a picture by its content and makes it a Windows bitmap at target, replacing
-    // target in one move only once the new bitmap is whole.
-    virtual suite::Outcome SaveAsBitmap(const std::string& picture, const std::wstring& target) = 0;
-    virtual suite::Outcome SetWallpaper(const std::wstring& path) = 0;
+    // The update is over; `from` is the source now on the wallpaper, or nullptr.
+    virtual void Finished(const Source* from) = 0;
 };
 
 class Updater {
 public:
-    explicit Updater(UpdatePlatform& platform) : platform_(platform) {}
+    explicit Updater(UpdatePlatform& platform, Deadlines deadlines = {}) : platform_(platform), deadlines_(deadlines) {}
 
-    // One whole update; never reports a failure. A call while an update runs does nothing.
-    void Aggiorna_Sfondo();
+    // Starts one update over the sources, in order; nothing (false) while one runs.
+    // nowMs: a monotonic clock in milliseconds.
+    bool Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs);
+    // An attempt has ended; installed: its picture is the wallpaper now. Attempts given
+    // up earlier are ignored.
+    void OnAttemptDone(unsigned number, bool installed, std::int64_t nowMs);
+    // Enforces the deadlines; call often while an update runs.
+    void OnClock(std::int64_t nowMs);
+    // Ends an update under way at once, with its finishing steps: the program is ending.
+    void Stop();
+
     bool Running() const { return running_; }
+    // The number of the attempt whose reports count now.
+    unsigned Attempt() const { return attempt_; }
     const std::wstring& Connessione_Iniziale() const { return connessioneIniziale_; }
 
 private:
-    bool Fetch_And_Set();
+    void TryNext(std::int64_t nowMs);
+    void Finish(const Source* from) noexcept;
     void Connessioni_Attive();
     void Chiudi_connessione();
 
     UpdatePlatform& platform_;
+    Deadlines deadlines_;
     std::wstring connessioneIniziale_;
+    std::vector<Source> sources_;
+    std::size_t next_ = 0;        // the next source to try
+    unsigned attempt_ = 0;        // the number of the attempt under way; numbers only grow
+    bool attemptRunning_ = false;
     bool running_ = false;
+    std::int64_t updateDeadline_ = 0, attemptDeadline_ = 0;
 };
 
 }  // namespace nubilux

@@ -56,7 +56,7 @@ suite_program(uninstall_exe asInvoker uninstall uninstall/win32/main.cpp res/uni
 target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 
 # Nubilux.exe.
-add_library(nubilux_win32 STATIC app/win32/platform.cpp app/win32/tray_icon.cpp)
+add_library(nubilux_win32 STATIC app/win32/platform.cpp app/win32/transfer.cpp app/win32/tray_icon.cpp)
 target_link_libraries(nubilux_win32 PUBLIC common_win32)
 target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(nubilux_exe asInvoker Nubilux app/win32/main.cpp res/nubilux.rc)
@@ -86,7 +86,7 @@ add_dependencies(release install_exe uninstall_exe nubilux_exe vb6stkit product_
 add_executable(probe tools/probe/probe.cpp)
 target_link_options(probe PRIVATE -municode)
 target_compile_options(probe PRIVATE ${SUITE_WARNINGS})
-target_link_libraries(probe PRIVATE ole32 uuid)
+target_link_libraries(probe PRIVATE ole32 uuid crypt32)
 set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
 # The benchmark's in-process timer of Nubilux's update.
@@ -112,12 +112,22 @@ add_executable(win32_tests
   tests/win32/startup_test.cpp
 )
 target_link_libraries(win32_tests PRIVATE install_win32 GTest::gmock_main uuid)
+# Where the tests find the product folder, from their own folder.
+file(RELATIVE_PATH PRODUCT_FROM_TESTS ${CMAKE_BINARY_DIR} ${PRODUCT_DIR})
+string(REPLACE "/" "\\\\" PRODUCT_FROM_TESTS "${PRODUCT_FROM_TESTS}")
+target_compile_definitions(win32_tests PRIVATE "PRODUCT_FROM_TESTS=L\"${PRODUCT_FROM_TESTS}\"")
 add_dependencies(win32_tests vb6stkit table_6_0_81_69 table_6_0_88_62 table_6_0_9_0 table_noversion
                  standard_1_0_0_0 bare_1_0_0_0)
 target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
 gtest_discover_tests(win32_tests TEST_PREFIX "win32." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 
-# Whole programs under Wine and Xvfb, driven by the probe.
+# Whole programs under Wine and Xvfb, driven by the probe. A 32-bit program's system32
+# is Windows' 32-bit system folder, syswow64.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(SYSTEM_FOLDER syswow64)
+else()
+  set(SYSTEM_FOLDER system32)
+endif()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(script ${E2E_TESTS})
@@ -125,7 +135,7 @@ foreach(script ${E2E_TESTS})
   add_test(NAME e2e.${name} COMMAND ${Python3_EXECUTABLE} -m unittest -v ${name}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
   set_tests_properties(e2e.${name} PROPERTIES
-    ENVIRONMENT "SUITE_BUILD_DIR=${CMAKE_BINARY_DIR};SUITE_PRODUCT_DIR=${PRODUCT_DIR}"
+    ENVIRONMENT "SUITE_BUILD_DIR=${CMAKE_BINARY_DIR};SUITE_PRODUCT_DIR=${PRODUCT_DIR};SUITE_SYSTEM_FOLDER=${SYSTEM_FOLDER}"
     TIMEOUT 600)
 endforeach()
 

@@ -58,11 +58,11 @@ def update_latency(session, picture, label):
     shutil.copy(BUILD_DIR / "tools" / "nubilux_bench.exe", folder)
     (folder / "picture.jpg").write_bytes(picture)
     with proxy.FakeProxy(body=picture) as server:
-        out = session.run(folder / "nubilux_bench.exe", "C:\\bench\\picture.jpg", "10", timeout=600,
+        out = session.run(folder / "nubilux_bench.exe", "http://mirror.quintaris.example/sat.jpg", "10", timeout=600,
                           env=server.env()).stdout.decode().split()
-    update, floor = float(out[0]), float(out[1])
-    row(f"update latency, {label} JPEG, median of 10", f"{update:.0f} ms; floor {floor:.0f} ms; "
-        f"ratio {update / floor:.2f}", "ratio <= 1.25")
+    update, completed = float(out[0]), int(out[1])
+    row(f"update latency, {label} JPEG, median of 10", f"{update:.0f} ms ({completed} of 10 in place)",
+        "ratio to the floor <= 1.25 (floor not yet measured)")
 
 
 def idle_nubilux(session):

@@ -1,26 +1,43 @@
 #!/bin/sh
 # Installs what building and testing the suite needs on Debian 12: the MinGW-w64
-# cross compiler, Wine (32-bit too), a virtual display and screenshot tools.
+# cross compilers, Wine, a virtual display and screenshot tools. Wine's 32-bit half
+# (wine32) only where the kernel runs 32-bit code; elsewhere the Wine tiers run the
+# same sources built for 64-bit Windows (scripts/wine-arch.py).
 set -eu
-
-need=""
-command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 || need=1
-command -v wine >/dev/null 2>&1 || need=1
-command -v Xvfb >/dev/null 2>&1 || need=1
-command -v import >/dev/null 2>&1 || need=1
-command -v ninja >/dev/null 2>&1 || need=1
-[ -d /usr/src/googletest ] || need=1
-dpkg -s fonts-wine >/dev/null 2>&1 || need=1
-dpkg -s wine32:i386 >/dev/null 2>&1 || need=1
-[ -z "$need" ] && exit 0
+cd "$(dirname "$0")"
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
-$SUDO dpkg --add-architecture i386
+arch=$(python3 wine-arch.py)
+
+need=""
+command -v i686-w64-mingw32-g++-posix >/dev/null 2>&1 || need=1
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need=1
+command -v wine >/dev/null 2>&1 || need=1
+command -v Xvfb >/dev/null 2>&1 || need=1
+command -v import >/dev/null 2>&1 || need=1
+command -v ninja >/dev/null 2>&1 || need=1
+command -v openssl >/dev/null 2>&1 || need=1
+[ -d /usr/src/googletest ] || need=1
+dpkg -s fonts-wine >/dev/null 2>&1 || need=1
+if [ "$arch" = i686 ]; then
+    dpkg -s wine32:i386 >/dev/null 2>&1 || need=1
+elif dpkg -s wine32:i386 >/dev/null 2>&1; then
+    # A wine32 that cannot run would stand in front of wine64.
+    $SUDO apt-get remove -y -q wine32:i386 >/dev/null
+fi
+[ -z "$need" ] && exit 0
+
+extra=""
+if [ "$arch" = i686 ]; then
+    $SUDO dpkg --add-architecture i386
+    extra="wine32:i386"
+fi
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
-    cmake ninja-build g++ googletest python3 \
+    cmake ninja-build g++ googletest python3 openssl \
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
-    wine wine32:i386 wine64 \
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    wine wine64 $extra \
     fonts-wine xvfb xauth x11-utils imagemagick fonts-dejavu-core

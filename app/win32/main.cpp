@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "app/status.h"
 #include "app/texts.h"
 #include "app/update.h"
+#include "app/win32/messages.h"
 #include "app/win32/platform.h"
 #include "app/win32/tray_icon.h"
 #include "app/window_rules.h"
@@ -26,13 +28,15 @@
 namespace {
 
 using namespace nubilux;
+using namespace nubilux::win32;
 
 constexpr wchar_t kMainClass[] = L"frm_Nubilux";
 constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
-constexpr int kAboutTextId = 100, kLinkId = 101;
-constexpr int kExitCommand = 200, kUpdateCommand = 201;
-constexpr UINT_PTR kTimerId = 1;
+constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102;
+constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202;
+constexpr UINT_PTR kTimerId = 1, kClockTimerId = 2;
+constexpr UINT kClockMs = 250;  // how often an update's deadlines are looked at
 constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
 
 HICON LoadIconSized(HINSTANCE instance, int id, int size) {
@@ -40,6 +44,39 @@ HICON LoadIconSized(HINSTANCE instance, int id, int size) {
 }
 
 void KeepOnTop(HWND hwnd) { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+std::int64_t MonotonicMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
+
+// Local wall-clock seconds since 1601, as the schedule counts them.
+std::int64_t LocalSeconds(SYSTEMTIME* stamp = nullptr) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    if (stamp) *stamp = now;
+    FILETIME file;
+    ::SystemTimeToFileTime(&now, &file);
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime) /
+                                     10'000'000u);
+}
+
+// "2026-12-08 14:05", as the last update is kept; the user's own short date and time for the menu.
+std::wstring StoredStamp(const SYSTEMTIME& t) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+    return text;
+}
+
+std::wstring ShownStamp(const std::wstring& stored) {
+    SYSTEMTIME t{};
+    unsigned year, month, day, hour, minute;
+    if (std::swscanf(stored.c_str(), L"%u-%u-%u %u:%u", &year, &month, &day, &hour, &minute) != 5) return stored;
+    t.wYear = static_cast<WORD>(year), t.wMonth = static_cast<WORD>(month), t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour), t.wMinute = static_cast<WORD>(minute);
+    wchar_t date[64] = {}, time[64] = {};
+    if (!::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 64, nullptr) ||
+        !::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &t, nullptr, time, 64))
+        return stored;
+    return std::wstring(date) + L" " + time;
+}
 
 // frm_NubiluxInfo.
 class AboutWindow final : public ::win32::Form {
@@ -52,6 +89,8 @@ private:
         font_ = Font(L"MS Sans Serif", 8.25, false);
         Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, kAboutTextId,
                 boldFont_.get());
+        Control(L"STATIC", texts::kAboutCredits, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 1035, 3135, 390, kCreditsId,
+                font_.get());
         const std::wstring link = std::wstring(L" ") + kWebSite;
         Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, kLinkId,
                 font_.get());
@@ -95,11 +134,7 @@ private:
 // frm_Nubilux.
 class MainWindow final : public ::win32::Form {
 public:
-    explicit MainWindow(HINSTANCE instance)
-        : Form(instance, IDI_CLOUD),
-          platform_([this](int state) { Inet1_StateChanged(state); },
-                    [this](bool working) { ShowWorking(working); }),
-          updater_(platform_) {}
+    explicit MainWindow(HINSTANCE instance) : Form(instance, IDI_CLOUD) {}
 
 private:
     void OnCreate() override {
@@ -122,9 +157,29 @@ private:
         sun_ = LoadIconSized(instance_, IDI_SUN, ::GetSystemMetrics(SM_CXSMICON));
         tray_.emplace(hwnd_, kTrayCallback, cloud_, texts::kIdleTip);
 
+        platform_.emplace(
+            hwnd_, [this](int state) { Inet1_StateChanged(state); }, [this](bool working) { ShowWorking(working); },
+            [this](const Source* from) { Finished(from); });
+        updater_.emplace(*platform_);
+        platform_->RemoveLeftovers();
+
+        userFolder_ = nubilux::win32::UserFolder();
+        lastUpdate_ = Setting(kLastUpdateKey);
+        lastSource_ = Setting(kLastSourceKey);
+        SelectMode(StartsAutomatic(Setting(kKey)), false);
+    }
+
+    // A setting of the user's own Nubilux.ini, else of the one beside the program.
+    std::wstring Setting(const wchar_t* key) const {
         ::win32::ProfileStore store;
-        const auto ini = MakeReader(store, ::win32::ProgramFolder());
-        SelectMode(StartsAutomatic(ini.File_INI_Leggi(kSection, kKey)), false);
+        return ReadSetting(store, userFolder_, ::win32::ProgramFolder(), key);
+    }
+
+    // Written where a standard user may write; a file that cannot be written is passed over.
+    void KeepSetting(const wchar_t* key, const std::wstring& value) const {
+        if (userFolder_.empty()) return;
+        const std::wstring file = suite::JoinPath(userFolder_, kConfigFile);
+        ::WritePrivateProfileStringW(kSection, key, value.c_str(), file.c_str());
     }
 
     // Option1_Click: Automatic runs the timer and disables Update; Manual the other way.
@@ -136,11 +191,8 @@ private:
             ::SetTimer(hwnd_, kTimerId, 1000, nullptr);
         else
             ::KillTimer(hwnd_, kTimerId);
-        // The user's choice is kept for the next start; a file that cannot be written is passed over.
-        if (byUser) {
-            const std::wstring file = ::win32::ProgramFolder() + L"\\" + kConfigFile;
-            ::WritePrivateProfileStringW(kSection, kKey, StoredMode(automatic), file.c_str());
-        }
+        // The user's choice is kept for the next start.
+        if (byUser) KeepSetting(kKey, StoredMode(automatic));
     }
 
     void Inet1_StateChanged(int state) {
@@ -157,12 +209,42 @@ private:
         if (!working) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
 
-    void Update() { updater_.Aggiorna_Sfondo(); }
+    void Update() {
+        if (!updater_->Aggiorna_Sfondo(SourcesFor(Setting(kAddressKey), nubilux::win32::PrimaryScreen()), MonotonicMs()))
+            return;
+        // Running: a click or tick starts nothing, and the deadlines are watched.
+        if (updater_->Running()) {
+            ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), FALSE);
+            ::SetTimer(hwnd_, kClockTimerId, kClockMs, nullptr);
+        }
+    }
+
+    void Finished(const Source* from) {
+        ::KillTimer(hwnd_, kClockTimerId);
+        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic_);
+        SYSTEMTIME now;
+        const std::int64_t seconds = LocalSeconds(&now);
+        schedule_.Finished(from != nullptr, seconds);
+        if (!from) return;
+        lastUpdate_ = StoredStamp(now);
+        lastSource_ = from->name;
+        KeepSetting(kLastUpdateKey, lastUpdate_);
+        KeepSetting(kLastSourceKey, lastSource_);
+    }
+
+    std::wstring LastUpdateText() const {
+        if (updater_->Running()) return texts::kUpdating;
+        if (lastUpdate_ == kNothingRead) return texts::kNotUpdatedYet;
+        std::wstring text = texts::kUpdatedAt + ShownStamp(lastUpdate_);
+        if (lastSource_ != kNothingRead) text += texts::kUpdatedFrom + lastSource_;
+        return text;
+    }
 
     void ShowAbout() {
         if (!about_ || !about_->Handle()) {
             about_ = std::make_unique<AboutWindow>(instance_);
-            if (!about_->Create(L"frm_NubiluxInfo", texts::kAboutCaption, 3345, 2535, WS_EX_DLGMODALFRAME)) return;
+            if (!about_->Create(L"frm_NubiluxInfo", texts::kAboutCaption, 3345, 2535, WS_EX_DLGMODALFRAME, hwnd_))
+                return;
         }
         about_->Show();
     }
@@ -170,7 +252,10 @@ private:
     void ShowMenu() {
         HMENU menu = ::CreatePopupMenu();
         if (!menu) return;
-        if (!automatic_) ::AppendMenuW(menu, MF_STRING, kUpdateCommand, texts::kUpdate);
+        ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, LastUpdateText().c_str());
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        if (!automatic_)
+            ::AppendMenuW(menu, MF_STRING | (updater_->Running() ? MF_GRAYED : 0u), kUpdateCommand, texts::kUpdate);
         ::AppendMenuW(menu, MF_STRING, kExitCommand, texts::kExit);
         POINT at;
         ::GetCursorPos(&at);
@@ -188,12 +273,16 @@ private:
         case CloseAction::Hide:
             ::ShowWindow(hwnd_, SW_HIDE);
             return;
-        case CloseAction::HideAndAsk:
+        case CloseAction::HideAndAsk: {
             ::ShowWindow(hwnd_, SW_HIDE);
-            if (::MessageBoxW(hwnd_, texts::kQuitQuestion, texts::kQuitTitle,
-                              MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON1 | MB_SETFOREGROUND | MB_TOPMOST) == IDYES)
-                ::DestroyWindow(hwnd_);
+            if (asking_) return;  // the question is open already
+            asking_ = true;
+            const int answer = ::MessageBoxW(hwnd_, texts::kQuitQuestion, texts::kQuitTitle,
+                                             MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON1 | MB_SETFOREGROUND | MB_TOPMOST);
+            asking_ = false;
+            if (answer == IDYES && hwnd_) ::DestroyWindow(hwnd_);
             return;
+        }
         case CloseAction::End:
             ::DestroyWindow(hwnd_);
             return;
@@ -203,7 +292,7 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (tray_ && tray_->OnMessage(msg)) return 0;
         switch (msg) {
-        case kTrayCallback:
+        case kTrayMessage:
             switch (OnTrayMessage(static_cast<unsigned>(lParam))) {
             case TrayAction::ShowWindow: ::ShowWindow(hwnd_, SW_SHOW); return 0;
             case TrayAction::ShowMenu: ShowMenu(); return 0;
@@ -213,12 +302,30 @@ private:
             break;
         case WM_TIMER:
             if (wParam == kTimerId) {
-                SYSTEMTIME now;
-                ::GetLocalTime(&now);
-                if (!updater_.Running() && hourly_.Timer1_Timer(now.wHour)) Update();
+                if (!updater_->Running() && schedule_.Tick(LocalSeconds())) Update();
+                return 0;
+            }
+            if (wParam == kClockTimerId) {
+                updater_->OnClock(MonotonicMs());
                 return 0;
             }
             break;
+        case kAttemptState:
+            if (wParam == updater_->Attempt()) Inet1_StateChanged(static_cast<int>(lParam));
+            return 0;
+        case kAttemptDone:
+            updater_->OnAttemptDone(static_cast<unsigned>(wParam), lParam != 0, MonotonicMs());
+            return 0;
+        case kShowWindow:
+            ::ShowWindow(hwnd_, SW_SHOW);
+            ::SetForegroundWindow(hwnd_);
+            return 0;
+        case WM_POWERBROADCAST:
+            // Back from sleep: fetch this hour's picture if it is missing.
+            if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && automatic_ &&
+                !updater_->Running() && schedule_.Resumed(LocalSeconds()))
+                Update();
+            return TRUE;
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) break;
             switch (LOWORD(wParam)) {
@@ -245,6 +352,8 @@ private:
             if (wParam) Close(CloseCause::SessionEnd);  // Windows is ending the session: no question
             return 0;
         case WM_DESTROY:
+            // An update under way ends here; the previous picture stays whole.
+            updater_->Stop();
             ::KillTimer(hwnd_, kTimerId);
             tray_.reset();
             ::PostQuitMessage(0);
@@ -253,10 +362,12 @@ private:
         return Default(msg, wParam, lParam);
     }
 
-    nubilux::win32::Platform platform_;
-    Updater updater_;
-    HourlyRule hourly_;
+    std::optional<nubilux::win32::Platform> platform_;
+    std::optional<Updater> updater_;
+    Schedule schedule_;
+    std::wstring userFolder_, lastUpdate_, lastSource_;
     bool automatic_ = false;
+    bool asking_ = false;
     ::win32::UniqueFont font_;
     HICON cloud_ = nullptr, sun_ = nullptr;
     std::optional<nubilux::win32::TrayIcon> tray_;
@@ -271,9 +382,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // One instance: a second start brings the running one's window back.
     ::win32::UniqueHandle single(::CreateMutexW(nullptr, FALSE, L"Local\\QuintarisNubilux"));
     if (single && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Asked, not waited on: the running one shows itself, and may come to the front.
         if (HWND running = ::FindWindowW(kMainClass, nullptr)) {
-            ::ShowWindow(running, SW_SHOW);
-            ::SetForegroundWindow(running);
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(running, &process);
+            ::AllowSetForegroundWindow(process);
+            ::PostMessageW(running, nubilux::win32::kShowWindow, 0, 0);
         }
         return 0;
     }
@@ -288,5 +402,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     }
     ::CoUninitialize();
+    // A transfer's thread may still be blocked in a server's call: end without waiting on it.
+    if (nubilux::win32::Transfer::AnyRunning()) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(result));
     return result;
 }

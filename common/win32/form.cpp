@@ -14,7 +14,7 @@ int ScreenDpi() {
 }  // namespace
 
 bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight,
-                  DWORD exStyle) {
+                  DWORD exStyle, HWND owner) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
@@ -37,7 +37,7 @@ bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWi
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.top + (work.bottom - work.top - height) / 2;
-    return ::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, nullptr, nullptr, instance_,
+    return ::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr, instance_,
                              this) != nullptr;
 }
 

@@ -18,10 +18,10 @@ public:
     Form& operator=(const Form&) = delete;
 
     // Registers the class and creates the window, centred on the screen, with a client
-    // area of the given twips; WM_CREATE goes to OnCreate. False, with the last error
-    // set, when the window cannot be made.
+    // area of the given twips; WM_CREATE goes to OnCreate. An owned window is destroyed
+    // with its owner. False, with the last error set, when the window cannot be made.
     bool Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight,
-                DWORD exStyle = 0);
+                DWORD exStyle = 0, HWND owner = nullptr);
     // Shows the window in front: the user has just started the program.
     void Show();
     HWND Handle() const { return hwnd_; }

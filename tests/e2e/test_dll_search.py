@@ -9,7 +9,7 @@ import unittest
 from pathlib import Path
 
 from support import proxy
-from support.session import BUILD_DIR, DLL_OVERRIDES, PRODUCT_DIR, WineSession
+from support.session import BUILD_DIR, DLL_OVERRIDES, PRODUCT_DIR, SYSTEM_FOLDER, WineSession
 
 # Windows' KnownDLLs (and ntdll, which every process has): never searched for on disk.
 KNOWN_DLLS = {
@@ -30,7 +30,8 @@ def our_binaries():
 
 
 def imports(binary):
-    out = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(binary)], capture_output=True, text=True,
+    objdump = "i686-w64-mingw32-objdump" if SYSTEM_FOLDER == "syswow64" else "x86_64-w64-mingw32-objdump"
+    out = subprocess.run([objdump, "-p", str(binary)], capture_output=True, text=True,
                          check=True).stdout
     return {name.lower() for name in re.findall(r"DLL Name: (\S+)", out)}
 
@@ -113,7 +114,7 @@ class PlantedDlls(unittest.TestCase):
 
         def beside(folder):
             (folder / "install.ini").write_text("[APPLICATION]\r\nGruppo=G\r\nFolder=F\r\nName=N\r\n")
-            shutil.copy(PRODUCT_DIR / "LIB" / "VB6STKIT.DLL", folder.parent / "windows" / "syswow64")
+            shutil.copy(PRODUCT_DIR / "LIB" / "VB6STKIT.DLL", folder.parent / "windows" / SYSTEM_FOLDER)
 
         def proceed(session):
             session.wait_window("Quintaris - Uninstall Wizard", 60)

@@ -148,7 +148,7 @@ class Installer(unittest.TestCase):
         self.session = WineSession()
         self.addCleanup(self.session.close)
         self.setup = self.session.copy_product("C:\\Setup")
-        self.system = self.session.drive_c / "windows" / "syswow64"
+        self.system = self.session.system_folder
 
     def ini(self, lib="", name="Nubilux", first_run=""):
         text = (f"[APPLICATION]\r\nGruppo=Quintaris\r\nName={name}\r\nExecutable=Nubilux.exe\r\nFolder=Nubilux\r\n"
@@ -266,7 +266,7 @@ class Uninstaller(unittest.TestCase):
                 self.session.control(product.UNINSTALL, control_id=105)["text"])
 
     def test_shortcut_library_missing(self):
-        (self.session.drive_c / "windows" / "syswow64" / "VB6STKIT.DLL").unlink()
+        (self.session.system_folder / "VB6STKIT.DLL").unlink()
         status, reason = self.proceed()
         ok = status == "Rimozione di Nubilux non completata." and reason and (self.menu / "Nubilux.lnk").exists()
         record("Uninstall: the shortcut library missing", "says it did not complete, and why; nothing removed", ok)

@@ -78,9 +78,8 @@ class Installer(unittest.TestCase):
             f"copy {lib}\\MSINET.OCX {system}\\MSINET.OCX", f"{system}\\MSINET.OCX Register",
             f"copy {lib}\\VB6STKIT.DLL {system}\\VB6STKIT.DLL", f"{system}\\VB6STKIT.DLL Register"])
         # A 32-bit program's system32 is the 32-bit system folder.
-        syswow = self.session.drive_c / "windows" / "syswow64"
         for name in ("MSFLXGRD.ocx", "MSINET.OCX", "VB6STKIT.DLL"):
-            self.assertTrue((syswow / name).is_file(), name)
+            self.assertTrue((self.session.system_folder / name).is_file(), name)
         self.assertEqual((self.session.drive_c / "trace.txt").read_text().splitlines(),
                          [f"RegisterMSFLXGRD {system}", f"DllRegisterServer {system}"])
 

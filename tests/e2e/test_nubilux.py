@@ -1,20 +1,26 @@
-"""Nubilux.exe as a user meets it, with the local HTTP server standing in for the
-satellite picture's web server (WinINet reaches it as the proxy)."""
+"""Nubilux.exe as a user meets it. The local proxy stands in for the picture's sources
+under their real names, over HTTPS with a certificate from the tests' own authority,
+which each session trusts as a user's computer trusts the real ones."""
 
 import shutil
 import struct
 import subprocess
 import time
 import unittest
-from pathlib import Path
 
-from support import proxy
+from support import pictures, proxy
 from support.session import PRODUCT_DIR, WineSession
 
 CAPTION = "QuintarisMeteo"
 UPDATE, INFO, FRAME, AUTOMATIC, MANUAL, LABEL1, LABEL2, LABEL3 = range(100, 108)
-PICTURE = (Path(__file__).resolve().parents[2] / "res" / "sample" / "sat11.jpg").read_bytes()
-URL = "http://meteo.quintaris.example/meteo/satellite/image/sat11.jpg"
+PICTURE = pictures.sample()
+# The built-in sources, in order, for the sessions' 1024 x 768 screen.
+MAP_REQUEST = ("https://view.eumetsat.int/geoserver/wms?SERVICE=WMS&VERSION=1.1.1&REQUEST=GetMap&LAYERS={}&STYLES="
+               "&SRS=AUTO:97004,9001,0,0&BBOX=-7426666,-5570000,7426666,5570000&WIDTH=1024&HEIGHT=768"
+               "&FORMAT=image/jpeg")
+SOURCES = [MAP_REQUEST.format("mtg_fd:rgb_geocolour"), MAP_REQUEST.format("mtg_fd:ir105_hrfi"),
+           MAP_REQUEST.format("msg_fes:ir108"), "https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/1808x1808.jpg"]
+FIRST = "rgb_geocolour"  # a text that only the first source's address holds
 TRAY_CALLBACK, WM_SYSCOMMAND, SC_CLOSE = 1281, 0x112, 0xF060
 
 
@@ -27,12 +33,15 @@ def bitmap_size(data):
 
 
 class NubiluxSession:
-    """The product folder at C:\\Nubilux with the given mode, and the fake server."""
+    """The program at C:\\Nubilux with the given mode, and the proxy for its sources."""
 
-    def __init__(self, test, mode="1", mode_file=True, mode_text=None, server_mode=proxy.SERVE):
+    def __init__(self, test, mode="1", mode_file=True, mode_text=None, server_mode=proxy.SERVE, rules=(),
+                 trusted=True, body=PICTURE):
         self.session = WineSession()
-        self.server = proxy.FakeProxy(body=PICTURE, mode=server_mode, stall_seconds=3)
+        self.server = proxy.FakeProxy(body=body, mode=server_mode, stall_seconds=3, rules=rules)
         test.addCleanup(self.close)
+        if trusted:
+            self.session.trust_test_authority()
         self.app = self.session.drive_c / "Nubilux"
         self.app.mkdir()
         shutil.copy(PRODUCT_DIR / "Nubilux.exe", self.app)
@@ -47,7 +56,7 @@ class NubiluxSession:
             self.session = None
 
     def start(self):
-        self.session.start(self.app / "Nubilux.exe", env=self.server.env())
+        self.process = self.session.start(self.app / "Nubilux.exe", env=self.server.env())
         self.session.wait_window(CAPTION, 60)
 
     def control(self, control_id):
@@ -58,50 +67,67 @@ class NubiluxSession:
                              env=self.session.env, capture_output=True, text=True).stdout
         return out.split("REG_SZ", 1)[1].strip() if "REG_SZ" in out else ""
 
-    def update_and_wait(self):
-        before = len(self.server.requests)
+    def answers(self):
+        """Whether the window answers a message within a second."""
+        return self.session.probe("ping", CAPTION, "1000")[0] == 0
+
+    def update(self):
+        """Presses Update; returns once the update is under way (the button greys)."""
         self.session.click(CAPTION, "Update")
-        assert self.session.wait_until(lambda: len(self.server.requests) > before, 30), "no request"
-        # The status line reaches its last state when the update is over.
-        assert self.session.wait_until(lambda: self.control(LABEL1)["text"] in ("11", "12"), 30)
-        time.sleep(0.5)
+        assert self.session.wait_until(lambda: not self.control(UPDATE)["enabled"], 10, 0.05), "no update"
+
+    def update_and_wait(self, seconds=60):
+        """Presses Update and waits until the update is over: Update is pressable again."""
+        self.session.click(CAPTION, "Update")
+        self.session.wait_until(lambda: not self.control(UPDATE)["enabled"], 5, 0.05)
+        assert self.session.wait_until(lambda: self.control(UPDATE)["enabled"], seconds), "the update did not end"
+        time.sleep(0.3)
+
+    def files(self):
+        return sorted(p.name for p in self.app.iterdir())
 
 
 class Updates(unittest.TestCase):
-    def test_a_good_picture_becomes_the_wallpaper_bitmap(self):
+    def test_a_good_picture_from_the_first_source_becomes_the_wallpaper_bitmap(self):
         n = NubiluxSession(self)
         n.start()
         n.update_and_wait()
-        self.assertEqual(n.server.urls(), [URL])
-        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (480, 360))
+        # The first source, framed to the screen: WIDTH and HEIGHT are the screen's.
+        self.assertEqual(n.server.urls(), SOURCES[:1])
+        self.assertEqual(n.server.tunnels, ["view.eumetsat.int:443"])
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), pictures.SAMPLE_SIZE)
         self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
         self.assertEqual(n.control(LABEL1)["text"], "12")
         self.assertEqual(n.control(LABEL2)["text"], "icResponseCompleted")
         self.assertEqual(n.control(LABEL3)["text"],
                          "La richiesta \u00e8 stata completata e sono stati ricevuti tutti i dati.")
-        # no temporary file left behind
-        self.assertEqual(sorted(p.name for p in n.app.iterdir()), ["NUBILUX.BMP", "Nubilux.exe", "Nubilux.ini"])
+        self.assertEqual(n.files(), ["NUBILUX.BMP", "Nubilux.exe", "Nubilux.ini"])  # nothing temporary left
+        # When and whence, kept in the user's own settings.
+        kept = next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")).read_text()
+        self.assertIn("Fonte=EUMETSAT MTG GeoColour", kept)
+        self.assertRegex(kept, r"UltimoAggiornamento=\d{4}-\d\d-\d\d \d\d:\d\d")
 
-    def test_failed_transfers_leave_the_previous_bitmap_and_wallpaper_alone(self):
-        for mode in (proxy.REFUSE, proxy.NOT_FOUND, proxy.GARBAGE, proxy.TRUNCATED):
-            with self.subTest(mode=mode):
-                n = NubiluxSession(self, server_mode=mode)
-                previous = bytes(range(256)) * 8
-                n.bitmap.write_bytes(previous)
-                n.start()
-                before = n.wallpaper()
-                n.session.click(CAPTION, "Update")
-                self.assertTrue(n.session.wait_until(lambda: n.control(LABEL1)["text"] in ("11", "12"), 60))
-                time.sleep(0.5)
-                self.assertEqual(n.bitmap.read_bytes(), previous)
-                self.assertEqual(n.wallpaper(), before)
-                if mode == proxy.GARBAGE:  # the transfer itself went well; the body is no picture
-                    self.assertEqual(n.control(LABEL1)["text"], "12")
-                else:
-                    self.assertEqual(n.control(LABEL1)["text"], "11")
-                    self.assertEqual(n.control(LABEL3)["text"], "Errore di comunicazione con il computer host.")
-                self.assertEqual(sorted(p.name for p in n.app.iterdir()), ["NUBILUX.BMP", "Nubilux.exe", "Nubilux.ini"])
-                n.close()
+    def test_each_source_that_fails_gives_way_to_the_next(self):
+        n = NubiluxSession(self, rules=[(FIRST, proxy.SERVER_ERROR), ("ir105", proxy.NOT_FOUND),
+                                        ("ir108", proxy.XML_ERROR)])
+        n.start()
+        n.update_and_wait()
+        self.assertEqual(n.server.urls(), SOURCES)
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), pictures.SAMPLE_SIZE)
+        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+
+    def test_the_users_own_address_comes_first_and_a_bad_one_is_passed_over(self):
+        own = "http://mirror.quintaris.example/satellite/latest.jpg"
+        n = NubiluxSession(self, mode_text=f"[Nubilux]\r\nAggiornamento=1\r\nIndirizzo={own}\r\n")
+        n.start()
+        n.update_and_wait()
+        self.assertEqual(n.server.urls(), [own])
+        n.close()
+        n = NubiluxSession(self, mode_text="[Nubilux]\r\nAggiornamento=1\r\nIndirizzo=ftp://mirror/x.jpg\r\n")
+        n.start()
+        n.update_and_wait()
+        self.assertEqual(n.server.urls(), SOURCES[:1])
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), pictures.SAMPLE_SIZE)
 
 
 class Modes(unittest.TestCase):
@@ -111,7 +137,7 @@ class Modes(unittest.TestCase):
         n.start()
         self.assertFalse(n.control(UPDATE)["enabled"])
         self.assertTrue(n.control(AUTOMATIC)["checked"])
-        self.assertTrue(n.session.wait_until(lambda: n.server.requests, 15))
+        self.assertTrue(n.session.wait_until(lambda: n.server.tunnels, 15))
         self.assertLess(time.monotonic() - started, 15)
         self.assertTrue(n.session.wait_until(lambda: n.bitmap.exists(), 15))
 
@@ -127,16 +153,22 @@ class Modes(unittest.TestCase):
                 self.assertTrue(n.control(MANUAL)["checked"])
                 self.assertFalse(n.control(AUTOMATIC)["checked"])
                 time.sleep(2.5)
-                self.assertEqual(n.server.requests, [])
+                self.assertEqual(n.server.tunnels, [])
         n.update_and_wait()
         self.assertEqual(len(n.server.requests), 1)
 
-    def test_an_option_click_is_kept_for_the_next_start(self):
+    def test_an_option_click_is_kept_where_the_user_may_write_and_read_back_first(self):
         n = NubiluxSession(self, mode="1")
         n.start()
         n.session.click(CAPTION, "Automatic")
         self.assertTrue(n.session.wait_until(lambda: not n.control(UPDATE)["enabled"]))
-        self.assertIn("Aggiornamento=0", (n.app / "Nubilux.ini").read_text())
+        own = n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")
+        self.assertTrue(n.session.wait_until(lambda: "Aggiornamento=0" in next(own).read_text(), 5))
+        self.assertIn("Aggiornamento=1", (n.app / "Nubilux.ini").read_text())  # the program's own file untouched
+        n.session.probe("post", CAPTION, "0x16", "1", "0")  # the session ends
+        self.assertTrue(n.session.window_gone(CAPTION))
+        n.start()  # and the next start is Automatic
+        self.assertTrue(n.control(AUTOMATIC)["checked"])
 
 
 class WindowAndIcon(unittest.TestCase):
@@ -190,6 +222,9 @@ class WindowAndIcon(unittest.TestCase):
         link = next(c for c in about["controls"] if c["id"] == 101)
         self.assertEqual(link["text"], " http://www.quintaris.example/")
         self.assertIn((0, 0, 255), n.session.colours("INFO", 101))
+        credits = next(c for c in about["controls"] if c["id"] == 102)["text"]
+        self.assertIn("\u00a9 EUMETSAT", credits)
+        self.assertIn("NOAA/NESDIS/STAR", credits)
         code, out = n.session.probe("count", "INFO")
         self.assertEqual((code, out.strip()), (0, "1"))
         n.session.click("INFO", "Ok")
@@ -203,6 +238,39 @@ class WindowAndIcon(unittest.TestCase):
         n.session.run(n.app / "Nubilux.exe", env=n.server.env())
         self.assertTrue(n.session.wait_until(lambda: n.session.window(CAPTION)["visible"]))
         self.assertEqual(n.session.probe("count", CAPTION)[1].strip(), "1")
+
+
+class NeverFrozen(unittest.TestCase):
+    def test_a_server_that_never_answers_freezes_nothing(self):
+        previous = b"BM" + bytes(range(256)) * 16
+        n = NubiluxSession(self, server_mode=proxy.SILENT)
+        n.server.stall_seconds = 300
+        n.bitmap.write_bytes(previous)
+        n.start()
+        n.update()
+        self.assertTrue(n.session.wait_until(lambda: n.server.requests, 15))
+        for _ in range(3):
+            self.assertTrue(n.answers())
+            time.sleep(0.5)
+        # A click meanwhile starts nothing, and a second start neither waits nor adds a window.
+        n.session.probe("post", CAPTION, "0x111", str(UPDATE), "0")  # WM_COMMAND as a click sends it
+        started = time.monotonic()
+        n.session.run(n.app / "Nubilux.exe", timeout=30, env=n.server.env())
+        self.assertLess(time.monotonic() - started, 10)
+        self.assertEqual(n.session.probe("count", CAPTION)[1].strip(), "1")
+        time.sleep(1)
+        self.assertEqual(len(n.server.tunnels), 1)
+        # Two close requests: one question; Yes ends the program at once, the picture whole.
+        n.session.probe("close", CAPTION)
+        n.session.probe("close", CAPTION)
+        time.sleep(1)
+        self.assertEqual(n.session.probe("count", "Nubilux")[1].strip(), "1")
+        self.assertEqual(n.session.probe("answer", "Nubilux", "Yes", "15")[0], 0)
+        answered = time.monotonic()
+        self.assertTrue(n.session.wait_until(lambda: n.process.poll() is not None, 5, 0.05))
+        self.assertLess(time.monotonic() - answered, 1.5)
+        self.assertEqual(n.bitmap.read_bytes(), previous)
+        self.assertEqual(n.files(), ["NUBILUX.BMP", "Nubilux.exe", "Nubilux.ini"])
 
 
 if __name__ == "__main__":

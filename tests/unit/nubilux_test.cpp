@@ -1,9 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/bitmap.h"
+#include <algorithm>
+#include <optional>
+
 #include "app/config.h"
 #include "app/hourly.h"
+#include "app/picture.h"
+#include "app/sources.h"
 #include "app/status.h"
 #include "app/update.h"
 #include "app/window_rules.h"
@@ -84,25 +88,120 @@ TEST(WindowRules, TrayCallbackAndCloseCauses) {
     EXPECT_EQ(nubilux::OnCloseRequest(CloseCause::Exit), CloseAction::End);
 }
 
-TEST(Bitmap, TwoByTwoIsPaddedAndBottomUp) {
-    const std::uint8_t rows[] = {1, 2, 3, 4, 5, 6, 0xAA, 0xBB,  // top row and 2 bytes of stride slack
-                                 7, 8, 9, 10, 11, 12, 0xCC, 0xDD};
-    const std::string bmp = nubilux::EncodeBmp24(2, 2, rows, 8);
-    ASSERT_EQ(bmp.size(), 54u + 16u);
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(static_cast<unsigned char>(bmp[2]), 70);
-    EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24);
-    EXPECT_EQ(bmp.substr(54), std::string("\x07\x08\x09\x0a\x0b\x0c\0\0\x01\x02\x03\x04\x05\x06\0\0", 16));
+TEST(Bitmap, HeaderOfAPaddedBottomUpBitmap) {
+    const std::string header = nubilux::BmpHeader(2, 3);
+    ASSERT_EQ(header.size(), 54u);
+    EXPECT_EQ(header.substr(0, 2), "BM");
+    EXPECT_EQ(nubilux::BmpRowBytes(2), 8u);  // six bytes of pixels, padded to four
+    EXPECT_EQ(static_cast<unsigned char>(header[2]), 54 + 24);  // file size
+    EXPECT_EQ(static_cast<unsigned char>(header[18]), 2);       // width
+    EXPECT_EQ(static_cast<unsigned char>(header[22]), 3);       // height, positive: bottom row first
+    EXPECT_EQ(static_cast<unsigned char>(header[28]), 24);      // bits a pixel
 }
 
-// An update's platform that keeps a journal and fails where it is told to.
+TEST(Sources, BuiltInOrderFramedToTheScreen) {
+    const auto sources = nubilux::BuiltInSources({1920, 1080});
+    ASSERT_EQ(sources.size(), 4u);
+    EXPECT_EQ(sources[0].url,
+              L"https://view.eumetsat.int/geoserver/wms?SERVICE=WMS&VERSION=1.1.1&REQUEST=GetMap"
+              L"&LAYERS=mtg_fd:rgb_geocolour&STYLES=&SRS=AUTO:97004,9001,0,0"
+              L"&BBOX=-9902222,-5570000,9902222,5570000&WIDTH=1920&HEIGHT=1080&FORMAT=image/jpeg");
+    EXPECT_NE(sources[1].url.find(L"LAYERS=mtg_fd:ir105_hrfi&"), std::wstring::npos);
+    EXPECT_NE(sources[2].url.find(L"LAYERS=msg_fes:ir108&"), std::wstring::npos);
+    EXPECT_EQ(sources[3].url, L"https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/1808x1808.jpg");
+    // A portrait screen shows more space above and below the disc.
+    EXPECT_NE(nubilux::BuiltInSources({1080, 1920})[0].url.find(L"&BBOX=-5570000,-9902222,5570000,9902222&WIDTH=1080&"),
+              std::wstring::npos);
+}
+
+TEST(Sources, RequestSizeKeepsTheShapeWithin4000) {
+    const auto same = nubilux::RequestSize({3840, 2160});
+    EXPECT_EQ(std::pair(same.width, same.height), std::pair(3840, 2160));
+    const auto wide = nubilux::RequestSize({7680, 2160});
+    EXPECT_EQ(std::pair(wide.width, wide.height), std::pair(4000, 1125));
+    const auto unknown = nubilux::RequestSize({0, 0});
+    EXPECT_EQ(std::pair(unknown.width, unknown.height), std::pair(1024, 768));
+}
+
+TEST(Sources, OwnAddressFirstWhenUsableElsePassedOver) {
+    const auto own = nubilux::SourcesFor(L"https://user:pw@mirror.azienda.it:8443/sat/latest.jpg", {1024, 768});
+    ASSERT_EQ(own.size(), 5u);
+    EXPECT_EQ(own[0].name, L"mirror.azienda.it");
+    EXPECT_EQ(own[0].url, L"https://user:pw@mirror.azienda.it:8443/sat/latest.jpg");
+    EXPECT_EQ(nubilux::HostOf(L"HTTP://[::1]:80/x"), L"[::1]");
+    for (const wchar_t* bad : {L"-1", L"", L"ftp://host/x.jpg", L"https://", L"https:///path", L"http://host/a b.jpg",
+                               L"file://C:/x.jpg", L"mirror.azienda.it/sat.jpg", L"http://host/\x01"}) {
+        EXPECT_FALSE(nubilux::IsUsableAddress(bad)) << bad;
+        EXPECT_EQ(nubilux::SourcesFor(bad, {1024, 768}).size(), 4u) << bad;
+    }
+}
+
+TEST(Picture, MarkupAndDeclaredSizeAreRefused) {
+    EXPECT_TRUE(nubilux::LooksLikeMarkup("<?xml version=\"1.0\"?><ServiceExceptionReport/>"));
+    EXPECT_TRUE(nubilux::LooksLikeMarkup("\xEF\xBB\xBF\r\n  <html>"));
+    EXPECT_FALSE(nubilux::LooksLikeMarkup("\xFF\xD8\xFF\xE0 JFIF"));
+    EXPECT_FALSE(nubilux::LooksLikeMarkup(""));
+    EXPECT_EQ(nubilux::MaxPictureSide({1920, 1080}), 4096);  // a 4096 x 4096 picture is still taken
+    EXPECT_EQ(nubilux::MaxPictureSide({3840, 2160}), 7680);
+    EXPECT_LT(nubilux::MaxPictureSide({4000, 4000}), 9450);  // the 9450 x 9450 bomb never is
+}
+
+TEST(Picture, NearlyOneColourIsNoView) {
+    const std::uint32_t w = 300, h = 200;
+    const std::size_t stride = nubilux::BmpRowBytes(w);
+    std::vector<std::uint8_t> rows(stride * h, 0);
+    EXPECT_TRUE(nubilux::IsNearlyOneColour(rows.data(), w, h, stride));  // all black
+    // A disc on black space, a third of the frame: a view.
+    for (std::uint32_t y = 0; y < h; ++y)
+        for (std::uint32_t x = 0; x < w; ++x) {
+            const int dx = static_cast<int>(x) - 150, dy = static_cast<int>(y) - 100;
+            if (dx * dx + dy * dy < 65 * 65)
+                for (int c = 0; c < 3; ++c) rows[y * stride + x * 3 + c] = static_cast<std::uint8_t>(60 + (x + y) % 150);
+        }
+    EXPECT_FALSE(nubilux::IsNearlyOneColour(rows.data(), w, h, stride));
+    // A few specks on black are still a blank frame.
+    std::vector<std::uint8_t> specks(stride * h, 0);
+    for (std::uint32_t y = 0; y < h; y += 40) specks[y * stride + 30] = 255;
+    EXPECT_TRUE(nubilux::IsNearlyOneColour(specks.data(), w, h, stride));
+}
+
+TEST(Schedule, RetriesAFailedHourWithGrowingPauses) {
+    using nubilux::Schedule;
+    const std::int64_t ten = 10 * 3600;  // 10:00 on the first day of the count
+    Schedule schedule;
+    EXPECT_TRUE(schedule.Tick(ten));
+    schedule.Finished(false, ten + 30);
+    std::vector<int> retriedAt;  // minutes past ten
+    for (std::int64_t t = ten + 31; t < ten + 3600; ++t)
+        if (schedule.Tick(t)) {
+            retriedAt.push_back(static_cast<int>((t - ten) / 60));
+            schedule.Finished(false, t + 5);
+        }
+    EXPECT_THAT(retriedAt, ElementsAre(2, 7, 17, 37));  // 2, 5, 10 and 20 minutes apart, then no more
+    EXPECT_TRUE(schedule.Tick(ten + 3600));  // 11:00: the next hour's own update
+    schedule.Finished(true, ten + 3610);
+    for (std::int64_t t = ten + 3611; t < ten + 7200; t += 7) EXPECT_FALSE(schedule.Tick(t));
+}
+
+TEST(Schedule, SuccessOncePerHourAndResumeFetchesAMissingPicture) {
+    nubilux::Schedule schedule;
+    const std::int64_t day = 24 * 3600, nine = 9 * 3600;
+    EXPECT_TRUE(schedule.Tick(nine));
+    schedule.Finished(true, nine + 20);
+    EXPECT_FALSE(schedule.Resumed(nine + 600));  // this hour's picture is there
+    EXPECT_TRUE(schedule.Resumed(day + nine + 60));  // asleep a whole day: same hour, other day
+    EXPECT_FALSE(schedule.Tick(day + nine + 61));    // and the tick does not fetch it again
+    EXPECT_EQ(schedule.Hourly().Ultima_Ora(), L"09");
+}
+
+// An update's platform that keeps a journal; attempts end when the test says so.
 class FakeUpdate : public nubilux::UpdatePlatform {
 public:
     std::vector<std::wstring> journal;
     std::vector<std::vector<nubilux::Connection>> enumerations;  // one list per call
-    std::string body = "JPEG";
-    bool fetchFails = false, decodeFails = false, wallpaperFails = false, imageExists = true;
-    nubilux::Updater* updater = nullptr;  // to try a nested update from inside
+    std::vector<unsigned> started;
+    bool startThrows = false;
+    std::optional<std::wstring> finishedFrom;  // set when the update has ended
 
     std::vector<nubilux::Connection> EnumConnections() override {
         journal.push_back(L"enum");
@@ -113,70 +212,89 @@ public:
     }
     void HangUp(std::uintptr_t handle) override { journal.push_back(L"hangup " + std::to_wstring(handle)); }
     void ShowWorking(bool working) override { journal.push_back(working ? L"sun" : L"cloud"); }
-    suite::Outcome Fetch(std::string& out) override {
-        journal.push_back(L"fetch");
-        if (updater) updater->Aggiorna_Sfondo();  // a tick arriving meanwhile
-        if (fetchFails) return suite::Outcome::Failure(12029, L"cannot connect");
-        out = body;
-        return suite::Outcome::Success();
+    void StartAttempt(unsigned number, const nubilux::Source& source) override {
+        if (startThrows) throw std::bad_alloc();
+        started.push_back(number);
+        journal.push_back(L"start " + source.name);
     }
     void CancelFetch() override { journal.push_back(L"cancel"); }
-    std::wstring ImageFile() override { return L"C:\\App\\NUBILUX.BMP"; }
-    bool HasContent(const std::wstring&) override { return imageExists; }
-    suite::Outcome SaveAsBitmap(const std::string& picture, const std::wstring& target) override {
-        journal.push_back(L"bitmap " + std::to_wstring(picture.size()) + L" " + target);
-        return decodeFails ? suite::Outcome::Failure(1, L"not a picture") : suite::Outcome::Success();
-    }
-    suite::Outcome SetWallpaper(const std::wstring& path) override {
-        journal.push_back(L"wallpaper " + path);
-        return wallpaperFails ? suite::Outcome::Failure(1, L"no") : suite::Outcome::Success();
-    }
+    void Finished(const nubilux::Source* from) override { finishedFrom = from ? from->name : L"-"; }
 };
+
+std::vector<nubilux::Source> Three() { return {{L"A", L"https://a/"}, {L"B", L"https://b/"}, {L"C", L"https://c/"}}; }
 
 TEST(Update, StepsInOrderWithTheFinishingStepsLast) {
     FakeUpdate platform;
     nubilux::Updater updater(platform);
-    updater.Aggiorna_Sfondo();
-    EXPECT_THAT(platform.journal,
-                ElementsAre(L"enum", L"sun", L"fetch", L"bitmap 4 C:\\App\\NUBILUX.BMP",
-                            L"wallpaper C:\\App\\NUBILUX.BMP", L"cancel", L"enum", L"cloud"));
+    EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
+    EXPECT_TRUE(updater.Running());
+    updater.OnAttemptDone(platform.started.back(), true, 500);
+    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"sun", L"start A", L"cancel", L"enum", L"cloud"));
+    EXPECT_EQ(platform.finishedFrom, L"A");
     EXPECT_FALSE(updater.Running());
 }
 
-TEST(Update, EveryFailureGoesToTheFinishingSteps) {
-    for (int failing = 0; failing < 3; ++failing) {
-        FakeUpdate platform;
-        platform.fetchFails = failing == 0;
-        platform.decodeFails = failing == 1;
-        platform.wallpaperFails = failing == 2;
-        nubilux::Updater updater(platform);
-        updater.Aggiorna_Sfondo();
-        const std::vector<std::wstring> tail(platform.journal.end() - 3, platform.journal.end());
-        EXPECT_THAT(tail, ElementsAre(L"cancel", L"enum", L"cloud")) << failing;
-        const bool setWallpaper = std::count(platform.journal.begin(), platform.journal.end(),
-                                             L"wallpaper C:\\App\\NUBILUX.BMP") > 0;
-        EXPECT_EQ(setWallpaper, failing == 2) << failing;
-    }
+TEST(Update, AFailedSourceGivesWayToTheNextUntilNoneIsLeft) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.OnAttemptDone(platform.started.back(), false, 100);
+    updater.OnAttemptDone(platform.started.back(), true, 200);
+    EXPECT_EQ(platform.finishedFrom, L"B");
+    FakeUpdate none;
+    nubilux::Updater failing(none);
+    failing.Aggiorna_Sfondo(Three(), 0);
+    for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), false, 100);
+    EXPECT_EQ(none.finishedFrom, L"-");
+    EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 3, none.journal.end()),
+                ElementsAre(L"cancel", L"enum", L"cloud"));
 }
 
-TEST(Update, EmptyBodyKeepsTheStoredBitmapAsWallpaper) {
+TEST(Update, DeadlinesGiveUpAStalledSourceAndTheWholeUpdate) {
     FakeUpdate platform;
-    platform.body.clear();
-    nubilux::Updater(platform).Aggiorna_Sfondo();
-    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"sun", L"fetch", L"wallpaper C:\\App\\NUBILUX.BMP", L"cancel",
-                                              L"enum", L"cloud"));
-    FakeUpdate none;
-    none.body.clear();
-    none.imageExists = false;
-    nubilux::Updater(none).Aggiorna_Sfondo();
-    EXPECT_THAT(none.journal, ElementsAre(L"enum", L"sun", L"fetch", L"cancel", L"enum", L"cloud"));
+    nubilux::Updater updater(platform, {60'000, 120'000});
+    updater.Aggiorna_Sfondo(Three(), 1'000);
+    updater.OnClock(60'999);
+    EXPECT_EQ(platform.started.size(), 1u);
+    updater.OnClock(61'000);  // A's minute is over: B starts
+    EXPECT_EQ(platform.started.size(), 2u);
+    const unsigned late = platform.started.front();
+    updater.OnAttemptDone(late, true, 62'000);  // A's answer, too late: ignored
+    EXPECT_FALSE(platform.finishedFrom);
+    updater.OnClock(121'000);  // the update's two minutes are over: C is never tried
+    EXPECT_EQ(platform.started.size(), 2u);
+    EXPECT_EQ(platform.finishedFrom, L"-");
+    EXPECT_EQ(std::count(platform.journal.begin(), platform.journal.end(), L"cloud"), 1);
+}
+
+TEST(Update, NoSecondUpdateWhileOneRunsAndStopEndsItWhole) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform);
+    EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
+    EXPECT_FALSE(updater.Aggiorna_Sfondo(Three(), 10));  // a click or tick meanwhile
+    EXPECT_EQ(platform.started.size(), 1u);
+    updater.Stop();  // Exit during the update
+    EXPECT_EQ(platform.finishedFrom, L"-");
+    EXPECT_FALSE(updater.Running());
+    EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 20));  // and the next one runs again
+}
+
+TEST(Update, AnAttemptThatCannotStartEndsTheUpdateWithItsFinishingSteps) {
+    FakeUpdate platform;
+    platform.startThrows = true;
+    nubilux::Updater updater(platform);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    EXPECT_FALSE(updater.Running());
+    EXPECT_EQ(platform.finishedFrom, L"-");
+    EXPECT_EQ(platform.journal.back(), L"cloud");
 }
 
 TEST(Update, ConnectionsDialledByTheDownloadAreHungUp) {
     FakeUpdate platform;
     platform.enumerations = {{}, {{L"Casa", 7}, {L"Ufficio", 9}}};
     nubilux::Updater updater(platform);
-    updater.Aggiorna_Sfondo();
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.OnAttemptDone(platform.started.back(), true, 1);
     EXPECT_EQ(updater.Connessione_Iniziale(), L"");
     EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 3, platform.journal.end() - 1),
                 ElementsAre(L"hangup 7", L"hangup 9"));
@@ -186,20 +304,11 @@ TEST(Update, ConnectionsOpenBeforeAreLeftAlone) {
     FakeUpdate platform;
     platform.enumerations = {{{L"Casa", 7}, {L"Ufficio", 9}}, {{L"Casa", 7}, {L"Ufficio", 9}, {L"Altro", 11}}};
     nubilux::Updater updater(platform);
-    updater.Aggiorna_Sfondo();
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.OnAttemptDone(platform.started.back(), false, 1);
+    updater.Stop();
     EXPECT_EQ(updater.Connessione_Iniziale(), L"Ufficio");  // the last one listed
     for (const auto& entry : platform.journal) EXPECT_EQ(entry.rfind(L"hangup", 0), std::wstring::npos);
-}
-
-TEST(Update, NoSecondUpdateWhileOneRuns) {
-    FakeUpdate platform;
-    nubilux::Updater updater(platform);
-    platform.updater = &updater;
-    updater.Aggiorna_Sfondo();
-    EXPECT_EQ(std::count(platform.journal.begin(), platform.journal.end(), L"fetch"), 1);
-    platform.updater = nullptr;
-    updater.Aggiorna_Sfondo();  // and the next one runs again
-    EXPECT_EQ(std::count(platform.journal.begin(), platform.journal.end(), L"fetch"), 2);
 }
 
 }  // namespace

@@ -14,7 +14,9 @@ namespace test {
 inline std::wstring Fixture(const std::wstring& name) { return win32::ProgramFolder() + L"\\fixtures\\" + name; }
 
 // A file of the product folder, e.g. L"LIB\\VB6STKIT.DLL".
-inline std::wstring Product(const std::wstring& name) { return win32::ProgramFolder() + L"\\..\\product\\" + name; }
+inline std::wstring Product(const std::wstring& name) {
+    return win32::ProgramFolder() + L"\\" + PRODUCT_FROM_TESTS + L"\\" + name;
+}
 
 // The line a test component writes to its trace when entry is called in folder.
 inline std::string TraceLine(const std::string& entry, const std::wstring& folder) {

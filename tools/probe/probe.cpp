@@ -11,11 +11,14 @@
 //   probe send   <caption> <msg> <wparam> <lparam>   send it and print the result
 //   probe answer <title> <button> [seconds]          press a message box's button
 //   probe close  <caption>               ask the window to close (WM_CLOSE)
+//   probe ping   <caption> [ms]          whether the window answers a message within ms (1000); prints the time
 //   probe link   <file.lnk>              a shortcut's target, arguments and folder, as JSON
 //   probe hold   <file> <seconds>        keep a file in use: a DLL loaded, any other file open unshared
+//   probe trust  <file.cer>              put a certificate (DER) into the current user's Root store
 #include <windows.h>
 
 #include <objidl.h>
+#include <wincrypt.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -216,6 +219,22 @@ int wmain(int argc, wchar_t** argv) {
         if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
         return 0;
     }
+    if (command == L"trust") {
+        // As a user trusts a company's own authority; Wine keeps no unknown machine-wide roots.
+        HANDLE file = ::CreateFileW(caption.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::vector<BYTE> der(64 * 1024);
+        DWORD size = 0;
+        const BOOL read = ::ReadFile(file, der.data(), static_cast<DWORD>(der.size()), &size, nullptr);
+        ::CloseHandle(file);
+        HCERTSTORE root = read ? ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root")
+                               : nullptr;
+        if (!root) return 1;
+        const BOOL added = ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), size,
+                                                              CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+        ::CertCloseStore(root, 0);
+        return added ? 0 : 1;
+    }
     if (command == L"count") {
         int count = 0;
         for (HWND hwnd = nullptr; (hwnd = ::FindWindowExW(nullptr, hwnd, nullptr, caption.c_str())) != nullptr;) ++count;
@@ -237,6 +256,14 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     if (command == L"list") return List(top);
+    if (command == L"ping") {
+        const UINT limit = argc > 3 ? static_cast<UINT>(std::wcstoul(argv[3], nullptr, 10)) : 1000;
+        const ULONGLONG start = ::GetTickCount64();
+        DWORD_PTR result = 0;
+        const bool answered = ::SendMessageTimeoutW(top, WM_NULL, 0, 0, SMTO_BLOCK, limit, &result) != 0;
+        Write(std::to_wstring(::GetTickCount64() - start) + L"\n");
+        return answered ? 0 : 1;
+    }
     if (command == L"close") return ::PostMessageW(top, WM_CLOSE, 0, 0) ? 0 : 1;
     if (command == L"click") {
         if (argc < 4) return Usage();

@@ -5,9 +5,9 @@ import subprocess
 import zipfile
 from pathlib import Path
 
-from .session import BUILD_DIR
+from .session import PRODUCT_DIR
 
-RELEASE = BUILD_DIR.parent / "Nubilux-1.5.zip"
+RELEASE = PRODUCT_DIR.parent / "Nubilux-1.5.zip"
 SAMPLE = Path(__file__).resolve().parents[3] / "res" / "sample" / "sat11.jpg"
 # A 32-bit program's %ProgramFiles% on 64-bit Windows.
 APP_FOLDER = "C:\\Program Files (x86)\\Quintaris\\Nubilux"

@@ -1,45 +1,80 @@
-"""A local HTTP server that WinINet reaches as its proxy (through http_proxy): it
-answers every requested URL with one given body, records the requests it saw and
-misbehaves on request."""
+"""A local HTTP server that WinINet reaches as its proxy (through http_proxy). Plain
+requests name the whole URL; HTTPS ones come as CONNECT, and the tunnel is answered with
+a certificate for the real host name, signed by a test authority (support.tls) that a
+session may trust. Every requested URL gets one given body, or misbehaves on request;
+`rules` pick another answer for URLs that contain a given text."""
 
 import socket
+import ssl
 import threading
+import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, urlunsplit
 
+from . import tls
+
 SERVE, NOT_FOUND, GARBAGE, TRUNCATED, STALL, REFUSE = "serve", "404", "garbage", "truncated", "stall", "refuse"
-SERVER_ERROR, REDIRECT = "500", "redirect"
+SERVER_ERROR, REDIRECT, XML_ERROR, SILENT, TRICKLE = "500", "redirect", "xml", "silent", "trickle"
 REDIRECT_TARGET = "http://elsewhere.quintaris.example/pictures/latest.jpg"
 GARBAGE_BODY = b"<html><body>This is not a picture.</body></html>\n"
+# What a map server says, with status 200, about a request it cannot serve.
+XML_BODY = (b'<?xml version="1.0" encoding="UTF-8"?>\n<ServiceExceptionReport version="1.1.1">\n'
+            b'<ServiceException code="LayerNotDefined">Could not find layer</ServiceException>\n'
+            b'</ServiceExceptionReport>\n')
 
 
 def _without_default_port(url):
     parts = urlsplit(url)
-    return urlunsplit(parts._replace(netloc=parts.netloc.removesuffix(":80")))
+    return urlunsplit(parts._replace(netloc=parts.netloc.removesuffix(":80").removesuffix(":443")))
 
 
 class FakeProxy:
-    def __init__(self, body=b"", mode=SERVE, stall_seconds=20):
+    def __init__(self, body=b"", mode=SERVE, stall_seconds=20, rules=(), trickle_seconds=2.0):
         self.body = body
         self.mode = mode
+        self.rules = list(rules)  # (text in the URL, mode or a body to serve)
         self.stall_seconds = stall_seconds
-        self.requests = []  # (method, target as requested, headers)
+        self.trickle_seconds = trickle_seconds
+        self.requests = []  # (method, URL, headers)
+        self.tunnels = []  # host:port of each CONNECT
         self._lock = threading.Lock()
         self._stop = threading.Event()
         proxy = self
 
         class Handler(BaseHTTPRequestHandler):
             protocol_version = "HTTP/1.1"
+            origin = ""  # "https://host" inside a tunnel
 
             def log_message(self, *args):
                 pass
 
             def do_GET(self):
+                url = self.path if self.path.startswith("http") else self.origin + self.path
                 with proxy._lock:
-                    proxy.requests.append((self.command, self.path, dict(self.headers)))
-                proxy._answer(self)
+                    proxy.requests.append((self.command, url, dict(self.headers)))
+                proxy._answer(self, url)
 
             do_HEAD = do_GET
+
+            def do_CONNECT(self):
+                with proxy._lock:
+                    proxy.tunnels.append(self.path)
+                host = self.path.rsplit(":", 1)[0]
+                self.send_response(200, "Connection established")
+                self.end_headers()
+                self.wfile.flush()
+                self.close_connection = True
+                try:
+                    inner = tls.server_context().wrap_socket(self.connection, server_side=True)
+                except (ssl.SSLError, OSError):
+                    return  # the client did not trust the certificate, or went away
+                tunnel = type("Tunnel", (Handler,), {"origin": f"https://{host}"})
+                try:
+                    tunnel(inner, self.client_address, self.server)
+                except (ssl.SSLError, OSError):
+                    pass
+                finally:
+                    inner.close()
 
         self._server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self._server.daemon_threads = True
@@ -58,27 +93,43 @@ class FakeProxy:
         return {"http_proxy": self.url}
 
     def urls(self):
-        """The URLs requested, without the default port that WinINet spells out."""
+        """The URLs requested, without the default ports that WinINet may spell out."""
         with self._lock:
-            return [_without_default_port(target) for _, target, _ in self.requests]
+            return [_without_default_port(url) for _, url, _ in self.requests]
 
-    def _answer(self, handler):
-        if self.mode == REDIRECT and _without_default_port(handler.path) != REDIRECT_TARGET:
+    def _choose(self, url):
+        for text, answer in self.rules:
+            if text in url:
+                return (SERVE, answer) if isinstance(answer, bytes) else (answer, self.body)
+        return self.mode, self.body
+
+    def _answer(self, handler, url):
+        mode, body = self._choose(url)
+        if mode == REDIRECT and _without_default_port(url) != REDIRECT_TARGET:
             # Moved to another host; the body is then served from there.
             handler.send_response(302)
             handler.send_header("Location", REDIRECT_TARGET)
             handler.send_header("Content-Length", "0")
             handler.end_headers()
             return
-        if self.mode in (NOT_FOUND, SERVER_ERROR):
-            body = b"Not found\n" if self.mode == NOT_FOUND else b"Internal error\n"
-            handler.send_response(404 if self.mode == NOT_FOUND else 500)
+        if mode == SILENT:
+            # A server that takes the request and never answers.
+            self._stop.wait(self.stall_seconds)
+            handler.close_connection = True
+            return
+        if mode in (NOT_FOUND, SERVER_ERROR):
+            body = b"Not found\n" if mode == NOT_FOUND else b"Internal error\n"
+            handler.send_response(404 if mode == NOT_FOUND else 500)
             handler.send_header("Content-Type", "text/plain")
-        else:
-            body = GARBAGE_BODY if self.mode == GARBAGE else self.body
+        elif mode == XML_ERROR:
+            body = XML_BODY
             handler.send_response(200)
-            handler.send_header("Content-Type", "text/html" if self.mode == GARBAGE else "image/jpeg")
-        if self.mode == STALL:
+            handler.send_header("Content-Type", "application/vnd.ogc.se_xml")
+        else:
+            body = GARBAGE_BODY if mode == GARBAGE else body
+            handler.send_response(200)
+            handler.send_header("Content-Type", "text/html" if mode == GARBAGE else "image/jpeg")
+        if mode == STALL:
             # Headers promised, the body held back: a server that hangs mid-answer.
             handler.send_header("Content-Length", str(len(body)))
             handler.end_headers()
@@ -86,7 +137,19 @@ class FakeProxy:
             self._stop.wait(self.stall_seconds)
             handler.close_connection = True
             return
-        if self.mode == TRUNCATED:
+        if mode == TRICKLE:
+            # A byte every few seconds: each read gets something, the whole never comes.
+            handler.send_header("Content-Length", str(len(body)))
+            handler.end_headers()
+            end = time.monotonic() + self.stall_seconds
+            for byte in body:
+                if self._stop.wait(self.trickle_seconds) or time.monotonic() > end:
+                    break
+                handler.wfile.write(bytes([byte]))
+                handler.wfile.flush()
+            handler.close_connection = True
+            return
+        if mode == TRUNCATED:
             # Announces the whole body, sends half of it and hangs up.
             handler.send_header("Content-Length", str(len(body)))
             handler.send_header("Connection", "close")
@@ -94,7 +157,10 @@ class FakeProxy:
             handler.wfile.write(body[: len(body) // 2])
             handler.wfile.flush()
             handler.close_connection = True
-            handler.connection.shutdown(socket.SHUT_RDWR)
+            try:
+                handler.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
             return
         handler.send_header("Content-Length", str(len(body)))
         handler.end_headers()
@@ -115,4 +181,3 @@ class FakeProxy:
 
     def __exit__(self, *exc):
         self.close()
-

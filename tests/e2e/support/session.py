@@ -5,13 +5,32 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 from pathlib import Path
 
-BUILD_DIR = Path(os.environ.get("SUITE_BUILD_DIR", Path(__file__).resolve().parents[3] / "build" / "windows"))
-PRODUCT_DIR = Path(os.environ.get("SUITE_PRODUCT_DIR", BUILD_DIR.parent / "product"))
-TEMPLATE_PREFIX = Path(os.environ.get("SUITE_TEMPLATE_PREFIX", BUILD_DIR.parent / "wineprefix-template"))
+ROOT = Path(__file__).resolve().parents[3]
+
+
+def _wine_arch():
+    return subprocess.run([sys.executable, str(ROOT / "scripts" / "wine-arch.py")], capture_output=True,
+                          text=True, check=True).stdout.strip()
+
+
+# The build whose programs Wine runs here: the shipped 32-bit one, or the same sources
+# for 64-bit Windows where this machine cannot run Wine's 32-bit half. ctest names it;
+# the demo and the benchmark ask.
+if "SUITE_BUILD_DIR" in os.environ:
+    BUILD_DIR = Path(os.environ["SUITE_BUILD_DIR"])
+    PRODUCT_DIR = Path(os.environ["SUITE_PRODUCT_DIR"])
+    SYSTEM_FOLDER = os.environ["SUITE_SYSTEM_FOLDER"]
+elif _wine_arch() == "i686":
+    BUILD_DIR, PRODUCT_DIR, SYSTEM_FOLDER = ROOT / "build" / "windows", ROOT / "build" / "product", "syswow64"
+else:
+    BUILD_DIR = ROOT / "build" / "windows-x64"
+    PRODUCT_DIR, SYSTEM_FOLDER = BUILD_DIR / "product", "system32"
+TEMPLATE_PREFIX = Path(os.environ.get("SUITE_TEMPLATE_PREFIX", ROOT / "build" / "wineprefix-template"))
 PROBE = BUILD_DIR / "tools" / "probe.exe"
 WINE_USER = os.environ.get("USER") or "root"
 # No .NET or HTML engine prompts; no menu entries written into the Linux home folder.
@@ -63,6 +82,10 @@ class WineSession:
         return self.drive_c.joinpath(*[p for p in windows_path[3:].split("\\") if p])
 
     @property
+    def system_folder(self):
+        return self.drive_c / "windows" / SYSTEM_FOLDER
+
+    @property
     def programs_folder(self):
         return self.drive_c / "users" / WINE_USER / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 
@@ -89,6 +112,13 @@ class WineSession:
         result = subprocess.run(["wine", str(PROBE), *args], cwd=self.root, env=self.env,
                                 capture_output=True, timeout=timeout)
         return result.returncode, result.stdout.decode("utf-8", "replace")
+
+    def trust_test_authority(self):
+        """Puts the tests' certificate authority into the current user's Root store."""
+        from . import tls
+        code, out = self.probe("trust", "Z:" + str(tls.authority_der()).replace("/", "\\"))
+        if code != 0:
+            raise AssertionError(f"the test authority could not be trusted: {out}")
 
     def wait_window(self, caption, seconds=30):
         code, out = self.probe("wait", caption, str(seconds))

@@ -1,0 +1,66 @@
+#include "app/picture.h"
+
+#include <algorithm>
+#include <array>
+
+namespace nubilux {
+
+namespace {
+
+void Put(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+bool LooksLikeMarkup(std::string_view body) {
+    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);  // UTF-8 byte order mark
+    const auto first = body.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && body[first] == '<';
+}
+
+int MaxPictureSide(Screen screen) { return std::max({2 * screen.width, 2 * screen.height, 4096}); }
+
+bool IsNearlyOneColour(const std::uint8_t* rows, std::uint32_t width, std::uint32_t height, std::size_t stride) {
+    if (width == 0 || height == 0) return true;
+    // Brightness in 32 bands over a grid of up to 128 x 128 samples: one band holding
+    // nearly all of them is a blank frame. A disc on black space keeps well under that.
+    std::array<std::uint32_t, 32> bands{};
+    const std::uint32_t stepX = std::max<std::uint32_t>(1, width / 128), stepY = std::max<std::uint32_t>(1, height / 128);
+    std::uint32_t samples = 0;
+    for (std::uint32_t y = stepY / 2; y < height; y += stepY) {
+        const std::uint8_t* row = rows + static_cast<std::size_t>(y) * stride;
+        for (std::uint32_t x = stepX / 2; x < width; x += stepX) {
+            const std::uint8_t* pixel = row + static_cast<std::size_t>(x) * 3;
+            const unsigned luma = (pixel[0] * 29u + pixel[1] * 150u + pixel[2] * 77u) >> 8;
+            ++bands[luma / 8];
+            ++samples;
+        }
+    }
+    const std::uint32_t largest = *std::max_element(bands.begin(), bands.end());
+    return largest * 100ull >= samples * 98ull;
+}
+
+std::string BmpHeader(std::uint32_t width, std::uint32_t height) {
+    const auto pixels = static_cast<std::uint32_t>(BmpRowBytes(width) * height);
+    std::string out;
+    out.reserve(54);
+    out += "BM";
+    Put(out, 54 + pixels, 4);
+    Put(out, 0, 4);
+    Put(out, 54, 4);  // pixel data offset
+    Put(out, 40, 4);  // BITMAPINFOHEADER
+    Put(out, width, 4);
+    Put(out, height, 4);  // positive: bottom row first
+    Put(out, 1, 2);
+    Put(out, 24, 2);
+    Put(out, 0, 4);  // BI_RGB
+    Put(out, pixels, 4);
+    Put(out, 2835, 4);  // 72 dpi
+    Put(out, 2835, 4);
+    Put(out, 0, 4);
+    Put(out, 0, 4);
+    return out;
+}
+
+}  // namespace nubilux

@@ -1,0 +1,31 @@
+// What counts as a satellite picture, and the bitmap file it becomes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/sources.h"
+
+namespace nubilux {
+
+// An error page in place of a picture: XML (a map server's ServiceExceptionReport comes
+// with status 200) or HTML.
+bool LooksLikeMarkup(std::string_view body);
+
+// The largest width or height taken from a source: twice what the screen shows, and
+// never less than 4096. A picture that claims more is refused before it is decoded.
+int MaxPictureSide(Screen screen);
+
+// A picture that is nearly one colour (a published all-black frame) is no view of the
+// Earth. rows: top row first, three bytes a pixel, `stride` bytes a row.
+bool IsNearlyOneColour(const std::uint8_t* rows, std::uint32_t width, std::uint32_t height, std::size_t stride);
+
+// The bytes of one row of a 24-bit bitmap file: three a pixel, padded to four.
+inline std::size_t BmpRowBytes(std::uint32_t width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
+
+// The 54-byte header of a 24-bit, bottom-up Windows bitmap file of width x height; the
+// rows follow it, bottom row first.
+std::string BmpHeader(std::uint32_t width, std::uint32_t height);
+
+}  // namespace nubilux

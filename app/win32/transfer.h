@@ -1,0 +1,71 @@
+// One source's picture fetched with WinINet, checked, and put in place as NUBILUX.BMP
+// and the wallpaper, on a thread of its own: the window never waits on a server.
+#pragma once
+
+#include <windows.h>
+
+#include <wininet.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/sources.h"
+#include "common/outcome.h"
+
+namespace nubilux::win32 {
+
+// What one attempt is to do, and the window it reports to (messages.h).
+struct AttemptOrder {
+    HWND window = nullptr;
+    unsigned number = 0;
+    std::wstring url;
+    std::wstring image;  // where NUBILUX.BMP lives
+    Screen screen;
+};
+
+// A new, empty file "nbx*.tmp" in folder, for writing before a move; empty when the
+// folder takes no new file.
+std::wstring NewTemporaryFile(const std::wstring& folder);
+
+class Transfer {
+public:
+    // Starts the attempt's thread, which keeps the object alive until it ends. Throws
+    // when no thread can be made.
+    static std::shared_ptr<Transfer> Start(AttemptOrder order);
+    // From the window's thread: the attempt no longer counts. Its handles are closed, so
+    // that a blocked call returns where the platform allows, and it installs nothing.
+    void Abandon() noexcept;
+    // Whether this attempt's thread has ended.
+    bool Done() const noexcept { return done_; }
+    // Whether any attempt's thread still runs, abandoned ones included.
+    static bool AnyRunning() noexcept;
+
+    explicit Transfer(AttemptOrder order) : order_(std::move(order)) {}
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+private:
+    enum Phase { kWorking, kInstalling, kAbandoned };
+
+    void Run() noexcept;
+    bool Work();
+    suite::Outcome Fetch(std::string& body);
+    suite::Outcome Install(const std::string& body);
+    // Keeps a handle where Abandon can close it; false (handle closed) once abandoned.
+    bool Keep(HINTERNET& slot, HINTERNET handle);
+    void CloseHandles() noexcept;
+    void Report(int state) noexcept;
+    static void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) noexcept;
+
+    AttemptOrder order_;
+    std::atomic<int> phase_{kWorking};
+    std::atomic<bool> reporting_{true};
+    std::atomic<bool> done_{false};
+    std::mutex handles_;
+    HINTERNET session_ = nullptr;
+    HINTERNET request_ = nullptr;
+};
+
+}  // namespace nubilux::win32
