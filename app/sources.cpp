@@ -1,7 +1,6 @@
 #include "app/sources.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace nubilux {
 
@@ -32,8 +31,8 @@ std::wstring MapRequest(const wchar_t* layer, Screen size) {
 
 bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
     if (text.size() < prefix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
+    return std::equal(prefix.begin(), prefix.end(), text.begin(), [&](wchar_t a, wchar_t b) { return lower(a) == lower(b); });
 }
 
 // The text after the scheme's "://"; npos when the scheme is neither http nor https.

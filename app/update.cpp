@@ -24,11 +24,7 @@ bool Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
 void Updater::TryNext(std::int64_t nowMs) {
     while (next_ < sources_.size() && nowMs < updateDeadline_) {
         const Source& source = sources_[next_++];
-        try {
-            platform_.StartAttempt(++attempt_, source);
-        } catch (...) {
-            continue;  // this source could not even be started: the next one
-        }
+        if (!platform_.StartAttempt(++attempt_, source)) continue;  // not even started: the next one
         attemptRunning_ = true;
         attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
         return;

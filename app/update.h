@@ -34,8 +34,8 @@ public:
     virtual void ShowWorking(bool working) = 0;
     // Starts, off the window's thread, fetching one source's picture, checking it and,
     // when it is a good one, making it NUBILUX.BMP and the wallpaper. Its end comes back
-    // through Updater::OnAttemptDone with the same number. May throw: nothing started.
-    virtual void StartAttempt(unsigned number, const Source& source) = 0;
+    // through Updater::OnAttemptDone with the same number. False: nothing was started.
+    virtual bool StartAttempt(unsigned number, const Source& source) = 0;
     // Gives up the attempt under way, if any: its handles are closed, and whatever it
     // still does changes neither the picture nor the wallpaper.
     virtual void CancelFetch() = 0;

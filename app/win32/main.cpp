@@ -5,7 +5,6 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,19 +59,22 @@ std::int64_t LocalSeconds(SYSTEMTIME* stamp = nullptr) {
 
 // "2026-12-08 14:05", as the last update is kept; the user's own short date and time for the menu.
 std::wstring StoredStamp(const SYSTEMTIME& t) {
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
-    return text;
+    const auto two = [](unsigned n) { return std::wstring{wchar_t(L'0' + n / 10 % 10), wchar_t(L'0' + n % 10)}; };
+    return std::to_wstring(t.wYear) + L"-" + two(t.wMonth) + L"-" + two(t.wDay) + L" " + two(t.wHour) + L":" +
+           two(t.wMinute);
 }
 
 std::wstring ShownStamp(const std::wstring& stored) {
+    const auto number = [&](std::size_t at, std::size_t digits) {
+        WORD value = 0;
+        for (std::size_t i = at; i < at + digits && i < stored.size(); ++i) value = value * 10 + (stored[i] - L'0');
+        return value;
+    };
     SYSTEMTIME t{};
-    unsigned year, month, day, hour, minute;
-    if (std::swscanf(stored.c_str(), L"%u-%u-%u %u:%u", &year, &month, &day, &hour, &minute) != 5) return stored;
-    t.wYear = static_cast<WORD>(year), t.wMonth = static_cast<WORD>(month), t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour), t.wMinute = static_cast<WORD>(minute);
+    t.wYear = number(0, 4), t.wMonth = number(5, 2), t.wDay = number(8, 2), t.wHour = number(11, 2);
+    t.wMinute = number(14, 2);
     wchar_t date[64] = {}, time[64] = {};
-    if (!::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 64, nullptr) ||
+    if (stored.size() != 16 || !::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 64, nullptr) ||
         !::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &t, nullptr, time, 64))
         return stored;
     return std::wstring(date) + L" " + time;

@@ -69,8 +69,9 @@ void Platform::HangUp(std::uintptr_t handle) {
         hangUp(reinterpret_cast<HRASCONN>(handle));
 }
 
-void Platform::StartAttempt(unsigned number, const Source& source) {
+bool Platform::StartAttempt(unsigned number, const Source& source) {
     transfer_ = Transfer::Start({window_, number, source.url, ImageFile(), PrimaryScreen()});
+    return transfer_ != nullptr;
 }
 
 void Platform::CancelFetch() {

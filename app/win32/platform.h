@@ -26,7 +26,7 @@ public:
     std::vector<Connection> EnumConnections() override;
     void HangUp(std::uintptr_t handle) override;
     void ShowWorking(bool working) override { onWorking_(working); }
-    void StartAttempt(unsigned number, const Source& source) override;
+    bool StartAttempt(unsigned number, const Source& source) override;
     void CancelFetch() override;
     void Finished(const Source* from) override { onFinished_(from); }
 

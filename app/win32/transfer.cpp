@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <wincodec.h>
 
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -147,14 +146,22 @@ std::wstring NewTemporaryFile(const std::wstring& folder) {
 
 std::shared_ptr<Transfer> Transfer::Start(AttemptOrder order) {
     auto transfer = std::make_shared<Transfer>(std::move(order));
+    // The thread holds its own reference until it ends.
+    auto* held = new std::shared_ptr<Transfer>(transfer);
     ++running;
-    try {
-        std::thread([transfer] { transfer->Run(); }).detach();
-    } catch (...) {
+    ::win32::UniqueHandle thread(::CreateThread(nullptr, 0, ThreadMain, held, 0, nullptr));
+    if (!thread) {
         --running;
-        throw;
+        delete held;
+        return nullptr;
     }
     return transfer;
+}
+
+DWORD WINAPI Transfer::ThreadMain(void* parameter) noexcept {
+    const std::unique_ptr<std::shared_ptr<Transfer>> self(static_cast<std::shared_ptr<Transfer>*>(parameter));
+    (*self)->Run();
+    return 0;
 }
 
 bool Transfer::AnyRunning() noexcept { return running > 0; }
@@ -185,6 +192,7 @@ bool Transfer::Work() {
     std::string body;
     if (!Fetch(body)) {
         Report(kStateError);
+        reporting_ = false;  // the closing of its connection comes after, and is not news
         return false;
     }
     Report(kStateResponseCompleted);
@@ -265,7 +273,7 @@ suite::Outcome Transfer::Install(const std::string& body) {
 
 bool Transfer::Keep(HINTERNET& slot, HINTERNET handle) {
     if (!handle) return false;
-    std::lock_guard lock(handles_);
+    const Lock lock(handles_);
     if (phase_ == kAbandoned) {
         WinInet::Get().close(handle);
         ::SetLastError(ERROR_CANCELLED);
@@ -276,7 +284,7 @@ bool Transfer::Keep(HINTERNET& slot, HINTERNET handle) {
 }
 
 void Transfer::CloseHandles() noexcept {
-    std::lock_guard lock(handles_);
+    const Lock lock(handles_);
     const auto close = WinInet::Get().close;
     if (!close) return;
     if (request_) close(std::exchange(request_, nullptr));

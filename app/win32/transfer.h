@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "app/sources.h"
@@ -31,7 +30,7 @@ std::wstring NewTemporaryFile(const std::wstring& folder);
 
 class Transfer {
 public:
-    // Starts the attempt's thread, which keeps the object alive until it ends. Throws
+    // Starts the attempt's thread, which keeps the object alive until it ends; nullptr
     // when no thread can be made.
     static std::shared_ptr<Transfer> Start(AttemptOrder order);
     // From the window's thread: the attempt no longer counts. Its handles are closed, so
@@ -49,6 +48,7 @@ public:
 private:
     enum Phase { kWorking, kInstalling, kAbandoned };
 
+    static DWORD WINAPI ThreadMain(void* parameter) noexcept;
     void Run() noexcept;
     bool Work();
     suite::Outcome Fetch(std::string& body);
@@ -63,7 +63,13 @@ private:
     std::atomic<int> phase_{kWorking};
     std::atomic<bool> reporting_{true};
     std::atomic<bool> done_{false};
-    std::mutex handles_;
+    // Guards the handles between the attempt's thread and Abandon.
+    struct Lock {
+        explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+        ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
+        SRWLOCK& lock_;
+    };
+    SRWLOCK handles_ = SRWLOCK_INIT;
     HINTERNET session_ = nullptr;
     HINTERNET request_ = nullptr;
 };

@@ -50,6 +50,7 @@ class PlantedDlls(unittest.TestCase):
 
     def run_planted(self, program, drive=None, names=PLANTED_NAMES, prepare=None, env=None):
         with WineSession() as session:
+            session.trust_test_authority()
             folder = session.drive_c / "Downloads"
             folder.mkdir()
             if prepare:

@@ -7,9 +7,9 @@ import subprocess
 import time
 import unittest
 
-from support import product, proxy
+from support import pictures, product, proxy
 from support.session import BUILD_DIR, WineSession
-from test_nubilux import AUTOMATIC, CAPTION, LABEL1, MANUAL, NubiluxSession, bitmap_size
+from test_nubilux import AUTOMATIC, CAPTION, FIRST, LABEL1, MANUAL, SOURCES, UPDATE, NubiluxSession, bitmap_size
 
 FIXTURES = BUILD_DIR / "fixtures"
 PREVIOUS = b"BM" + bytes(range(256)) * 16  # the bitmap of an earlier update, as far as these checks care
@@ -29,72 +29,122 @@ def tearDownModule():
 
 
 class Downloads(unittest.TestCase):
-    """An update in Manual mode over an earlier bitmap; the status line tells the outcome."""
+    """An update in Manual mode over an earlier bitmap. A fault is at every source unless
+    `rules` put it at some of them; a picture that is refused leaves the previous one."""
 
-    def update(self, server_mode=proxy.SERVE, body=None, use_proxy=True, seconds=60, stall=3):
-        n = NubiluxSession(self, server_mode=server_mode)
+    def update(self, server_mode=proxy.SERVE, body=None, use_proxy=True, rules=(), trusted=True, stall=3,
+               seconds=60):
+        n = NubiluxSession(self, server_mode=server_mode, rules=rules, trusted=trusted)
         n.server.stall_seconds = stall
         if body is not None:
             n.server.body = body
         n.bitmap.write_bytes(PREVIOUS)
         env = n.server.env() if use_proxy else {}
-        n.session.start(n.app / "Nubilux.exe", env=env)
+        n.process = n.session.start(n.app / "Nubilux.exe", env=env)
         n.session.wait_window(CAPTION, 60)
         before = n.wallpaper()
-        n.session.click(CAPTION, "Update")
-        self.assertTrue(n.session.wait_until(lambda: n.control(LABEL1)["text"] in ("11", "12"), seconds))
-        time.sleep(0.5)
+        n.update_and_wait(seconds)
         leftovers = [p.name for p in n.app.iterdir() if p.name.lower().endswith(".tmp")]
         self.assertEqual(leftovers, [])
         return n, before
 
-    def failed(self, fault, **kwargs):
+    def kept(self, fault, outcome, label="11", **kwargs):
         n, before = self.update(**kwargs)
-        self.assertEqual(n.control(LABEL1)["text"], "11")
+        self.assertEqual(n.control(LABEL1)["text"], label)
         intact = n.bitmap.read_bytes() == PREVIOUS and n.wallpaper() == before
-        record(fault, "transfer failed (11 icError); bitmap and wallpaper unchanged", intact)
+        record(fault, outcome, intact)
+        self.assertTrue(intact)
+        return n
+
+    def from_next_source(self, fault, rules):
+        n, _ = self.update(rules=rules)
+        self.assertEqual(n.server.urls(), SOURCES[:2])
+        intact = bitmap_size(n.bitmap.read_bytes()) == pictures.SAMPLE_SIZE and \
+            n.wallpaper() == "C:\\Nubilux\\NUBILUX.BMP"
+        record(fault, "refused; the next source's picture became the wallpaper", intact)
         self.assertTrue(intact)
 
     def test_connection_refused(self):
-        self.failed("download: connection refused", server_mode=proxy.REFUSE)
+        self.kept("download: connection refused", "every source failed (11); bitmap, wallpaper unchanged",
+                  server_mode=proxy.REFUSE)
 
     def test_dns_failure(self):
-        self.failed("download: DNS failure", use_proxy=False)
+        self.kept("download: DNS failure", "every source failed (11); bitmap, wallpaper unchanged", use_proxy=False)
 
-    def test_404(self):
-        self.failed("download: 404", server_mode=proxy.NOT_FOUND)
-
-    def test_500(self):
-        self.failed("download: 500", server_mode=proxy.SERVER_ERROR)
+    def test_404_and_500(self):
+        for mode in (proxy.NOT_FOUND, proxy.SERVER_ERROR):
+            n = self.kept(f"download: {mode} at every source", "all four tried, failed (11); bitmap unchanged",
+                          server_mode=mode)
+            self.assertEqual(n.server.urls(), SOURCES)
+            n.close()
 
     def test_truncated_body(self):
-        self.failed("download: truncated body", server_mode=proxy.TRUNCATED)
+        self.kept("download: truncated body", "failed (11); bitmap, wallpaper unchanged", server_mode=proxy.TRUNCATED)
 
-    def test_stall_past_the_time_out(self):
-        self.failed("download: stall past the time-out", server_mode=proxy.STALL, stall=75, seconds=120)
+    def test_hang_up_mid_body(self):
+        self.kept("download: server hangs, then hangs up mid-body", "failed (11); bitmap unchanged",
+                  server_mode=proxy.STALL)
 
     def test_100_mib_body(self):
-        self.failed("download: 100 MiB body", body=bytes(100 << 20))
+        self.kept("download: 100 MiB body", "refused (11); bitmap unchanged", body=bytes(100 << 20))
 
     def test_not_a_picture(self):
-        n, before = self.update(server_mode=proxy.GARBAGE)
-        intact = n.bitmap.read_bytes() == PREVIOUS and n.wallpaper() == before
-        record("download: body not a picture", "transfer done (12), decode refused; bitmap unchanged", intact)
-        self.assertTrue(intact)
+        self.kept("download: HTML page with 200", "transfer done (12), refused; bitmap unchanged", label="12",
+                  server_mode=proxy.GARBAGE)
+
+    def test_xml_error_with_200(self):
+        self.kept("download: map server's XML error with 200", "transfer done (12), refused; bitmap unchanged",
+                  label="12", server_mode=proxy.XML_ERROR)
 
     def test_empty_body(self):
-        n, _ = self.update(body=b"")
-        intact = n.bitmap.read_bytes() == PREVIOUS
-        record("download: empty body", "earlier bitmap kept and set as wallpaper again", intact)
-        self.assertTrue(intact)
-        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+        self.kept("download: empty body", "refused; bitmap and wallpaper unchanged", label="12", body=b"")
+
+    def test_certificate_not_trusted(self):
+        n = self.kept("download: certificate from an unknown authority", "nothing accepted (11); bitmap unchanged",
+                      trusted=False)
+        self.assertEqual(len(n.server.tunnels), 4)
+        self.assertEqual(n.server.requests, [])
+
+    def test_500_then_success(self):
+        self.from_next_source("download: 500 at the first source", [(FIRST, proxy.SERVER_ERROR)])
+
+    def test_xml_then_success(self):
+        self.from_next_source("download: XML error with 200 at the first source", [(FIRST, proxy.XML_ERROR)])
+
+    def test_one_colour_then_success(self):
+        self.from_next_source("download: an all-black picture at the first source", [(FIRST, pictures.one_colour())])
+
+    def test_size_bomb_then_success(self):
+        self.from_next_source("download: 161-byte JPEG declaring 9450 x 9450", [(FIRST, pictures.size_bomb())])
 
     def test_redirect_to_another_host(self):
         n, _ = self.update(server_mode=proxy.REDIRECT)
         self.assertEqual(n.server.urls()[-1], proxy.REDIRECT_TARGET)
-        intact = bitmap_size(n.bitmap.read_bytes()) == (480, 360)
+        intact = bitmap_size(n.bitmap.read_bytes()) == pictures.SAMPLE_SIZE
         record("download: redirect to another host", "followed; the picture there became the wallpaper", intact)
         self.assertTrue(intact)
+
+    def test_stall_then_trickle_end_by_the_deadlines(self):
+        # The first source never answers, the second sends a byte every 2 s: each has its
+        # minute, the update two; the window answers throughout.
+        n = NubiluxSession(self, server_mode=proxy.TRICKLE, rules=[(FIRST, proxy.SILENT)])
+        n.server.stall_seconds = 600
+        n.bitmap.write_bytes(PREVIOUS)
+        n.start()
+        before = n.wallpaper()
+        n.update()
+        started, answered = time.monotonic(), []
+        while not n.control(UPDATE)["enabled"] and time.monotonic() - started < 150:
+            answered.append(n.answers())
+            time.sleep(2)
+        took = time.monotonic() - started
+        self.assertEqual(n.server.urls(), SOURCES[:2])
+        intact = n.bitmap.read_bytes() == PREVIOUS and n.wallpaper() == before
+        ok = intact and all(answered) and len(answered) > 20 and 115 < took < 130
+        record("download: first source silent, second trickling",
+               f"window answered {sum(answered)} of {len(answered)} pings; gave up after {took:.0f} s", ok)
+        self.assertTrue(ok, (took, answered))
+        self.assertEqual(n.control(LABEL1)["text"], "11")
 
 
 class NubiluxFiles(unittest.TestCase):
@@ -109,7 +159,7 @@ class NubiluxFiles(unittest.TestCase):
         time.sleep(0.5)
         data = n.bitmap.read_bytes()
         # Either the old picture, or the new one whole: never a mixture.
-        intact = data == PREVIOUS or bitmap_size(data) == (480, 360)
+        intact = data == PREVIOUS or bitmap_size(data) == pictures.SAMPLE_SIZE
         outcome = "kept the earlier bitmap" if data == PREVIOUS else "replaced in one move despite the open handle"
         record("Nubilux: NUBILUX.BMP held open by another process", outcome, intact)
         self.assertTrue(intact)
@@ -123,7 +173,7 @@ class NubiluxFiles(unittest.TestCase):
         n.start()
         n.update_and_wait()
         fallback = next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/NUBILUX.BMP"), None)
-        intact = fallback is not None and bitmap_size(fallback.read_bytes()) == (480, 360)
+        intact = fallback is not None and bitmap_size(fallback.read_bytes()) == pictures.SAMPLE_SIZE
         record("Nubilux: program folder read-only", "picture kept in %LOCALAPPDATA%\\Nubilux", intact)
         self.assertTrue(intact)
         self.assertTrue(n.wallpaper().endswith("\\AppData\\Local\\Nubilux\\NUBILUX.BMP"), n.wallpaper())

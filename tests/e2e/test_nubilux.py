@@ -69,7 +69,10 @@ class NubiluxSession:
 
     def answers(self):
         """Whether the window answers a message within a second."""
-        return self.session.probe("ping", CAPTION, "1000")[0] == 0
+        code, out = self.session.probe("ping", CAPTION, "1000")
+        if out.startswith("no window"):  # the probe missed it in the list of windows: look again
+            code, out = self.session.probe("ping", CAPTION, "1000")
+        return code == 0
 
     def update(self):
         """Presses Update; returns once the update is under way (the button greys)."""

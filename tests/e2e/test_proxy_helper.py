@@ -2,9 +2,10 @@
 
 import http.client
 import socket
+import ssl
 import unittest
 
-from support import proxy
+from support import proxy, tls
 
 
 def get(server, timeout=5):
@@ -15,6 +16,18 @@ def get(server, timeout=5):
 
 
 class ProxyHelper(unittest.TestCase):
+    def test_answers_https_through_a_tunnel_for_the_real_host_with_a_rule(self):
+        context = ssl.create_default_context(cafile=str(tls.files() / "ca.pem"))
+        with proxy.FakeProxy(body=b"picture", rules=[("rgb_geocolour", proxy.SERVER_ERROR)]) as server:
+            for path, status in (("/geoserver/wms?LAYERS=mtg_fd:rgb_geocolour", 500), ("/x.jpg", 200)):
+                connection = http.client.HTTPSConnection("127.0.0.1", server.port, timeout=5, context=context)
+                connection.set_tunnel("view.eumetsat.int", 443)
+                connection.request("GET", path)
+                self.assertEqual(connection.getresponse().status, status)
+                connection.close()
+            self.assertEqual(server.urls(), ["https://view.eumetsat.int/geoserver/wms?LAYERS=mtg_fd:rgb_geocolour",
+                                             "https://view.eumetsat.int/x.jpg"])
+
     def test_serves_the_body_for_any_url_and_records_it(self):
         with proxy.FakeProxy(body=b"\xff\xd8picture") as server:
             self.assertEqual(get(server), (200, b"\xff\xd8picture"))

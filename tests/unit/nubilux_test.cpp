@@ -200,7 +200,7 @@ public:
     std::vector<std::wstring> journal;
     std::vector<std::vector<nubilux::Connection>> enumerations;  // one list per call
     std::vector<unsigned> started;
-    bool startThrows = false;
+    bool startFails = false, startThrows = false;
     std::optional<std::wstring> finishedFrom;  // set when the update has ended
 
     std::vector<nubilux::Connection> EnumConnections() override {
@@ -212,10 +212,12 @@ public:
     }
     void HangUp(std::uintptr_t handle) override { journal.push_back(L"hangup " + std::to_wstring(handle)); }
     void ShowWorking(bool working) override { journal.push_back(working ? L"sun" : L"cloud"); }
-    void StartAttempt(unsigned number, const nubilux::Source& source) override {
+    bool StartAttempt(unsigned number, const nubilux::Source& source) override {
+        if (startFails) return false;
         if (startThrows) throw std::bad_alloc();
         started.push_back(number);
         journal.push_back(L"start " + source.name);
+        return true;
     }
     void CancelFetch() override { journal.push_back(L"cancel"); }
     void Finished(const nubilux::Source* from) override { finishedFrom = from ? from->name : L"-"; }
@@ -279,14 +281,17 @@ TEST(Update, NoSecondUpdateWhileOneRunsAndStopEndsItWhole) {
     EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 20));  // and the next one runs again
 }
 
-TEST(Update, AnAttemptThatCannotStartEndsTheUpdateWithItsFinishingSteps) {
-    FakeUpdate platform;
-    platform.startThrows = true;
-    nubilux::Updater updater(platform);
-    updater.Aggiorna_Sfondo(Three(), 0);
-    EXPECT_FALSE(updater.Running());
-    EXPECT_EQ(platform.finishedFrom, L"-");
-    EXPECT_EQ(platform.journal.back(), L"cloud");
+TEST(Update, AnAttemptThatCannotStartOrRunsOutOfMemoryStillEndsWhole) {
+    for (const bool throws : {false, true}) {
+        FakeUpdate platform;
+        (throws ? platform.startThrows : platform.startFails) = true;
+        nubilux::Updater updater(platform);
+        EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
+        EXPECT_FALSE(updater.Running()) << throws;
+        EXPECT_EQ(platform.finishedFrom, L"-");
+        EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"sun", L"cancel", L"enum", L"cloud"));
+        EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 1));  // the next update is possible
+    }
 }
 
 TEST(Update, ConnectionsDialledByTheDownloadAreHungUp) {

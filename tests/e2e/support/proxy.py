@@ -15,7 +15,7 @@ from . import tls
 
 SERVE, NOT_FOUND, GARBAGE, TRUNCATED, STALL, REFUSE = "serve", "404", "garbage", "truncated", "stall", "refuse"
 SERVER_ERROR, REDIRECT, XML_ERROR, SILENT, TRICKLE = "500", "redirect", "xml", "silent", "trickle"
-REDIRECT_TARGET = "http://elsewhere.quintaris.example/pictures/latest.jpg"
+REDIRECT_TARGET = "https://mirror.quintaris.example/pictures/latest.jpg"
 GARBAGE_BODY = b"<html><body>This is not a picture.</body></html>\n"
 # What a map server says, with status 200, about a request it cannot serve.
 XML_BODY = (b'<?xml version="1.0" encoding="UTF-8"?>\n<ServiceExceptionReport version="1.1.1">\n'
