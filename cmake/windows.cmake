@@ -119,7 +119,10 @@ target_compile_definitions(win32_tests PRIVATE "PRODUCT_FROM_TESTS=L\"${PRODUCT_
 add_dependencies(win32_tests vb6stkit table_6_0_81_69 table_6_0_88_62 table_6_0_9_0 table_noversion
                  standard_1_0_0_0 bare_1_0_0_0)
 target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
-gtest_discover_tests(win32_tests TEST_PREFIX "win32." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+# They share one prefix and its system folder: one at a time. The e2e tests, each in a
+# prefix of its own, may run beside them and beside each other.
+gtest_discover_tests(win32_tests TEST_PREFIX "win32." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                     PROPERTIES RESOURCE_LOCK wine_tier)
 
 # Whole programs under Wine and Xvfb, driven by the probe. A 32-bit program's system32
 # is Windows' 32-bit system folder, syswow64.

@@ -18,16 +18,16 @@ rm -rf "$logs" && mkdir -p "$logs"
 status=0
 ctest --preset native --output-junit "$logs/native.xml" || status=1
 
-# The Wine tier starts one process per test case: keep its server and services up
-# between them, started apart so that they hold no test's output open.
 # Wine runs the shipped 32-bit build, or the 64-bit one where this machine has no 32-bit support.
 preset=windows
 [ "$(python3 scripts/wine-arch.py)" = x86_64 ] && preset=windows-x64
+# The Wine tier starts one process per test case: keep its server and services up
+# between them, started apart so that they hold no test's output open.
 export WINEPREFIX="$root/build/wineprefix-win32" SUITE_TEMPLATE_PREFIX="$root/build/wineprefix-template"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 xvfb-run -a sh -c '
     wineserver -p && WINEDEBUG=-all tools/wine-run cmd /c exit >/dev/null 2>&1
-    exec ctest --preset "$2" --output-junit "$1"' - "$logs/windows.xml" "$preset" || status=1
+    exec ctest --preset "$2" --parallel 2 --output-junit "$1"' - "$logs/windows.xml" "$preset" || status=1
 
 python3 scripts/summary.py "$logs/native.xml" "$logs/windows.xml" || status=1
 exit $status
