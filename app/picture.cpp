@@ -21,6 +21,19 @@ bool LooksLikeMarkup(std::string_view body) {
 
 int MaxPictureSide(Screen screen) { return std::max({2 * screen.width, 2 * screen.height, 4096}); }
 
+Screen FitWithin(Screen picture, Screen screen) {
+    if (screen.width <= 0 || screen.height <= 0) return picture;
+    if (picture.width <= screen.width && picture.height <= screen.height) return picture;
+    // The smaller of the two ratios, compared in integers: w * sh against h * sw.
+    const long long w = picture.width, h = picture.height;
+    Screen fitted = w * screen.height >= h * screen.width
+                        ? Screen{screen.width, static_cast<int>((h * screen.width + w / 2) / w)}
+                        : Screen{static_cast<int>((w * screen.height + h / 2) / h), screen.height};
+    fitted.width = std::max(1, fitted.width);
+    fitted.height = std::max(1, fitted.height);
+    return fitted;
+}
+
 bool IsNearlyOneColour(const std::uint8_t* rows, std::uint32_t width, std::uint32_t height, std::size_t stride) {
     if (width == 0 || height == 0) return true;
     // Brightness in 32 bands over a grid of up to 128 x 128 samples: one band holding

@@ -17,6 +17,10 @@ bool LooksLikeMarkup(std::string_view body);
 // never less than 4096. A picture that claims more is refused before it is decoded.
 int MaxPictureSide(Screen screen);
 
+// The size NUBILUX.BMP gets: the picture's own, or, when it is larger than the screen
+// shows, scaled down with its shape kept to fit the screen. Never below one pixel.
+Screen FitWithin(Screen picture, Screen screen);
+
 // A picture that is nearly one colour (a published all-black frame) is no view of the
 // Earth. rows: top row first, three bytes a pixel, `stride` bytes a row.
 bool IsNearlyOneColour(const std::uint8_t* rows, std::uint32_t width, std::uint32_t height, std::size_t stride);

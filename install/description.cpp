@@ -9,14 +9,7 @@ suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wst
 }
 
 void File_INI_Carica(const suite::ProfileReader& ini, InstallerState& state) {
-    const std::wstring app = L"APPLICATION";
-    state.Gruppo = ini.File_INI_Leggi(app, L"Gruppo");
-    state.Name = ini.File_INI_Leggi(app, L"Name");
-    state.Executable = ini.File_INI_Leggi(app, L"Executable");
-    state.Folder = ini.File_INI_Leggi(app, L"Folder");
-    state.EsecuzioneAutomatica = ini.File_INI_Leggi(app, L"EsecuzioneAutomatica");
-    state.SulDesktop = ini.File_INI_Leggi(app, L"SulDesktop");
-    state.PrimaEsecuzione = ini.File_INI_Leggi(app, L"PrimaEsecuzione");
+    static_cast<suite::Layout&>(state) = suite::ReadLayout(ini);
 }
 
 std::vector<std::wstring> Elenco_Componenti(const suite::ProfileReader& ini) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/layout.h"
 #include "common/profile.h"
 
 namespace install {
@@ -17,15 +18,7 @@ suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wst
 
 // What the installer knows for the whole run: the values of section APPLICATION, then
 // the folders worked out from them at start.
-struct InstallerState {
-    std::wstring Gruppo;
-    std::wstring Name;
-    std::wstring Executable;
-    std::wstring Folder;
-    std::wstring EsecuzioneAutomatica;
-    std::wstring SulDesktop;
-    std::wstring PrimaEsecuzione;
-
+struct InstallerState : suite::Layout {
     std::wstring Cartella_Programmi;              // the user's Start-menu Programs folder
     std::wstring Cartella_Esecuzione_Automatica;  // the user's Startup folder
     std::wstring Nome_Esecuzione_Automatica;      // its last path component

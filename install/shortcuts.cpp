@@ -7,14 +7,7 @@ namespace install {
 using suite::JoinPath;
 
 std::vector<Shortcut> PianoIcone(const InstallerState& s) {
-    const std::wstring application = JoinPath(JoinPath(s.Cartella_ProgramFiles, s.Gruppo), s.Folder);
-    const std::wstring program = JoinPath(application, s.Executable);
-    const std::wstring menu = JoinPath(s.Gruppo, s.Folder);
-    std::vector<Shortcut> plan{{menu, s.Name, program}, {menu, L"Uninstall", JoinPath(application, L"uninstall.exe")}};
-    if (suite::IsTrue(s.EsecuzioneAutomatica)) plan.push_back({s.Nome_Esecuzione_Automatica, s.Name, program});
-    // The user's real desktop: "..\..\Desktop" below Programs is it only in old profiles.
-    if (suite::IsTrue(s.SulDesktop)) plan.push_back({s.Cartella_Desktop, s.Name, program});
-    return plan;
+    return suite::ShortcutPlan(s, {s.Nome_Esecuzione_Automatica, s.Cartella_Desktop, s.Cartella_ProgramFiles});
 }
 
 bool Crea_Gruppo_e_Icone(Platform& platform, const InstallerState& s) {

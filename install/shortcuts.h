@@ -9,14 +9,9 @@
 
 namespace install {
 
-struct Shortcut {
-    std::wstring folder;  // below the Programs folder, or a full path
-    std::wstring name;
-    std::wstring target;
-};
+using suite::Shortcut;
 
-// The shortcuts to make, in order: program and "Uninstall" in the program's own folder,
-// then, as Install.ini asks, the Startup folder and the desktop.
+// The shortcuts to make (suite::ShortcutPlan, which Uninstall removes).
 std::vector<Shortcut> PianoIcone(const InstallerState& state);
 
 // Creates the group and program folders, then the shortcuts. False at the first failure:

@@ -4,13 +4,30 @@ namespace uninstall {
 
 using suite::JoinPath;
 
-bool HasGroup(const UninstallState& s) { return !s.Gruppo.empty() && s.Gruppo != kNothingRead; }
+namespace {
+
+std::vector<suite::Shortcut> Plan(const UninstallState& s) {
+    return suite::ShortcutPlan(s, {s.Nome_Esecuzione_Automatica, s.Cartella_Desktop, L""});
+}
+
+}  // namespace
 
 std::wstring GroupFolder(const UninstallState& s) {
-    return HasGroup(s) ? JoinPath(s.Cartella_Programmi, s.Gruppo) : s.Cartella_Programmi;
+    return s.Gruppo.empty() ? s.Cartella_Programmi : JoinPath(s.Cartella_Programmi, s.Gruppo);
 }
 
 std::wstring ProgramMenuFolder(const UninstallState& s) { return JoinPath(GroupFolder(s), s.Folder); }
+
+std::wstring Installation(const UninstallState& s) { return JoinPath(suite::MenuFolder(s), s.Name); }
+
+Verdict Judge(Platform& platform, const UninstallState& s, bool descriptionFound) {
+    if (!descriptionFound) return Verdict::NoDescription;
+    if (s.Name.empty() || s.Folder.empty()) return Verdict::IncompleteDescription;
+    // The program's own Start-menu folder is what tells an installation that matches the
+    // description: shortcuts of the same name elsewhere may belong to another one.
+    if (!s.Cartella_Programmi.empty() && platform.IsFolder(ProgramMenuFolder(s))) return Verdict::Remove;
+    return platform.WasRemoved(Installation(s)) ? Verdict::AlreadyRemoved : Verdict::NothingInstalled;
+}
 
 Removal Rimuovi_Gruppo_e_Icone(Platform& platform, const UninstallState& s) {
     Removal removal;
@@ -20,28 +37,25 @@ Removal Rimuovi_Gruppo_e_Icone(Platform& platform, const UninstallState& s) {
         return removal;
     };
 
-    // Shortcut folders below Programs, as the installer named them.
-    const std::wstring menu = HasGroup(s) ? JoinPath(s.Gruppo, s.Folder) : s.Folder;
-    std::vector<std::pair<std::wstring, std::wstring>> shortcuts{{menu, s.Name}, {menu, L"Uninstall"}};
-    if (suite::IsTrue(s.EsecuzioneAutomatica)) shortcuts.emplace_back(s.Nome_Esecuzione_Automatica, s.Name);
-    // Where the installer puts it: the user's real desktop.
-    if (suite::IsTrue(s.SulDesktop) && !s.Cartella_Desktop.empty()) shortcuts.emplace_back(s.Cartella_Desktop, s.Name);
-    for (const auto& [folder, name] : shortcuts)
-        if (auto removed = platform.RemoveShortcut(folder, name); !removed) return fail(std::move(removed));
+    // Exactly the shortcuts the installer makes; an unknown desktop or Startup folder
+    // had none made in it.
+    for (const suite::Shortcut& shortcut : Plan(s)) {
+        if (shortcut.folder.empty()) continue;
+        if (auto removed = platform.RemoveShortcut(shortcut.folder, shortcut.name); !removed)
+            return fail(std::move(removed));
+    }
 
     const std::wstring programFolder = ProgramMenuFolder(s);
-    if (!platform.IsFolder(programFolder)) {
-        removal.result = Removal::Result::AlreadyDone;
-        return removal;
+    if (platform.IsFolder(programFolder)) {
+        if (auto removed = platform.RemoveFolder(programFolder); !removed) return fail(std::move(removed));
+        // The group goes only when nothing else is left in it: another program's folder or
+        // the user's own files keep it. Without a group this is the Programs folder, which stays.
+        if (!s.Gruppo.empty() && platform.IsEmptyFolder(GroupFolder(s))) {
+            if (auto removed = platform.RemoveFolder(GroupFolder(s)); !removed) return fail(std::move(removed));
+            removal.groupRemoved = true;
+        }
     }
-    if (auto removed = platform.RemoveFolder(programFolder); !removed) return fail(std::move(removed));
-
-    // The group goes only when nothing else is left in it: another program's folder or the
-    // user's own files keep it. Without a group this is the Programs folder, which stays.
-    if (HasGroup(s) && platform.IsEmptyFolder(GroupFolder(s))) {
-        if (auto removed = platform.RemoveFolder(GroupFolder(s)); !removed) return fail(std::move(removed));
-        removal.groupRemoved = true;
-    }
+    platform.RecordRemoval(Installation(s));
     return removal;
 }
 

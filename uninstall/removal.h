@@ -1,4 +1,5 @@
-// Removing what the installer laid out in the Start menu and on the desktop.
+// Removing what the installer laid out in the Start menu and on the desktop, and telling
+// first whether there is anything of it to remove.
 #pragma once
 
 #include <string>
@@ -23,24 +24,39 @@ public:
     virtual bool IsFolder(const std::wstring& path) = 0;
     // Whether the folder holds any entry at all, hidden ones included.
     virtual bool IsEmptyFolder(const std::wstring& path) = 0;
+    // The user's record of removals done, by what was removed.
+    virtual bool WasRemoved(const std::wstring& installation) = 0;
+    virtual void RecordRemoval(const std::wstring& installation) = 0;
 };
 
+// What the uninstaller can do, judged at its start.
+enum class Verdict {
+    Remove,                 // the program's Start-menu folder is there
+    AlreadyRemoved,         // nothing is there, and this user's record says it was removed
+    NoDescription,          // install.ini is missing
+    IncompleteDescription,  // it names no program or no folder
+    NothingInstalled,       // nothing it describes is there, and no removal of it is known
+};
+
+Verdict Judge(Platform& platform, const UninstallState& state, bool descriptionFound);
+
+// How an installation is known in the record of removals: its menu folder and name.
+std::wstring Installation(const UninstallState& state);
+
 struct Removal {
-    enum class Result { Done, AlreadyDone, Failed };
+    enum class Result { Done, Failed };
     Result result = Result::Done;
     bool groupRemoved = false;
     suite::Outcome failure;  // why, when Failed
 };
-
-// Whether the installation had a program group: Install.ini named one.
-bool HasGroup(const UninstallState& state);
 
 // The program's own Start-menu folder, and the group folder holding it.
 std::wstring ProgramMenuFolder(const UninstallState& state);
 std::wstring GroupFolder(const UninstallState& state);
 
 // Removes the shortcuts, the program's Start-menu folder and, when it is left empty, the
-// group folder. Stops at the first failure; what was removed stays removed.
+// group folder; records the removal when it is whole. Stops at the first failure; what
+// was removed stays removed.
 Removal Rimuovi_Gruppo_e_Icone(Platform& platform, const UninstallState& state);
 
 }  // namespace uninstall

@@ -18,7 +18,20 @@ inline std::wstring Done(const std::wstring& name) { return L"Rimozione di " + n
 inline std::wstring Cancelled(const std::wstring& name) { return L"Rimozione di " + name + L" annullata."; }
 // A removal that stopped part-way; the platform's reason goes beneath.
 inline std::wstring Incomplete(const std::wstring& name) { return L"Rimozione di " + name + L" non completata."; }
-// A second run: the program's Start-menu folder is gone already.
+// A second run: this user's record says the removal was done, and nothing is left.
 inline std::wstring AlreadyDone(const std::wstring& name) { return L"Rimozione di " + name + L" gi\u00e0 eseguita."; }
+
+// Nothing is removed when the description file cannot say what was installed; the
+// notice beneath says why and names the file.
+inline constexpr wchar_t kCannotTell[] = L"Impossibile stabilire cosa rimuovere.";
+inline std::wstring NoDescription(const std::wstring& file) {
+    return L"Manca il file " + file + L", che descrive l'installazione.";
+}
+inline std::wstring IncompleteDescription(const std::wstring& file) {
+    return L"Il file " + file + L" non indica il nome (Name) e la cartella (Folder) del programma.";
+}
+inline std::wstring NothingInstalled(const std::wstring& file) {
+    return L"Nulla di quanto descritto nel file " + file + L" risulta installato per questo utente.";
+}
 
 }  // namespace uninstall::texts

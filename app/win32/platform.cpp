@@ -43,6 +43,28 @@ std::wstring ImageFile() {
 
 Screen PrimaryScreen() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
+namespace {
+
+BOOL CALLBACK KeepLargest(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    auto& best = *reinterpret_cast<Screen*>(data);
+    if (::GetMonitorInfoW(monitor, &info)) {
+        const Screen size{info.rcMonitor.right - info.rcMonitor.left, info.rcMonitor.bottom - info.rcMonitor.top};
+        if (static_cast<long long>(size.width) * size.height > static_cast<long long>(best.width) * best.height)
+            best = size;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+Screen LargestScreen() {
+    Screen largest = PrimaryScreen();
+    ::EnumDisplayMonitors(nullptr, nullptr, KeepLargest, reinterpret_cast<LPARAM>(&largest));
+    return largest;
+}
+
 Platform::Platform(HWND window, std::function<void(int)> onState, std::function<void(bool)> onWorking,
                    std::function<void(const Source*)> onFinished)
     : window_(window), onState_(std::move(onState)), onWorking_(std::move(onWorking)),
@@ -70,7 +92,7 @@ void Platform::HangUp(std::uintptr_t handle) {
 }
 
 bool Platform::StartAttempt(unsigned number, const Source& source) {
-    transfer_ = Transfer::Start({window_, number, source.url, ImageFile(), PrimaryScreen()});
+    transfer_ = Transfer::Start({window_, number, source.url, ImageFile(), LargestScreen()});
     return transfer_ != nullptr;
 }
 

@@ -47,7 +47,8 @@ private:
 std::wstring ImageFile();
 // The user's own folder, %LOCALAPPDATA%\Nubilux, made when missing; empty when unknown.
 std::wstring UserFolder();
-// The primary monitor's size in pixels.
+// The primary monitor's size in pixels, and the largest monitor's.
 Screen PrimaryScreen();
+Screen LargestScreen();
 
 }  // namespace nubilux::win32

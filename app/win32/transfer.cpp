@@ -91,12 +91,24 @@ suite::Outcome Decode(const std::string& body, Screen screen, Pixels& out) {
     if (FAILED(hr = factory->CreateFormatConverter(converter.put()))) return FromHr(hr);
     hr = converter->Initialize(frame.get(), kBgr24, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
     if (FAILED(hr)) return FromHr(hr);
-    const std::size_t stride = BmpRowBytes(width);
-    out.rows.assign(stride * height, 0);
-    hr = converter->CopyPixels(nullptr, static_cast<UINT>(stride), static_cast<UINT>(out.rows.size()), out.rows.data());
+    // No larger than the screen shows: a bigger picture is scaled down as it is decoded,
+    // with a filter that averages what it drops.
+    const Screen size = FitWithin({static_cast<int>(width), static_cast<int>(height)}, screen);
+    IWICBitmapSource* source = converter.get();
+    ::win32::ComPtr<IWICBitmapScaler> scaler;
+    if (size.width != static_cast<int>(width) || size.height != static_cast<int>(height)) {
+        if (FAILED(hr = factory->CreateBitmapScaler(scaler.put()))) return FromHr(hr);
+        hr = scaler->Initialize(converter.get(), static_cast<UINT>(size.width), static_cast<UINT>(size.height),
+                                WICBitmapInterpolationModeFant);
+        if (FAILED(hr)) return FromHr(hr);
+        source = scaler.get();
+    }
+    out.width = static_cast<UINT>(size.width);
+    out.height = static_cast<UINT>(size.height);
+    const std::size_t stride = BmpRowBytes(out.width);
+    out.rows.assign(stride * out.height, 0);
+    hr = source->CopyPixels(nullptr, static_cast<UINT>(stride), static_cast<UINT>(out.rows.size()), out.rows.data());
     if (FAILED(hr)) return FromHr(hr);
-    out.width = width;
-    out.height = height;
     return suite::Outcome::Success();
 }
 

@@ -21,7 +21,7 @@ struct AttemptOrder {
     unsigned number = 0;
     std::wstring url;
     std::wstring image;  // where NUBILUX.BMP lives
-    Screen screen;
+    Screen screen;       // the largest monitor: the most a picture is shown at
 };
 
 // A new, empty file "nbx*.tmp" in folder, for writing before a move; empty when the

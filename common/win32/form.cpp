@@ -72,6 +72,39 @@ HWND Form::Picture(int bitmapId, int left, int top, int width, int height, int i
     return picture;
 }
 
+void Form::FitLabel(int id) {
+    HWND label = ::GetDlgItem(hwnd_, id);
+    if (!label) return;
+    RECT place{};
+    ::GetWindowRect(label, &place);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(label)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+    HDC dc = ::GetDC(label);
+    if (!dc) return;
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, place.right - place.left, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+                DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(label, dc);
+    const int grow = needed.bottom - (place.bottom - place.top);
+    if (grow <= 0) return;
+    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        if (child == label)
+            ::SetWindowPos(child, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + grow, SWP_NOMOVE | SWP_NOZORDER);
+        else if (r.top >= place.bottom)
+            ::SetWindowPos(child, nullptr, r.left, r.top + grow, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + grow,
+                   SWP_NOMOVE | SWP_NOZORDER);
+}
+
 LRESULT Form::ColourLabel(WPARAM dc, LPARAM control, int id, COLORREF colour) const {
     if (reinterpret_cast<HWND>(control) != ::GetDlgItem(hwnd_, id)) return 0;
     ::SetTextColor(reinterpret_cast<HDC>(dc), colour);

@@ -43,6 +43,9 @@ protected:
     // For WM_CTLCOLORSTATIC: draws the label `id` in `colour`; nothing (0) for other controls.
     LRESULT ColourLabel(WPARAM dc, LPARAM control, int id, COLORREF colour) const;
     void SetText(int id, const std::wstring& text) { ::SetDlgItemTextW(hwnd_, id, text.c_str()); }
+    // Grows the label `id` downwards until its text fits its width, wrapping as the label
+    // does, and moves what lies below it and the window's bottom edge down by as much.
+    void FitLabel(int id);
     void Display(int id, bool shown) { ::ShowWindow(::GetDlgItem(hwnd_, id), shown ? SW_SHOW : SW_HIDE); }
 
     HINSTANCE instance_;

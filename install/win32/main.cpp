@@ -39,12 +39,15 @@ private:
         titleFont_ = Font(L"MS Sans Serif", 12, true);
         textFont_ = Font(L"MS Sans Serif", 8, false);
         Picture(IDB_LOGO, 120, 120, 1335, 1215, kPictureId);
-        Control(L"STATIC", texts_.label1.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 1560, 120, 3495, 375, kLabel1Id,
-                titleFont_.get());
-        Control(L"STATIC", texts_.label2.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 1560, 600, 3495, 255, kLabel2Id,
-                textFont_.get());
+        Control(L"STATIC", texts_.label1.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 1560, 120, 3495,
+                375, kLabel1Id, titleFont_.get());
+        Control(L"STATIC", texts_.label2.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 1560, 600, 3495,
+                255, kLabel2Id, textFont_.get());
         ::SetFocus(Control(L"BUTTON", install::texts::kButton, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP, 1560, 960,
                            3495, 375, kCommand1Id, textFont_.get()));
+        // Long names wrap: the labels grow, and the window with them.
+        FitLabel(kLabel1Id);
+        FitLabel(kLabel2Id);
     }
 
     // Prima_Esecuzione: starts the first-run command, if any, and closes the installer.

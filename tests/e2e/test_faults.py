@@ -329,19 +329,26 @@ class Uninstaller(unittest.TestCase):
         record("Uninstall: the program's folder holds a user's file", "stops there and says why; the file stays", ok)
         self.assertTrue(ok)
 
-    def test_description_missing(self):
-        (self.app / "Install.ini").unlink()
+    def cannot_tell(self, fault, reason):
         self.session.start(self.app / "uninstall.exe")
         self.session.wait_window(product.UNINSTALL, 60)
-        title = self.session.control(product.UNINSTALL, control_id=103)["text"]
-        self.session.probe("close", product.UNINSTALL)
-        self.session.window_gone(product.UNINSTALL)
-        status, _ = self.proceed()
-        ok = title == "Rimozione del programma nontrovato" and (self.menu / "Nubilux.lnk").exists() and \
-            status == "Rimozione di nontrovato gi\u00e0 eseguita."
-        record("Uninstall: install.ini missing", "names nothing found, removes nothing", ok)
-        self.assertTrue(ok, (title, status))
+        texts = {c["id"]: (c["text"], c["visible"]) for c in self.session.window(product.UNINSTALL)["controls"]}
+        ok = texts[103] == ("Impossibile stabilire cosa rimuovere.", True) and texts[105] == (reason, True) and \
+            texts[104][1] and not texts[100][1] and (self.menu / "Nubilux.lnk").exists()
+        record(fault, "says it cannot tell what to remove, and why, naming the file; removes nothing", ok)
+        self.assertTrue(ok, texts)
 
+    def test_description_missing(self):
+        (self.app / "Install.ini").unlink()
+        self.cannot_tell("Uninstall: install.ini missing",
+                         f"Manca il file {product.APP_FOLDER}\\install.ini, che descrive l'installazione.")
+
+    def test_description_not_matching(self):
+        ini = (self.app / "Install.ini").read_text().replace("Folder=Nubilux", "Folder=Meteo")
+        (self.app / "Install.ini").write_text(ini)
+        self.cannot_tell("Uninstall: install.ini describes another installation",
+                         f"Nulla di quanto descritto nel file {product.APP_FOLDER}\\install.ini risulta installato "
+                         "per questo utente.")
 
 if __name__ == "__main__":
     unittest.main()

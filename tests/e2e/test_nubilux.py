@@ -110,6 +110,12 @@ class Updates(unittest.TestCase):
         self.assertIn("Fonte=EUMETSAT MTG GeoColour", kept)
         self.assertRegex(kept, r"UltimoAggiornamento=\d{4}-\d\d-\d\d \d\d:\d\d")
 
+    def test_a_picture_larger_than_the_screen_is_scaled_to_fit_it(self):
+        n = NubiluxSession(self, body=pictures.twice_the_screen())
+        n.start()
+        n.update_and_wait()
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+
     def test_each_source_that_fails_gives_way_to_the_next(self):
         n = NubiluxSession(self, rules=[(FIRST, proxy.SERVER_ERROR), ("ir105", proxy.NOT_FOUND),
                                         ("ir108", proxy.XML_ERROR)])

@@ -151,5 +151,30 @@ class Uninstaller(unittest.TestCase):
         self.assertFalse(self.texts()[LABEL1][1])
 
 
+class LongNames(unittest.TestCase):
+    def test_long_names_wrap_and_the_windows_grow_nothing_cut(self):
+        name = "Meteo Citt\u00e0 Pi\u00f9, con un nome davvero troppo lungo per una riga"
+        with WineSession() as session:
+            setup = session.copy_product("C:\\Setup")
+            (setup / "Install.ini").write_bytes(description().replace("Name=Nubilux", f"Name={name}").encode("cp1252"))
+            session.start(setup / "Install.exe")
+            session.wait_window(SETUP_CAPTION, 60)
+            self.assertFits(session.window(SETUP_CAPTION), 102, 103, name)
+            session.probe("close", SETUP_CAPTION)
+            session.window_gone(SETUP_CAPTION)
+            session.start(setup / "uninstall.exe")  # install.ini is Install.ini to the file system
+            session.wait_window(CAPTION, 60)
+            self.assertFits(session.window(CAPTION), LABEL2, OK, "Rimozione del programma " + name)
+
+    def assertFits(self, window, label_id, below_id, text):
+        controls = {c["id"]: c for c in window["controls"]}
+        label, below = controls[label_id], controls[below_id]
+        self.assertEqual(label["text"], text)
+        line = 17  # one line of the 8-point text at 96 dpi, as designed
+        self.assertGreater(label["rect"][3] - label["rect"][1], line)  # two lines now
+        self.assertLessEqual(label["rect"][3], below["rect"][1])       # and nothing beneath is covered
+        self.assertLessEqual(below["rect"][3], window["client"][1])    # nor pushed out of the window
+
+
 if __name__ == "__main__":
     unittest.main()

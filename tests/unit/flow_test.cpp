@@ -97,8 +97,8 @@ TEST_F(Flow, WithoutGroupAnExistingProgramFolderIsReused) {
     Set(L"Gruppo", L"");
     platform.folders.insert(P + L"\\F");
     EXPECT_EQ(Load().label1, L"Installazione del programma");
-    EXPECT_THAT(Links(), ElementsAre(L"link \\F|Meteo|C:\\Program Files\\\\F\\Nubilux.exe",
-                                     L"link \\F|Uninstall|C:\\Program Files\\\\F\\uninstall.exe"));
+    EXPECT_THAT(Links(), ElementsAre(L"link F|Meteo|C:\\Program Files\\\\F\\Nubilux.exe",
+                                     L"link F|Uninstall|C:\\Program Files\\\\F\\uninstall.exe"));
 }
 
 TEST_F(Flow, WithoutGroupAMissingProgramFolderIsCreated) {

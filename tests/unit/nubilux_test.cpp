@@ -146,6 +146,19 @@ TEST(Picture, MarkupAndDeclaredSizeAreRefused) {
     EXPECT_LT(nubilux::MaxPictureSide({4000, 4000}), 9450);  // the 9450 x 9450 bomb never is
 }
 
+TEST(Picture, LargerThanTheScreenIsScaledToFitSmallerIsKept) {
+    const auto fit = [](int w, int h, int sw, int sh) {
+        const auto size = nubilux::FitWithin({w, h}, {sw, sh});
+        return std::pair(size.width, size.height);
+    };
+    EXPECT_EQ(fit(4096, 4096, 1920, 1080), std::pair(1080, 1080));
+    EXPECT_EQ(fit(1920, 1080, 1920, 1080), std::pair(1920, 1080));
+    EXPECT_EQ(fit(1808, 1808, 2560, 1440), std::pair(1440, 1440));
+    EXPECT_EQ(fit(1024, 768, 1920, 1080), std::pair(1024, 768));  // smaller: as it is
+    EXPECT_EQ(fit(3840, 1000, 1920, 1080), std::pair(1920, 500));
+    EXPECT_EQ(fit(5000, 1, 1920, 1080), std::pair(1920, 1));
+}
+
 TEST(Picture, NearlyOneColourIsNoView) {
     const std::uint32_t w = 300, h = 200;
     const std::size_t stride = nubilux::BmpRowBytes(w);

@@ -8,6 +8,7 @@
 namespace {
 
 TEST(ProfileReader, EachProgramReadsItsOwnFileAndGivesItsOwnNothingRead) {
+    // The setup programs read the same layout the same way; Nubilux has its own answer.
     test::FakeProfileStore store;
     const auto install = install::MakeReader(store, L"C:\\Setup");
     const auto uninstall = uninstall::MakeReader(store, L"C:\\App");
@@ -18,15 +19,14 @@ TEST(ProfileReader, EachProgramReadsItsOwnFileAndGivesItsOwnNothingRead) {
     EXPECT_EQ(nubilux.File(), L"C:\\App\\Nubilux.ini");
 
     EXPECT_EQ(install.File_INI_Leggi(L"APPLICATION", L"Name"), L"");
-    EXPECT_EQ(uninstall.File_INI_Leggi(L"APPLICATION", L"Name"), L"nontrovato");
+    EXPECT_EQ(uninstall.File_INI_Leggi(L"APPLICATION", L"Name"), L"");
     EXPECT_EQ(nubilux.File_INI_Leggi(L"Nubilux", L"Aggiornamento"), L"-1");
 }
 
 TEST(ProfileReader, EmptyValueReadsLikeMissingKey) {
     test::FakeProfileStore store;
-    store.Set(L"C:\\App\\install.ini", L"APPLICATION", L"Gruppo", L"");
-    const auto uninstall = uninstall::MakeReader(store, L"C:\\App");
-    EXPECT_EQ(uninstall.File_INI_Leggi(L"APPLICATION", L"Gruppo"), L"nontrovato");
+    store.Set(L"C:\\App\\Nubilux.ini", L"Nubilux", L"Aggiornamento", L"");
+    EXPECT_EQ(nubilux::MakeReader(store, L"C:\\App").File_INI_Leggi(L"Nubilux", L"Aggiornamento"), L"-1");
 }
 
 TEST(ProfileReader, ValueIsKeptAsReadWithoutTrimmingOrCaseChange) {

@@ -19,13 +19,19 @@ const std::wstring kIni = L"C:\\App\\install.ini";
 class FakeMenu : public uninstall::Platform {
 public:
     std::set<std::wstring, test::PathLess> folders, files;
+    std::set<std::wstring> removed;  // the user's record of removals
     std::vector<std::wstring> journal;
     bool libraryMissing = false;
 
+    static std::wstring Path(const std::wstring& folder, const std::wstring& name) {
+        return (folder.size() > 1 && folder[1] == L':' ? folder : P + L"\\" + folder) + L"\\" + name + L".lnk";
+    }
+    bool WasRemoved(const std::wstring& installation) override { return removed.count(installation) > 0; }
+    void RecordRemoval(const std::wstring& installation) override { removed.insert(installation); }
+
     suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override {
         if (libraryMissing) return suite::Outcome::Failure(126, L"Impossibile trovare il modulo specificato.");
-        const std::wstring base = folder.size() > 1 && folder[1] == L':' ? folder : P + L"\\" + folder;
-        if (files.erase(base + L"\\" + name + L".lnk")) journal.push_back(L"del " + base + L"\\" + name + L".lnk");
+        if (files.erase(Path(folder, name))) journal.push_back(L"del " + Path(folder, name));
         return suite::Outcome::Success();
     }
     suite::Outcome RemoveFolder(const std::wstring& path) override {
@@ -51,30 +57,35 @@ protected:
         Set(L"Gruppo", L"Quintaris");
         Set(L"Name", L"Nubilux");
         Set(L"Folder", L"Meteo");
-        // what the installer made
+        Installed();
+    }
+    // What the installer made, and no record of a removal.
+    void Installed() {
+        menu = FakeMenu();
         menu.folders = {P, P + L"\\Quintaris", P + L"\\Quintaris\\Meteo", P + L"\\StartUp", L"C:\\U\\Desktop"};
         menu.files = {P + L"\\Quintaris\\Meteo\\Nubilux.lnk", P + L"\\Quintaris\\Meteo\\Uninstall.lnk",
                       P + L"\\StartUp\\Nubilux.lnk", L"C:\\U\\Desktop\\Nubilux.lnk"};
     }
     void Set(const wchar_t* key, const wchar_t* value) { store.Set(kIni, L"APPLICATION", key, value); }
-    std::wstring Load() { return uninstall::Form_load(ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop"}, state); }
-    uninstall::WindowTexts Proceed() {
-        Load();
-        return uninstall::cmd_OK_Click(menu, state);
+    uninstall::Opening Load(bool found = true) {
+        return uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", found}, state);
     }
+    uninstall::WindowTexts Proceed() { return uninstall::cmd_OK_Click(menu, state, Load().verdict); }
 
     test::FakeProfileStore store;
-    suite::ProfileReader ini{store, kIni, L"nontrovato"};
+    suite::ProfileReader ini{store, kIni, L""};
     uninstall::UninstallState state;
     FakeMenu menu;
 };
 
 TEST_F(Removal, ReadsTheKeysInOrderAndShowsTheTitle) {
-    EXPECT_EQ(Load(), L"Rimozione del programma Nubilux");
+    const auto opening = Load();
+    EXPECT_EQ(opening.texts.label2, L"Rimozione del programma Nubilux");
+    EXPECT_TRUE(opening.CanProceed());
     EXPECT_THAT(store.Asked(), ElementsAre(L"Gruppo", L"Name", L"Executable", L"Folder", L"EsecuzioneAutomatica",
-                                           L"SulDesktop"));
+                                           L"SulDesktop", L"PrimaEsecuzione"));
     EXPECT_EQ(state.Nome_Esecuzione_Automatica, L"StartUp");
-    EXPECT_EQ(state.EsecuzioneAutomatica, L"nontrovato");
+    EXPECT_EQ(state.EsecuzioneAutomatica, L"");
 }
 
 TEST_F(Removal, OnlyGroupLeftGoesWithTheProgramFolderAndTheNoticeNamesIt) {
@@ -96,6 +107,7 @@ TEST_F(Removal, StartupAndDesktopShortcutsGoOnlyForExactlyTRUE) {
     EXPECT_TRUE(menu.files.count(P + L"\\StartUp\\Nubilux.lnk"));
     EXPECT_FALSE(menu.files.count(L"C:\\U\\Desktop\\Nubilux.lnk"));
     Set(L"EsecuzioneAutomatica", L"TRUE");
+    Installed();  // afresh
     Proceed();
     EXPECT_TRUE(menu.files.empty());
     EXPECT_TRUE(menu.folders.count(P + L"\\StartUp"));
@@ -135,19 +147,47 @@ TEST_F(Removal, MissingLibraryRemovesNothing) {
     EXPECT_TRUE(menu.journal.empty());
 }
 
-TEST_F(Removal, SecondRunSaysItIsDoneAlready) {
+TEST_F(Removal, SecondRunSaysItIsDoneAlreadyOnlyWithARecordOfTheFirst) {
     Proceed();
-    const auto texts = uninstall::cmd_OK_Click(menu, state);
+    EXPECT_EQ(Load().verdict, uninstall::Verdict::AlreadyRemoved);
+    const auto texts = Proceed();
     EXPECT_EQ(texts.label2, L"Rimozione di Nubilux gi\u00e0 eseguita.");
     EXPECT_EQ(texts.label1, L"");
+    // Removed by hand, never by the uninstaller: it cannot tell, and says so.
+    menu.removed.clear();
+    const auto opening = Load();
+    EXPECT_EQ(opening.verdict, uninstall::Verdict::NothingInstalled);
+    EXPECT_FALSE(opening.CanProceed());
+    EXPECT_EQ(opening.texts.label2, L"Impossibile stabilire cosa rimuovere.");
+    EXPECT_EQ(opening.texts.label1,
+              L"Nulla di quanto descritto nel file C:\\App\\install.ini risulta installato per questo utente.");
+}
+
+TEST_F(Removal, ADescriptionThatDoesNotMatchRemovesNothing) {
+    Set(L"Folder", L"Altro");  // not what was installed
+    const auto opening = Load();
+    EXPECT_EQ(opening.verdict, uninstall::Verdict::NothingInstalled);
+    EXPECT_EQ(menu.files.size(), 4u);
+    Set(L"Folder", L"Meteo");
+    Set(L"Name", L"");  // no name: nothing can be told
+    EXPECT_EQ(Load().verdict, uninstall::Verdict::IncompleteDescription);
+    EXPECT_EQ(Load().texts.label1,
+              L"Il file C:\\App\\install.ini non indica il nome (Name) e la cartella (Folder) del programma.");
+    // Shortcuts of the same name in Startup and on the desktop do not make a match: they
+    // may be another installation's.
+    Set(L"Name", L"Nubilux");
+    Set(L"Folder", L"Altro");
+    Set(L"EsecuzioneAutomatica", L"TRUE");
+    Set(L"SulDesktop", L"TRUE");
+    EXPECT_EQ(Load().verdict, uninstall::Verdict::NothingInstalled);
+    EXPECT_EQ(menu.files.size(), 4u);
 }
 
 TEST_F(Removal, WithoutAGroupTheProgramFolderGoesAndProgramsStays) {
-    Set(L"Gruppo", L"");  // read as "nontrovato"
+    Set(L"Gruppo", L"");
     menu.folders = {P, P + L"\\Meteo"};
     menu.files = {P + L"\\Meteo\\Nubilux.lnk", P + L"\\Meteo\\Uninstall.lnk"};
     const auto texts = Proceed();
-    EXPECT_EQ(state.Gruppo, L"nontrovato");
     EXPECT_EQ(texts.label2, L"Rimozione di Nubilux terminata.");
     EXPECT_EQ(texts.label1, L"");
     EXPECT_THAT(menu.journal, ElementsAre(L"del " + P + L"\\Meteo\\Nubilux.lnk", L"del " + P + L"\\Meteo\\Uninstall.lnk",
@@ -163,13 +203,16 @@ TEST_F(Removal, CancelChangesNothing) {
     EXPECT_TRUE(menu.journal.empty());
 }
 
-TEST_F(Removal, MissingDescriptionFileReadsNontrovatoEverywhere) {
+TEST_F(Removal, MissingDescriptionFileNamesItAndRemovesNothing) {
     test::FakeProfileStore empty;
-    suite::ProfileReader none{empty, kIni, L"nontrovato"};
-    EXPECT_EQ(uninstall::Form_load(none, {P, P + L"\\StartUp", L""}, state), L"Rimozione del programma nontrovato");
-    const auto texts = uninstall::cmd_OK_Click(menu, state);
-    EXPECT_EQ(texts.label2, L"Rimozione di nontrovato gi\u00e0 eseguita.");
+    suite::ProfileReader none{empty, kIni, L""};
+    const auto opening = uninstall::Form_load(menu, none, {P, P + L"\\StartUp", L"", false}, state);
+    EXPECT_EQ(opening.verdict, uninstall::Verdict::NoDescription);
+    EXPECT_FALSE(opening.CanProceed());
+    EXPECT_EQ(opening.texts.label2, L"Impossibile stabilire cosa rimuovere.");
+    EXPECT_EQ(opening.texts.label1, L"Manca il file C:\\App\\install.ini, che descrive l'installazione.");
     EXPECT_EQ(menu.files.size(), 4u);
+    EXPECT_TRUE(menu.journal.empty());
 }
 
 }  // namespace

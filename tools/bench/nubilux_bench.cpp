@@ -28,7 +28,7 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 // Runs one attempt and waits for its end, as the window's message loop would.
 bool OneAttempt(HWND window, unsigned number, const std::wstring& url) {
     using namespace nubilux::win32;
-    const auto transfer = Transfer::Start({window, number, url, ImageFile(), PrimaryScreen()});
+    const auto transfer = Transfer::Start({window, number, url, ImageFile(), LargestScreen()});
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kAttemptDone && msg.wParam == number) return msg.lParam != 0;

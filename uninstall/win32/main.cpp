@@ -22,8 +22,9 @@ constexpr COLORREF kDarkRed = RGB(128, 0, 0);
 // frmUnInstall.
 class UninstallWindow final : public win32::Form {
 public:
-    UninstallWindow(HINSTANCE instance, uninstall::UninstallState state, std::wstring title)
-        : Form(instance, IDI_SETUP), state_(std::move(state)), title_(std::move(title)) {}
+    UninstallWindow(HINSTANCE instance, uninstall::Platform& platform, uninstall::UninstallState state,
+                    uninstall::Opening opening)
+        : Form(instance, IDI_SETUP), platform_(platform), state_(std::move(state)), opening_(std::move(opening)) {}
 
 private:
     void OnCreate() override {
@@ -35,17 +36,25 @@ private:
         Control(L"BUTTON", uninstall::texts::kCancel, WS_VISIBLE | WS_TABSTOP, 3600, 960, 1215, 375, kAnnullaId,
                 font_.get());
         Picture(IDB_LOGO, 120, 120, 1335, 1215, kPictureId);
-        Control(L"STATIC", title_.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 1560, 120, 3495, 255, kLabel2Id,
+        Control(L"STATIC", L"", WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_EDITCONTROL, 1560, 120, 3495, 255, kLabel2Id,
                 boldFont_.get());
         Control(L"BUTTON", uninstall::texts::kClose, WS_TABSTOP, 1560, 960, 3495, 375, kUnloadId, font_.get());
-        Control(L"STATIC", L"", SS_CENTER | SS_NOPREFIX, 1560, 420, 3495, 495, kLabel1Id, font_.get());
-        ::SetFocus(ok);
+        Control(L"STATIC", L"", SS_CENTER | SS_NOPREFIX | SS_EDITCONTROL, 1560, 420, 3495, 495, kLabel1Id, font_.get());
+        if (opening_.CanProceed()) {
+            SetText(kLabel2Id, opening_.texts.label2);
+            FitLabel(kLabel2Id);
+            ::SetFocus(ok);
+        } else {
+            ShowOutcome(opening_.texts);  // nothing can be told: nothing is offered but "Chiudi"
+        }
     }
 
     // After either choice only "Chiudi" is left.
     void ShowOutcome(const uninstall::WindowTexts& texts) {
         SetText(kLabel2Id, texts.label2);
         SetText(kLabel1Id, texts.label1);
+        FitLabel(kLabel2Id);
+        FitLabel(kLabel1Id);
         Display(kLabel1Id, !texts.label1.empty());
         Display(kOkId, false);
         Display(kAnnullaId, false);
@@ -59,7 +68,7 @@ private:
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) break;
             switch (LOWORD(wParam)) {
-            case kOkId: ShowOutcome(uninstall::cmd_OK_Click(platform_, state_)); return 0;
+            case kOkId: ShowOutcome(uninstall::cmd_OK_Click(platform_, state_, opening_.verdict)); return 0;
             case kAnnullaId: ShowOutcome(uninstall::cmd_Annulla_Click(state_)); return 0;
             case kUnloadId: ::DestroyWindow(hwnd_); return 0;
             }
@@ -75,9 +84,9 @@ private:
         return Default(msg, wParam, lParam);
     }
 
+    uninstall::Platform& platform_;
     uninstall::UninstallState state_;
-    std::wstring title_;
-    uninstall::win32::Platform platform_;
+    uninstall::Opening opening_;
     win32::UniqueFont font_, boldFont_;
 };
 
@@ -88,11 +97,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     win32::ProfileStore store;
     const suite::ProfileReader ini = uninstall::MakeReader(store, win32::ProgramFolder());
+    const uninstall::StartEnvironment environment{win32::GetSpecialFolder(2), win32::GetSpecialFolder(7),
+                                                  win32::GetSpecialFolder(16),
+                                                  ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES};
+    uninstall::win32::Platform platform;
     uninstall::UninstallState state;
-    std::wstring title = uninstall::Form_load(
-        ini, {win32::GetSpecialFolder(2), win32::GetSpecialFolder(7), win32::GetSpecialFolder(16)}, state);
+    uninstall::Opening opening = uninstall::Form_load(platform, ini, environment, state);
 
-    UninstallWindow window(instance, std::move(state), std::move(title));
+    UninstallWindow window(instance, platform, std::move(state), std::move(opening));
     if (!window.Create(L"frmUnInstall", uninstall::texts::kCaption, 5115, 1425)) {
         const std::wstring message =
             std::wstring(uninstall::texts::kCannotShow) + L"\n\n" + win32::LastError().description;

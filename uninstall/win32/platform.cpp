@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "common/win32/ansi.h"
 #include "common/win32/error.h"
 #include "common/win32/files.h"
@@ -18,6 +20,35 @@ suite::Outcome Platform::RemoveShortcut(const std::wstring& folder, const std::w
     if (!remove) return ::win32::Failure(ERROR_PROC_NOT_FOUND);
     remove(::win32::ToAnsi(folder).c_str(), ::win32::ToAnsi(name).c_str());
     return suite::Outcome::Success();
+}
+
+namespace {
+
+// This user's record of removals: one value an installation, named after it.
+constexpr wchar_t kRecordKey[] = L"Software\\Quintaris\\Uninstall";
+
+}  // namespace
+
+bool Platform::WasRemoved(const std::wstring& installation) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    const bool found = ::RegQueryValueExW(key, installation.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return found;
+}
+
+void Platform::RecordRemoval(const std::wstring& installation) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    wchar_t when[32] = {};
+    ::GetDateFormatEx(LOCALE_NAME_INVARIANT, 0, &now, L"yyyy'-'MM'-'dd", when, 32, nullptr);
+    ::RegSetValueExW(key, installation.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(when),
+                     static_cast<DWORD>((std::wcslen(when) + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
 }
 
 suite::Outcome Platform::RemoveFolder(const std::wstring& path) {

@@ -1,6 +1,8 @@
 // The uninstaller's platform operations on the real system.
 #pragma once
 
+#include <string>
+
 #include "common/win32/unique.h"
 #include "uninstall/removal.h"
 
@@ -8,10 +10,13 @@ namespace uninstall::win32 {
 
 class Platform final : public uninstall::Platform {
 public:
+
     suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override;
     suite::Outcome RemoveFolder(const std::wstring& path) override;
     bool IsFolder(const std::wstring& path) override;
     bool IsEmptyFolder(const std::wstring& path) override;
+    bool WasRemoved(const std::wstring& installation) override;
+    void RecordRemoval(const std::wstring& installation) override;
 
 private:
     ::win32::UniqueModule library_;  // the shortcut library, from the first call on

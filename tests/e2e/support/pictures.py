@@ -19,6 +19,12 @@ def _jpeg(*args):
 
 
 @functools.cache
+def twice_the_screen():
+    """The sample at 2048 x 1536: more than the sessions' 1024 x 768 screen shows."""
+    return _jpeg(str(SAMPLE), "-resize", "2048x1536!")
+
+
+@functools.cache
 def one_colour():
     """An all-black frame, as a source publishes when its instrument is off."""
     return _jpeg("-size", "1024x768", "xc:black")

@@ -38,7 +38,7 @@ DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
 
 class WineSession:
-    def __init__(self, display_size="1024x768x24"):
+    def __init__(self, display_size="1024x768x24", desktop=None):
         if not (TEMPLATE_PREFIX / "system.reg").exists():
             raise RuntimeError(f"no booted Wine prefix at {TEMPLATE_PREFIX}: run scripts/test.sh")
         self.root = Path(tempfile.mkdtemp(prefix="suite-e2e-"))
@@ -49,6 +49,9 @@ class WineSession:
                         WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES)
         self.env.pop("http_proxy", None)
         self._processes = []
+        if desktop:  # Wine's virtual desktop, as large as the display (the template's is 1024x768)
+            subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default",
+                            "/d", desktop, "/f"], env=self.env, capture_output=True, timeout=120)
         self._warm_up()
 
     def _warm_up(self):

@@ -1,0 +1,33 @@
+#include "common/layout.h"
+
+#include "common/text.h"
+
+namespace suite {
+
+Layout ReadLayout(const ProfileReader& ini) {
+    const std::wstring app = L"APPLICATION";
+    Layout layout;
+    layout.Gruppo = ini.File_INI_Leggi(app, L"Gruppo");
+    layout.Name = ini.File_INI_Leggi(app, L"Name");
+    layout.Executable = ini.File_INI_Leggi(app, L"Executable");
+    layout.Folder = ini.File_INI_Leggi(app, L"Folder");
+    layout.EsecuzioneAutomatica = ini.File_INI_Leggi(app, L"EsecuzioneAutomatica");
+    layout.SulDesktop = ini.File_INI_Leggi(app, L"SulDesktop");
+    layout.PrimaEsecuzione = ini.File_INI_Leggi(app, L"PrimaEsecuzione");
+    return layout;
+}
+
+std::wstring MenuFolder(const Layout& l) { return l.Gruppo.empty() ? l.Folder : JoinPath(l.Gruppo, l.Folder); }
+
+std::vector<Shortcut> ShortcutPlan(const Layout& l, const Places& places) {
+    const std::wstring application = JoinPath(JoinPath(places.programFiles, l.Gruppo), l.Folder);
+    const std::wstring program = JoinPath(application, l.Executable);
+    const std::wstring menu = MenuFolder(l);
+    std::vector<Shortcut> plan{{menu, l.Name, program}, {menu, L"Uninstall", JoinPath(application, L"uninstall.exe")}};
+    if (IsTrue(l.EsecuzioneAutomatica)) plan.push_back({places.startupName, l.Name, program});
+    // "..\..\Desktop" below Programs is the desktop only in old profiles.
+    if (IsTrue(l.SulDesktop)) plan.push_back({places.desktop, l.Name, program});
+    return plan;
+}
+
+}  // namespace suite

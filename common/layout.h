@@ -1,0 +1,47 @@
+// The installation as Install.ini describes it, for both setup programs: the values of
+// section APPLICATION, read once the same way, and the shortcuts made from them, which
+// Install makes and Uninstall removes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/profile.h"
+
+namespace suite {
+
+struct Layout {
+    std::wstring Gruppo;
+    std::wstring Name;
+    std::wstring Executable;
+    std::wstring Folder;
+    std::wstring EsecuzioneAutomatica;
+    std::wstring SulDesktop;
+    std::wstring PrimaEsecuzione;
+};
+
+// The APPLICATION keys, in the order the installer has always read them.
+Layout ReadLayout(const ProfileReader& ini);
+
+// Where the layout lies on this computer.
+struct Places {
+    std::wstring startupName;   // the Startup folder's last path component
+    std::wstring desktop;       // the user's desktop folder
+    std::wstring programFiles;  // %ProgramFiles%
+};
+
+struct Shortcut {
+    std::wstring folder;  // below the Programs folder, or a full path
+    std::wstring name;
+    std::wstring target;
+};
+
+// The program's own folder below Programs: Gruppo\Folder, or Folder without a group.
+std::wstring MenuFolder(const Layout& layout);
+
+// The shortcuts, in order: the program and "Uninstall" in the program's own folder, then,
+// as the description asks, the Startup folder and the user's real desktop (an unknown
+// Startup or desktop folder gives an empty folder, which nobody may use).
+std::vector<Shortcut> ShortcutPlan(const Layout& layout, const Places& places);
+
+}  // namespace suite
