@@ -22,6 +22,7 @@ add_library(common_win32 STATIC
   common/win32/files.cpp
   common/win32/form.cpp
   common/win32/profile_store.cpp
+  common/win32/shortcut_library.cpp
   common/win32/special_folder.cpp
   common/win32/startup.cpp
 )

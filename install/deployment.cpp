@@ -8,13 +8,6 @@
 
 namespace install {
 
-namespace {
-
-// Thrown when a failure line cannot be written: the log is gone, so the step ends.
-struct LogUnavailable {};
-
-}  // namespace
-
 using suite::JoinPath;
 
 Deployment::Deployment(Platform& platform, const suite::ProfileReader& ini, DeployFolders folders)
@@ -22,23 +15,40 @@ Deployment::Deployment(Platform& platform, const suite::ProfileReader& ini, Depl
 
 std::wstring Deployment::BackupFolder() const { return JoinPath(folders_.installer, L"backup"); }
 
+namespace {
+
+std::wstring ErrorLine(const suite::Outcome& outcome) {
+    return L"Errore: " + std::to_wstring(outcome.number) + L"-" + outcome.description;
+}
+
+}  // namespace
+
 bool Deployment::Check(const suite::Outcome& outcome) {
     if (outcome) return true;
-    const auto line = L"Errore: " + std::to_wstring(outcome.number) + L"-" + outcome.description;
-    if (!platform_.Scrivi_Log(line)) throw LogUnavailable{};
+    Write(ErrorLine(outcome));
     return false;
 }
 
-void Deployment::Log(const std::wstring& text) { Check(platform_.Scrivi_Log(text)); }
+void Deployment::Log(const std::wstring& text) { Write(text); }
+
+void Deployment::Write(const std::wstring& text) {
+    if (logLost_) return;
+    const suite::Outcome written = platform_.Scrivi_Log(text);
+    if (written) return;
+    if (!logMoved_) {
+        logMoved_ = true;
+        const std::wstring where = platform_.LogFile();
+        if (platform_.MoveLog() && platform_.Scrivi_Log(ErrorLine(written) + L" " + where) &&
+            platform_.Scrivi_Log(text))
+            return;
+    }
+    logLost_ = true;  // deployment goes on without a log
+}
 
 bool Deployment::Registra_DLL() {
     backupFound_ = false;
-    try {
-        for (const std::wstring& file : Elenco_Componenti(ini_)) ProcessFile(file);
-    } catch (const LogUnavailable&) {
-        return false;
-    }
-    return true;
+    for (const std::wstring& file : Elenco_Componenti(ini_)) ProcessFile(file);
+    return !logLost_;
 }
 
 void Deployment::ProcessFile(const std::wstring& file) {

@@ -22,8 +22,9 @@ class Deployment {
 public:
     Deployment(Platform& platform, const suite::ProfileReader& ini, DeployFolders folders);
 
-    // Deploys the LIB list. Every failure is logged and work goes on with the next action;
-    // false when a failure could not even be logged, which ends the step there.
+    // Deploys the LIB list. Every failure is logged and work goes on with the next action.
+    // A log that cannot be written beside the installer moves to the fallback place, with
+    // a first line that says why; without any log the work still goes on. False then.
     bool Registra_DLL();
 
     // The version text of cartella\nomefile, or the previous one when the file has none;
@@ -43,6 +44,7 @@ private:
     suite::Outcome CallComponent(const std::wstring& file, const std::wstring& folder, bool unregister);
     // Logs text before the action that follows it.
     void Log(const std::wstring& text);
+    void Write(const std::wstring& text);
     // The one failure handler: logs the failure; true when the action succeeded.
     bool Check(const suite::Outcome& outcome);
 
@@ -53,6 +55,7 @@ private:
     std::wstring versionText_;
     std::wstring marker_;
     bool backupFound_ = false;
+    bool logMoved_ = false, logLost_ = false;
 };
 
 }  // namespace install

@@ -27,8 +27,8 @@ WindowTexts Form_Load(Platform& platform, const suite::ProfileReader& ini, const
     File_INI_Carica(ini, state);
     WindowTexts shown{texts::kTitle, state.Name};
     Calcola_Cartelle(environment, state);
-    // A log that cannot be written ends deployment early; the shortcuts still follow and
-    // the window shows how they went.
+    // A log that cannot be written beside the installer is written in the user's temporary
+    // folder, or not at all: deployment and the shortcuts go on either way.
     Deployment(platform, ini, {state.Cartella_Sistema, state.Cartella_LIB, state.Cartella_Installer}).Registra_DLL();
     if (!Crea_Gruppo_e_Icone(platform, state)) shown = {texts::kWarningTitle, texts::kWarning};
     return shown;

@@ -22,6 +22,11 @@ public:
 
     // Appends one time-stamped line to Setup.LOG.
     virtual suite::Outcome Scrivi_Log(const std::wstring& text) = 0;
+    // Where Setup.LOG is written now.
+    virtual std::wstring LogFile() = 0;
+    // Moves the log, once, to the fallback place (the user's temporary folder); false when
+    // there is none.
+    virtual bool MoveLog() = 0;
     // The file's version fields; nothing when the file is missing or carries no version data.
     virtual std::optional<FileVersion> ReadFileVersion(const std::wstring& path) = 0;
     // Copies over an existing destination without ever leaving it half-written.
@@ -42,6 +47,10 @@ public:
     // folder is a full path. Fails only when the library or its entry cannot be had.
     virtual suite::Outcome CreateShortcut(const std::wstring& folder, const std::wstring& name,
                                           const std::wstring& target) = 0;
+    // The same library's removal of such a shortcut; a missing one is no failure.
+    virtual suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) = 0;
+    // Removes an empty folder.
+    virtual suite::Outcome RemoveFolder(const std::wstring& path) = 0;
 };
 
 }  // namespace install

@@ -15,7 +15,8 @@ using suite::Shortcut;
 std::vector<Shortcut> PianoIcone(const InstallerState& state);
 
 // Creates the group and program folders, then the shortcuts. False at the first failure:
-// nothing made is undone and the rest is not made.
+// the rest is not made, and what this run made is undone, so that a retry is never
+// blocked by leftovers of ours.
 bool Crea_Gruppo_e_Icone(Platform& platform, const InstallerState& state);
 
 }  // namespace install

@@ -1,7 +1,7 @@
 // VB6STKIT.DLL: makes and removes shortcuts (.lnk files) for the setup programs.
 // Exported undecorated through stkit.def.
-// Entries take ANSI strings and return 1 on success, 0 on failure; nothing is thrown
-// across the boundary.
+// Entries (stkit.h) return 1 on success, 0 on failure; nothing is thrown across the
+// boundary. The ANSI entries' text is taken as the system's code page gives it.
 #include <windows.h>
 
 #include <objidl.h>
@@ -62,20 +62,47 @@ std::wstring ProgramsFolder(const std::wstring& token, bool privateMenu) {
     return id ? win32::GetSpecialFolder(*id) : std::wstring();
 }
 
+
+long CreateLink(const std::wstring& folderName, const std::wstring& name, const std::wstring& target,
+                const std::wstring& arguments, long privateMenu, const std::wstring& parent) {
+    const std::wstring programs = ProgramsFolder(parent, privateMenu != 0);
+    if (programs.empty() || name.empty() || target.empty()) return 0;
+    const std::wstring folder = FullPath(stkit::LinkFolder(programs, folderName));
+    const int created = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS && created != ERROR_FILE_EXISTS) return 0;
+    return SaveLink(stkit::LinkFile(folder, name), target, arguments) ? 1 : 0;
+}
+
+long RemoveLink(const std::wstring& folderName, const std::wstring& name) {
+    const std::wstring programs = ProgramsFolder(L"$(Programs)", true);
+    if (programs.empty() || name.empty()) return 0;
+    const std::wstring file = stkit::LinkFile(FullPath(stkit::LinkFolder(programs, folderName)), name);
+    if (::DeleteFileW(file.c_str())) return 1;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 1 : 0;  // already gone
+}
+
+std::wstring Text(LPCWSTR text) { return text ? text : L""; }
+
 }  // namespace
 
 extern "C" {
 
-long WINAPI fCreateShellLink(LPCSTR folderName, LPCSTR linkName, LPCSTR linkPath,
-                                                   LPCSTR linkArguments, long privateMenu, LPCSTR parent) noexcept {
+long WINAPI fCreateShellLink(LPCSTR folderName, LPCSTR linkName, LPCSTR linkPath, LPCSTR linkArguments,
+                             long privateMenu, LPCSTR parent) noexcept {
     try {
-        const std::wstring programs = ProgramsFolder(Wide(parent), privateMenu != 0);
-        const std::wstring name = Wide(linkName), target = Wide(linkPath);
-        if (programs.empty() || name.empty() || target.empty()) return 0;
-        const std::wstring folder = FullPath(stkit::LinkFolder(programs, Wide(folderName)));
-        const int created = ::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-        if (created != ERROR_SUCCESS && created != ERROR_ALREADY_EXISTS && created != ERROR_FILE_EXISTS) return 0;
-        return SaveLink(stkit::LinkFile(folder, name), target, Wide(linkArguments)) ? 1 : 0;
+        return CreateLink(Wide(folderName), Wide(linkName), Wide(linkPath), Wide(linkArguments), privateMenu,
+                          Wide(parent));
+    } catch (...) {
+        return 0;
+    }
+}
+
+long WINAPI fCreateShellLinkW(LPCWSTR folderName, LPCWSTR linkName, LPCWSTR linkPath, LPCWSTR linkArguments,
+                              long privateMenu, LPCWSTR parent) noexcept {
+    try {
+        return CreateLink(Text(folderName), Text(linkName), Text(linkPath), Text(linkArguments), privateMenu,
+                          Text(parent));
     } catch (...) {
         return 0;
     }
@@ -83,14 +110,15 @@ long WINAPI fCreateShellLink(LPCSTR folderName, LPCSTR linkName, LPCSTR linkPath
 
 long WINAPI fRemoveShellLink(LPCSTR folderName, LPCSTR linkName) noexcept {
     try {
-        const std::wstring programs = ProgramsFolder(L"$(Programs)", true);
-        const std::wstring name = Wide(linkName);
-        if (programs.empty() || name.empty()) return 0;
-        const std::wstring file =
-            stkit::LinkFile(FullPath(stkit::LinkFolder(programs, Wide(folderName))), name);
-        if (::DeleteFileW(file.c_str())) return 1;
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 1 : 0;  // already gone
+        return RemoveLink(Wide(folderName), Wide(linkName));
+    } catch (...) {
+        return 0;
+    }
+}
+
+long WINAPI fRemoveShellLinkW(LPCWSTR folderName, LPCWSTR linkName) noexcept {
+    try {
+        return RemoveLink(Text(folderName), Text(linkName));
     } catch (...) {
         return 0;
     }

@@ -4,12 +4,20 @@
 
 namespace win32 {
 
-std::string ToAnsi(const std::wstring& text) {
-    if (text.empty()) return {};
+bool ToAnsiExact(const std::wstring& text, std::string& out) {
+    out.clear();
+    if (text.empty()) return true;
     const int size = static_cast<int>(text.size());
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), n, nullptr, nullptr);
+    BOOL lost = FALSE;
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
+    out.assign(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, out.data(), n, nullptr, &lost);
+    return !lost;
+}
+
+std::string ToAnsi(const std::wstring& text) {
+    std::string out;
+    ToAnsiExact(text, out);
     return out;
 }
 

@@ -39,6 +39,15 @@ std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
 
 Platform::Platform(const std::wstring& installerFolder) : logFile_(suite::JoinPath(installerFolder, kLogFile)) {}
 
+bool Platform::MoveLog() {
+    // The user's temporary folder takes a file whatever folder the installer runs from.
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+    if (n == 0 || n > MAX_PATH) return false;
+    logFile_ = std::wstring(temp, n) + kLogFile;
+    return true;
+}
+
 suite::Outcome Platform::Scrivi_Log(const std::wstring& text) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -131,20 +140,16 @@ suite::Outcome Platform::CallEntry(const std::wstring& libraryPath, const char* 
     return suite::Outcome::Success();
 }
 
+// Deployed into system32 just before the first, and looked for nowhere else.
 suite::Outcome Platform::CreateShortcut(const std::wstring& folder, const std::wstring& name,
                                         const std::wstring& target) {
-    // Deployed into system32 just before, and looked for nowhere else.
-    const ::win32::UniqueModule library = ::win32::LoadSystemLibrary(kShellLinkLibrary);
-    if (!library) return LastError();
-    using CreateFn = LONG(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR, LONG, LPCSTR);
-    const auto create = ::win32::ProcAddress<CreateFn>(library.get(), "fCreateShellLink");
-    if (!create) return ::win32::Failure(ERROR_PROC_NOT_FOUND);
-    // The folder and the arguments go with one NUL of their own appended.
-    const std::string ansiFolder = ::win32::ToAnsi(folder) + '\0';
-    const std::string arguments(1, '\0');
-    create(ansiFolder.c_str(), ::win32::ToAnsi(name).c_str(), ::win32::ToAnsi(target).c_str(), arguments.c_str(),
-           -1, "$(Programs)");
-    return suite::Outcome::Success();
+    return shortcuts_.Create(folder, name, target);
 }
+
+suite::Outcome Platform::RemoveShortcut(const std::wstring& folder, const std::wstring& name) {
+    return shortcuts_.Remove(folder, name);
+}
+
+suite::Outcome Platform::RemoveFolder(const std::wstring& path) { return ::win32::Check(::RemoveDirectoryW(path.c_str())); }
 
 }  // namespace install::win32

@@ -3,16 +3,20 @@
 
 #include <string>
 
+#include "common/win32/shortcut_library.h"
 #include "install/platform.h"
 
 namespace install::win32 {
 
 class Platform final : public install::Platform {
 public:
-    // The log goes to {installerFolder}\Setup.LOG.
+    // The log goes to {installerFolder}\Setup.LOG, or, once moved, to the user's
+    // temporary folder.
     explicit Platform(const std::wstring& installerFolder);
 
     suite::Outcome Scrivi_Log(const std::wstring& text) override;
+    std::wstring LogFile() override { return logFile_; }
+    bool MoveLog() override;
     std::optional<FileVersion> ReadFileVersion(const std::wstring& path) override;
     suite::Outcome CopyOver(const std::wstring& from, const std::wstring& to) override;
     suite::Outcome ListEntries(const std::wstring& parent, const std::wstring& name,
@@ -24,9 +28,12 @@ public:
                              const char* standardEntry) override;
     suite::Outcome CreateShortcut(const std::wstring& folder, const std::wstring& name,
                                   const std::wstring& target) override;
+    suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override;
+    suite::Outcome RemoveFolder(const std::wstring& path) override;
 
 private:
     std::wstring logFile_;
+    ::win32::ShortcutLibrary shortcuts_;
 };
 
 }  // namespace install::win32

@@ -219,12 +219,26 @@ TEST_F(Deployment, FailedUnregistrationGoesOnWithTheBackup) {
                             kError));
 }
 
-TEST_F(Deployment, LogThatCannotBeWrittenEndsTheStepBeforeAnyCopy) {
+TEST_F(Deployment, LogThatCannotBeWrittenMovesToTheFallbackWithItsReasonAndWorkGoesOn) {
     List({L"A.DLL"});
     platform.files[L_ + L"\\A.DLL"] = FakePlatform::V(1, 0, 0, 0);
-    platform.failing.insert(L"log");
+    platform.failing.insert(L"D:\\Setup\\Setup.LOG");
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(platform.logFile, L"C:\\Temp\\Setup.LOG");
+    ASSERT_GE(platform.log.size(), 2u);
+    EXPECT_EQ(platform.log[0], kError + L" D:\\Setup\\Setup.LOG");  // why, and where it could not be
+    EXPECT_EQ(platform.log[1], L"copy " + L_ + L"\\A.DLL " + S + L"\\A.DLL");
+    EXPECT_TRUE(platform.files.count(S + L"\\A.DLL"));
+}
+
+TEST_F(Deployment, WithoutAnyLogTheComponentsAreStillDeployed) {
+    List({L"A.DLL"});
+    platform.files[L_ + L"\\A.DLL"] = FakePlatform::V(1, 0, 0, 0);
+    platform.failing.insert(L"D:\\Setup\\Setup.LOG");
+    platform.failing.insert(L"move log");
     EXPECT_FALSE(Run());
-    EXPECT_THAT(platform.Actions(), IsEmpty());
+    EXPECT_TRUE(platform.log.empty());
+    EXPECT_TRUE(platform.files.count(S + L"\\A.DLL"));
 }
 
 TEST_F(Deployment, CurrentFolderThatCannotBeSetFailsTheRegistration) {

@@ -44,10 +44,25 @@ public:
     }
 
     suite::Outcome Scrivi_Log(const std::wstring& text) override {
-        if (failing.count(L"log")) return Fail(L"log: " + text);
+        if (failing.count(logFile)) return Fail(L"log: " + text);
         log.push_back(text);
         return Record(L"log: " + text);
     }
+    std::wstring LogFile() override { return logFile; }
+    suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override {
+        return Record(L"unlink " + folder + L"|" + name);
+    }
+    suite::Outcome RemoveFolder(const std::wstring& path) override {
+        folders.erase(path);
+        return Record(L"rmdir " + path);
+    }
+    bool MoveLog() override {
+        if (failing.count(L"move log")) return false;
+        logFile = L"C:\\Temp\\Setup.LOG";
+        return true;
+    }
+    // "D:\Setup\Setup.LOG", then the fallback; failing holds a log file's name to fail it.
+    std::wstring logFile = L"D:\\Setup\\Setup.LOG";
     std::optional<install::FileVersion> ReadFileVersion(const std::wstring& path) override {
         const auto it = files.find(path);
         return it == files.end() ? std::nullopt : it->second;

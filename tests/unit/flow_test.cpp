@@ -93,6 +93,24 @@ TEST_F(Flow, SecondRunShowsTheWarningAndMakesNoShortcut) {
     EXPECT_EQ(Links().size(), 0u);
 }
 
+TEST_F(Flow, AFailedShortcutStepUndoesWhatThisRunMadeSoARetryWorks) {
+    Set(L"SulDesktop", L"TRUE");
+    install::StartEnvironment noDesktop = Environment();
+    noDesktop.desktop.clear();  // the desktop folder cannot be found
+    EXPECT_EQ(install::Form_Load(platform, ini, noDesktop, state).label1, L"Attenzione!!");
+    const std::wstring app = L"C:\\Program Files\\G\\F";
+    std::vector<std::wstring> undone;
+    for (const auto& a : platform.Actions())
+        if (a.rfind(L"unlink ", 0) == 0 || a.rfind(L"rmdir ", 0) == 0) undone.push_back(a);
+    EXPECT_THAT(undone, ElementsAre(L"unlink G\\F|Uninstall", L"unlink G\\F|Meteo", L"rmdir " + P + L"\\G\\F",
+                                    L"rmdir " + P + L"\\G"));
+    EXPECT_FALSE(platform.IsFolder(P + L"\\G"));
+    // A folder that was there before is never removed; and the retry goes through.
+    Set(L"SulDesktop", L"");
+    install::InstallerState again;
+    EXPECT_EQ(install::Form_Load(platform, ini, Environment(), again).label1, L"Installazione del programma");
+}
+
 TEST_F(Flow, WithoutGroupAnExistingProgramFolderIsReused) {
     Set(L"Gruppo", L"");
     platform.folders.insert(P + L"\\F");

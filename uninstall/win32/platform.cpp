@@ -11,15 +11,9 @@
 
 namespace uninstall::win32 {
 
+// Where the installer deployed it, and nowhere else.
 suite::Outcome Platform::RemoveShortcut(const std::wstring& folder, const std::wstring& name) {
-    // Where the installer deployed it, and nowhere else.
-    if (!library_) library_ = ::win32::LoadSystemLibrary(L"VB6STKIT.DLL");
-    if (!library_) return ::win32::LastError();
-    using RemoveFn = LONG(WINAPI*)(LPCSTR, LPCSTR);
-    const auto remove = ::win32::ProcAddress<RemoveFn>(library_.get(), "fRemoveShellLink");
-    if (!remove) return ::win32::Failure(ERROR_PROC_NOT_FOUND);
-    remove(::win32::ToAnsi(folder).c_str(), ::win32::ToAnsi(name).c_str());
-    return suite::Outcome::Success();
+    return shortcuts_.Remove(folder, name);
 }
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "common/win32/unique.h"
+#include "common/win32/shortcut_library.h"
 #include "uninstall/removal.h"
 
 namespace uninstall::win32 {
@@ -19,7 +19,7 @@ public:
     void RecordRemoval(const std::wstring& installation) override;
 
 private:
-    ::win32::UniqueModule library_;  // the shortcut library, from the first call on
+    ::win32::ShortcutLibrary shortcuts_;
 };
 
 }  // namespace uninstall::win32
