@@ -1,6 +1,8 @@
 // Everything Nubilux shows the user.
 #pragma once
 
+#include "suite_version.h"
+
 namespace nubilux::texts {
 
 inline constexpr wchar_t kCaption[] = L"QuintarisMeteo";
@@ -26,7 +28,7 @@ inline constexpr wchar_t kQuitTitle[] = L"Nubilux";
 inline constexpr wchar_t kAboutCaption[] = L"INFO";
 inline constexpr wchar_t kAboutText[] =
     L"Software to update desktop's background with photo from weather satellite.\r\n"
-    L"Version 1.5 - Quintaris Srl";
+    L"Version " SUITE_RELEASE_WIDE L" - Quintaris Srl";
 inline constexpr wchar_t kAboutCredits[] =
     L"Pictures: \u00a9 EUMETSAT (Meteosat, MTG) and NOAA/NESDIS/STAR (GOES-East)";
 inline constexpr wchar_t kAboutOk[] = L"&Ok";

@@ -5,7 +5,12 @@ set(PRODUCT_DIR ${CMAKE_SOURCE_DIR}/build/product CACHE PATH "The folder a user 
 file(MAKE_DIRECTORY ${PRODUCT_DIR})
 
 add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
+# Manifests carry the version: written into the build, found there before the sources.
+foreach(level asInvoker requireAdministrator)
+  configure_file(${CMAKE_SOURCE_DIR}/res/manifests/${level}.manifest.in
+                 ${CMAKE_BINARY_DIR}/generated/manifests/${level}.manifest @ONLY)
+endforeach()
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_BINARY_DIR}/generated -I${CMAKE_SOURCE_DIR}/res")
 # Only system DLLs at run time; unused code dropped; small code, since the time goes into
 # the system's own calls; the whole 4 GiB address space for 32-bit programs on 64-bit Windows.
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
@@ -49,8 +54,8 @@ set_target_properties(vb6stkit PROPERTIES PREFIX "" OUTPUT_NAME VB6STKIT SUFFIX 
                       RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR}/LIB)
 
 # Install.exe.
-add_library(install_win32 STATIC install/win32/platform.cpp)
-target_link_libraries(install_win32 PUBLIC common_win32)
+add_library(install_win32 STATIC install/win32/platform.cpp install/win32/first_run.cpp)
+target_link_libraries(install_win32 PUBLIC common_win32 oleaut32 uuid)
 target_compile_options(install_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(install_exe requireAdministrator Install install/win32/main.cpp res/install.rc)
 target_link_libraries(install_exe PRIVATE install_win32)
@@ -80,7 +85,7 @@ endforeach()
 add_custom_target(product_files ALL DEPENDS ${PRODUCT_FILES})
 
 # The release archive: the product folder as a user unpacks it.
-set(RELEASE_ARCHIVE ${PRODUCT_DIR}/../Nubilux-1.5.zip)
+set(RELEASE_ARCHIVE ${PRODUCT_DIR}/../Nubilux-${SUITE_RELEASE}.zip)
 add_custom_target(release ALL
   COMMAND ${CMAKE_COMMAND} -E rm -f ${RELEASE_ARCHIVE}
   COMMAND ${CMAKE_COMMAND} -E tar cf ${RELEASE_ARCHIVE} --format=zip Install.exe Install.ini uninstall.exe

@@ -8,6 +8,7 @@
 
 #include "app/picture.h"
 #include "app/status.h"
+#include "suite_version.h"
 #include "app/win32/messages.h"
 #include "common/win32/error.h"
 #include "common/win32/startup.h"
@@ -218,7 +219,7 @@ suite::Outcome Transfer::Fetch(std::string& body) {
     const WinInet& net = WinInet::Get();
     if (!net.Complete()) return ::win32::Failure(ERROR_MOD_NOT_FOUND);
     // The system's proxy settings, as the user set them; certificates always checked.
-    if (!Keep(session_, net.open(L"Nubilux/1.5", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)))
+    if (!Keep(session_, net.open(L"Nubilux/" SUITE_RELEASE_WIDE, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)))
         return LastError();
     HINTERNET session = session_;
     DWORD timeout = kTimeoutMs;

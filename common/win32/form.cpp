@@ -1,5 +1,8 @@
 #include "common/win32/form.h"
 
+#include <new>
+#include <string_view>
+
 namespace win32 {
 
 namespace {
@@ -37,8 +40,11 @@ bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWi
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int x = work.left + (work.right - work.left - width) / 2;
     const int y = work.top + (work.bottom - work.top - height) / 2;
-    return ::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr, instance_,
-                             this) != nullptr;
+    if (::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr, instance_, this))
+        return true;
+    // The real reason: a control that could not be made says more than the window's own call.
+    if (createFailure_) ::SetLastError(createFailure_);
+    return false;
 }
 
 void Form::Show() {
@@ -58,6 +64,8 @@ HWND Form::Control(const wchar_t* cls, const wchar_t* text, DWORD style, int lef
                    int id, HFONT font, DWORD exStyle) {
     HWND control = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | style, Px(left), Px(top), Px(width), Px(height),
                                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    if (!control) throw Failed{::GetLastError()};
+    if (std::wstring_view(cls) == L"BUTTON" && (style & 0xF) == BS_DEFPUSHBUTTON) defaultId_ = id;
     if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
@@ -126,21 +134,35 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
         self->hwnd_ = nullptr;
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+    // Enter presses the default button: IsDialogMessage asks for it.
+    if (msg == DM_GETDEFID) return self->defaultId_ ? MAKELRESULT(self->defaultId_, DC_HASDEFID) : 0;
+    if (msg == DM_SETDEFID) {
+        self->defaultId_ = static_cast<int>(wParam);
+        return TRUE;
+    }
     try {
         if (msg == WM_CREATE) {
             self->OnCreate();
             return 0;
         }
         return self->OnMessage(msg, wParam, lParam);
+    } catch (const Failed& failed) {
+        self->createFailure_ = failed.error;
+    } catch (const std::bad_alloc&) {
+        self->createFailure_ = ERROR_NOT_ENOUGH_MEMORY;
     } catch (...) {
-        return msg == WM_CREATE ? -1 : 0;  // nothing is thrown past the window procedure
+        self->createFailure_ = ERROR_INTERNAL_ERROR;
     }
+    return msg == WM_CREATE ? -1 : 0;  // nothing is thrown past the window procedure
 }
 
 int RunMessageLoop() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!::IsDialogMessageW(::GetActiveWindow(), &msg)) {
+        // The message's own window, not the active one: keys work even when the window was
+        // not given the foreground.
+        const HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (!root || !::IsDialogMessageW(root, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }

@@ -52,10 +52,15 @@ protected:
     HWND hwnd_ = nullptr;
 
 private:
+    struct Failed {
+        DWORD error;
+    };
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
     int iconId_;
     int dpi_ = 96;
+    int defaultId_ = 0;         // the button Enter presses: the last BS_DEFPUSHBUTTON, or DM_SETDEFID
+    DWORD createFailure_ = 0;   // why OnCreate failed, for the caller of Create
     UniqueBitmap picture_;
 };
 

@@ -12,6 +12,7 @@
 #include "install/description.h"
 #include "install/flow.h"
 #include "install/texts.h"
+#include "install/win32/first_run.h"
 #include "install/win32/platform.h"
 #include "res/setup_resource.h"
 
@@ -31,8 +32,9 @@ std::wstring Environment(const wchar_t* name) {
 // frmInstall.
 class InstallWindow final : public win32::Form {
 public:
-    InstallWindow(HINSTANCE instance, install::WindowTexts texts, std::wstring primaEsecuzione)
-        : Form(instance, IDI_SETUP), texts_(std::move(texts)), primaEsecuzione_(std::move(primaEsecuzione)) {}
+    InstallWindow(HINSTANCE instance, install::WindowTexts texts, std::wstring primaEsecuzione, std::wstring folder)
+        : Form(instance, IDI_SETUP), texts_(std::move(texts)), primaEsecuzione_(std::move(primaEsecuzione)),
+          folder_(std::move(folder)) {}
 
 private:
     void OnCreate() override {
@@ -50,22 +52,11 @@ private:
         FitLabel(kLabel2Id);
     }
 
-    // Prima_Esecuzione: starts the first-run command, if any, and closes the installer.
+    // Prima_Esecuzione: starts the first-run command, if any, with the user's own rights,
+    // and closes the installer.
     void Command1_Click() {
         if (!primaEsecuzione_.empty()) {
-            std::wstring commandLine = primaEsecuzione_;
-            STARTUPINFOW startup{};
-            startup.cb = sizeof startup;
-            startup.dwFlags = STARTF_USESHOWWINDOW;
-            startup.wShowWindow = SW_SHOWNORMAL;
-            PROCESS_INFORMATION started{};
-            if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &started)) {
-                ::AllowSetForegroundWindow(started.dwProcessId);
-                ::CloseHandle(started.hThread);
-                ::CloseHandle(started.hProcess);
-            } else {
-                const auto failure = win32::LastError();
+            if (const auto failure = install::win32::StartFirstRun(primaEsecuzione_, folder_); !failure) {
                 const std::wstring message = std::wstring(install::texts::kCannotStart) + L"\n" + primaEsecuzione_ +
                                              L"\n\n" + failure.description;
                 ::MessageBoxW(hwnd_, message.c_str(), install::texts::kCaption, MB_OK | MB_ICONERROR);
@@ -92,6 +83,7 @@ private:
 
     install::WindowTexts texts_;
     std::wstring primaEsecuzione_;
+    std::wstring folder_;  // the installer's, where a program named without a folder lies
     win32::UniqueFont titleFont_, textFont_;
 };
 
@@ -113,7 +105,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     install::InstallerState state;
     install::WindowTexts texts = install::Form_Load(platform, ini, environment, state);
 
-    InstallWindow window(instance, std::move(texts), state.PrimaEsecuzione);
+    InstallWindow window(instance, std::move(texts), state.PrimaEsecuzione, folder);
     if (!window.Create(L"frmInstall", install::texts::kCaption, 5115, 1425)) {
         const std::wstring message = std::wstring(install::texts::kCannotShow) + L"\n\n" + win32::LastError().description;
         ::MessageBoxW(nullptr, message.c_str(), install::texts::kCaption, MB_OK | MB_ICONERROR);

@@ -289,6 +289,21 @@ class Installer(unittest.TestCase):
         record("Install: 100 Uses keys", "100 files deployed, the shortcut library not: window warns", ok)
         self.assertTrue(ok)
 
+    def test_users_shell_cannot_start_the_first_run_program(self):
+        # The elevated installer asks the user's shell; here the shell's proxies are gone.
+        self.ini(first_run="Nubilux.exe")
+        product.install(self.session, self.setup,
+                        {"WINEDLLOVERRIDES": self.session.env["WINEDLLOVERRIDES"] + ";actxprxy=d"})
+        self.session.click(product.SETUP, "Installazione Terminata")
+        message = self.session.wait_until(
+            lambda: "avviarlo dal menu Start" in self.session.probe("list", product.SETUP)[1], 15)
+        answered = self.session.probe("answer", product.SETUP, "OK", "15")[0] == 0
+        started = self.session.probe("wait", product.NUBILUX, "3")[0] == 0
+        ok = message and answered and not started
+        record("Install: the user's shell cannot start the first-run program",
+               "not started with the installer's rights; a message says so and why", ok)
+        self.assertTrue(ok)
+
     def test_first_run_command_missing(self):
         self.ini(first_run="C:\\nowhere\\missing.exe")
         product.install(self.session, self.setup)

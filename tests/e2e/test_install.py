@@ -5,7 +5,9 @@ import re
 import shutil
 import unittest
 
-from support.session import BUILD_DIR, WineSession
+from support import product
+from support.product import SUITE_VERSION
+from support.session import BUILD_DIR, WINE_USER, WineSession
 
 CAPTION = "Quintaris Srl - Setup Wizard"
 LABEL1, LABEL2, BUTTON = 101, 102, 103
@@ -111,15 +113,15 @@ class Installer(unittest.TestCase):
             "C:\\windows\\system32\\MSFLXGRD.ocx Versione: 6.0.81.69",
             "C:\\Setup\\LIB\\MSFLXGRD.ocx Versione: 6.0.81.69",
             "C:\\windows\\system32\\MSINET.OCX Versione: 1.0.0.0", "C:\\Setup\\LIB\\MSINET.OCX Versione: 1.0.0.0",
-            "C:\\windows\\system32\\VB6STKIT.DLL Versione: 1.0.0.0",
-            "C:\\Setup\\LIB\\VB6STKIT.DLL Versione: 1.0.0.0"])
+            f"C:\\windows\\system32\\VB6STKIT.DLL Versione: {SUITE_VERSION}",
+            f"C:\\Setup\\LIB\\VB6STKIT.DLL Versione: {SUITE_VERSION}"])
         self.session.probe("close", CAPTION)
         self.assertTrue(self.session.window_gone(CAPTION))
         self.assertNotEqual(self.session.probe("wait", "Probe Test Window", "3")[0], 0)
 
-    def test_3_without_first_run_command_the_button_only_closes(self):
+    def test_3_without_first_run_command_the_button_only_closes_and_enter_presses_it(self):
         self.run_installer("")
-        self.session.click(CAPTION, "Installazione Terminata")
+        self.session.probe("enter", CAPTION)
         self.assertTrue(self.session.window_gone(CAPTION))
         self.assertNotEqual(self.session.probe("wait", "Probe Test Window", "3")[0], 0)
 
@@ -143,6 +145,35 @@ class InstallerAtHighDpi(unittest.TestCase):
             self.assertEqual(window["client"], [512, 143])
             self.assertEqual([c["rect"] for c in window["controls"]],
                              [[12, 12, 146, 134], [156, 12, 506, 50], [156, 60, 506, 86], [156, 96, 506, 134]])
+
+
+class AnyProfile(unittest.TestCase):
+    def test_a_programs_folder_outside_the_ansi_code_page_gets_its_shortcuts_right_and_loses_them(self):
+        greek = "Programmi \u03a9\u03bc\u03ad\u03b3\u03b1"  # not in the code page: best-fit would write "O..."
+        with WineSession() as session:
+            start_menu = session.programs_folder.parent
+            folder = f"C:\\users\\{WINE_USER}\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\{greek}"
+            reg = ("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\"
+                   "CurrentVersion\\Explorer\\User Shell Folders]\r\n"
+                   f"\"Programs\"=\"{folder.replace(chr(92), chr(92) * 2)}\"\r\n")
+            (session.root / "programs.reg").write_bytes(b"\xff\xfe" + reg.encode("utf-16-le"))
+            session.run("regedit", "/S", str(session.root / "programs.reg"))
+            (start_menu / greek / "StartUp").mkdir(parents=True)
+            app = product.unpack(session)
+            self.assertEqual(product.install(session, app), ("Installazione del programma", "Nubilux"))
+            session.probe("close", product.SETUP)
+            session.window_gone(product.SETUP)
+            made = sorted(str(p.relative_to(start_menu)) for p in start_menu.rglob("*.lnk"))
+            self.assertEqual(made, [f"{greek}/Quintaris/Nubilux/Nubilux.lnk", f"{greek}/Quintaris/Nubilux/Uninstall.lnk",
+                                    f"{greek}/StartUp/Nubilux.lnk"])
+            self.assertEqual(sorted(p.name for p in start_menu.iterdir()), sorted([greek, "Programs"]))
+            session.start(app / "uninstall.exe")
+            session.wait_window(product.UNINSTALL, 60)
+            session.click(product.UNINSTALL, "Procedi")
+            self.assertTrue(session.wait_until(
+                lambda: session.control(product.UNINSTALL, control_id=103)["text"] == "Rimozione di Nubilux terminata."))
+            self.assertEqual(list(start_menu.rglob("*.lnk")), [])
+            self.assertFalse((start_menu / greek / "Quintaris").exists())
 
 
 if __name__ == "__main__":

@@ -11,6 +11,8 @@
 //   probe send   <caption> <msg> <wparam> <lparam>   send it and print the result
 //   probe answer <title> <button> [seconds]          press a message box's button
 //   probe close  <caption>               ask the window to close (WM_CLOSE)
+//   probe enter  <caption>               press Enter where the window's keyboard focus is
+//   probe elevated <caption>             1 when the window's process runs with an elevated token, else 0
 //   probe ping   <caption> [ms]          whether the window answers a message within ms (1000); prints the time
 //   probe link   <file.lnk>              a shortcut's target, arguments and folder, as JSON
 //   probe hold   <file> <seconds>        keep a file in use: a DLL loaded, any other file open unshared
@@ -256,6 +258,32 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     if (command == L"list") return List(top);
+    if (command == L"elevated") {
+        DWORD id = 0;
+        ::GetWindowThreadProcessId(top, &id);
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        HANDLE token = nullptr;
+        TOKEN_ELEVATION elevation{};
+        DWORD size = 0;
+        const bool read = process && ::OpenProcessToken(process, TOKEN_QUERY, &token) &&
+                          ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+        if (token) ::CloseHandle(token);
+        if (process) ::CloseHandle(process);
+        if (!read) return 1;
+        Write(elevation.TokenIsElevated ? L"1\n" : L"0\n");
+        return 0;
+    }
+    if (command == L"enter") {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        const HWND target = ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus
+                                ? info.hwndFocus
+                                : top;
+        return ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001) &&
+                       ::PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001)
+                   ? 0
+                   : 1;
+    }
     if (command == L"ping") {
         const UINT limit = argc > 3 ? static_cast<UINT>(std::wcstoul(argv[3], nullptr, 10)) : 1000;
         const ULONGLONG start = ::GetTickCount64();

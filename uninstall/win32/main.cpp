@@ -58,7 +58,9 @@ private:
         Display(kLabel1Id, !texts.label1.empty());
         Display(kOkId, false);
         Display(kAnnullaId, false);
+        // "Chiudi" is now the button Enter presses, and looks it.
         ::SendMessageW(hwnd_, DM_SETDEFID, kUnloadId, 0);
+        ::SendMessageW(::GetDlgItem(hwnd_, kUnloadId), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
         Display(kUnloadId, true);
         ::SetFocus(::GetDlgItem(hwnd_, kUnloadId));
     }

@@ -1,13 +1,17 @@
 """The product as a user receives it: the release archive, unpacked into Program Files,
 and the programs' windows."""
 
+import re
 import subprocess
 import zipfile
 from pathlib import Path
 
 from .session import PRODUCT_DIR
 
-RELEASE = PRODUCT_DIR.parent / "Nubilux-1.5.zip"
+# The suite's version, as the build set it.
+SUITE_VERSION = re.search(r"project\(Quintaris VERSION ([\d.]+)",
+                          (Path(__file__).resolve().parents[3] / "CMakeLists.txt").read_text()).group(1)
+RELEASE = PRODUCT_DIR.parent / f"Nubilux-{'.'.join(SUITE_VERSION.split('.')[:2])}.zip"
 SAMPLE = Path(__file__).resolve().parents[3] / "res" / "sample" / "sat11.jpg"
 # A 32-bit program's %ProgramFiles% on 64-bit Windows.
 APP_FOLDER = "C:\\Program Files (x86)\\Quintaris\\Nubilux"
