@@ -153,8 +153,16 @@ class Uninstaller(unittest.TestCase):
 
 class LongNames(unittest.TestCase):
     def test_long_names_wrap_and_the_windows_grow_nothing_cut(self):
+        for dpi in (96, 144):
+            with self.subTest(dpi=dpi):
+                self.long_names(dpi)
+
+    def long_names(self, dpi):
         name = "Meteo Citt\u00e0 Pi\u00f9, con un nome davvero troppo lungo per una riga"
         with WineSession() as session:
+            session.run("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                        "/d", str(dpi), "/f")
+            self.line = 17 * dpi // 96  # one line of the 8-point text, as designed
             setup = session.copy_product("C:\\Setup")
             (setup / "Install.ini").write_bytes(description().replace("Name=Nubilux", f"Name={name}").encode("cp1252"))
             session.start(setup / "Install.exe")
@@ -170,8 +178,7 @@ class LongNames(unittest.TestCase):
         controls = {c["id"]: c for c in window["controls"]}
         label, below = controls[label_id], controls[below_id]
         self.assertEqual(label["text"], text)
-        line = 17  # one line of the 8-point text at 96 dpi, as designed
-        self.assertGreater(label["rect"][3] - label["rect"][1], line)  # two lines now
+        self.assertGreater(label["rect"][3] - label["rect"][1], self.line)  # two lines now
         self.assertLessEqual(label["rect"][3], below["rect"][1])       # and nothing beneath is covered
         self.assertLessEqual(below["rect"][3], window["client"][1])    # nor pushed out of the window
 
