@@ -188,7 +188,7 @@ private:
     void SelectMode(bool automatic, bool byUser) {
         automatic_ = automatic;
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
-        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic);
+        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic && !updater_->Running());
         if (automatic)
             ::SetTimer(hwnd_, kTimerId, 1000, nullptr);
         else
