@@ -33,6 +33,16 @@ TEST(Mode, OnlyTextReadingAsZeroStartsAutomatic) {
     EXPECT_STREQ(nubilux::StoredMode(false), L"1");
 }
 
+TEST(Mode, TheUsersOwnSettingComesBeforeTheOneBesideTheProgram) {
+    test::FakeProfileStore store;
+    const auto read = [&] { return nubilux::ReadSetting(store, L"C:\\U\\Nubilux", L"C:\\App", nubilux::kKey); };
+    EXPECT_EQ(read(), L"-1");
+    store.Set(L"C:\\App\\Nubilux.ini", L"Nubilux", L"Aggiornamento", L"0");
+    EXPECT_EQ(read(), L"0");
+    store.Set(L"C:\\U\\Nubilux\\Nubilux.ini", L"Nubilux", L"Aggiornamento", L"1");  // the user chose Manual
+    EXPECT_EQ(read(), L"1");
+}
+
 TEST(Hourly, FirstTickUpdatesThenOnceAnHour) {
     nubilux::HourlyRule rule;
     EXPECT_TRUE(rule.Timer1_Timer(9));  // the first tick of the run, at 09:59:58
