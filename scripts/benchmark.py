@@ -101,8 +101,14 @@ def latency(session, pictures):
 
 
 def wait_update(session, seconds=120):
-    session.wait_until(lambda: not session.control(product.NUBILUX, control_id=100)["enabled"], 5, 0.02)
-    session.wait_until(lambda: session.control(product.NUBILUX, control_id=100)["enabled"], seconds, 0.1)
+    def enabled():
+        try:
+            return session.control(product.NUBILUX, control_id=100)["enabled"]
+        except AssertionError:  # a probe that could not look this time: look again
+            return None
+
+    session.wait_until(lambda: enabled() is False, 5, 0.02)
+    session.wait_until(lambda: enabled() is True, seconds, 0.1)
 
 
 def nubilux_memory(session, pictures):
