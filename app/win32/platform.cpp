@@ -32,14 +32,20 @@ std::wstring UserFolder() {
     return own;
 }
 
-std::wstring ImageFile() {
-    // Beside the program, as ever; but a standard user may not write Program Files, and
-    // then the picture lives in the user's own application data.
+namespace {
+
+// Beside the program, as ever; but a standard user may not write Program Files, and then
+// the picture lives in the user's own application data.
+std::wstring ImageFolder() {
     const std::wstring program = ::win32::ProgramFolder();
-    if (IsWritableFolder(program)) return suite::JoinPath(program, kImageName);
+    if (IsWritableFolder(program)) return program;
     const std::wstring own = UserFolder();
-    return suite::JoinPath(own.empty() ? program : own, kImageName);
+    return own.empty() ? program : own;
 }
+
+}  // namespace
+
+std::wstring ImageFile() { return suite::JoinPath(ImageFolder(), kImageName); }
 
 Screen PrimaryScreen() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
@@ -106,8 +112,7 @@ void Platform::CancelFetch() {
 }
 
 void Platform::RemoveLeftovers() {
-    const std::wstring image = ImageFile();
-    const std::wstring folder = image.substr(0, image.rfind(L'\\'));
+    const std::wstring folder = ImageFolder();
     WIN32_FIND_DATAW found;
     ::win32::UniqueFind search(::FindFirstFileW((folder + L"\\nbx*.tmp").c_str(), &found));
     if (!search) return;
