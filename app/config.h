@@ -15,9 +15,12 @@ inline constexpr wchar_t kNothingRead[] = L"-1";
 
 // The user's own address for the picture (a company mirror), tried before the built-in ones.
 inline constexpr wchar_t kAddressKey[] = L"Indirizzo";
-// When, and from which source, the picture on the wallpaper came.
+// The view the user wants first, by its name ("Himawari"); else the one above the user.
+inline constexpr wchar_t kViewKey[] = L"Satellite";
+// When, and from which source, the picture on the wallpaper came, and when it was taken.
 inline constexpr wchar_t kLastUpdateKey[] = L"UltimoAggiornamento";
 inline constexpr wchar_t kLastSourceKey[] = L"Fonte";
+inline constexpr wchar_t kPictureTimeKey[] = L"OraImmagine";
 
 inline suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wstring& ownFolder) {
     return suite::ProfileReader(store, suite::JoinPath(ownFolder, kConfigFile), kNothingRead);

@@ -23,7 +23,7 @@ int MaxPictureSide(Screen screen) { return std::max({2 * screen.width, 2 * scree
 
 Screen FitWithin(Screen picture, Screen screen) {
     if (screen.width <= 0 || screen.height <= 0) return picture;
-    if (picture.width <= screen.width && picture.height <= screen.height) return picture;
+    if (picture.width <= 0 || picture.height <= 0) return screen;
     // The smaller of the two ratios, compared in integers: w * sh against h * sw.
     const long long w = picture.width, h = picture.height;
     Screen fitted = w * screen.height >= h * screen.width
@@ -52,6 +52,10 @@ bool IsNearlyOneColour(const std::uint8_t* rows, std::uint32_t width, std::uint3
     }
     const std::uint32_t largest = *std::max_element(bands.begin(), bands.end());
     return largest * 100ull >= samples * 98ull;
+}
+
+Placement Centre(Screen fitted, Screen screen) {
+    return {std::max(0, (screen.width - fitted.width) / 2), std::max(0, (screen.height - fitted.height) / 2)};
 }
 
 std::string BmpHeader(std::uint32_t width, std::uint32_t height) {

@@ -17,9 +17,15 @@ bool LooksLikeMarkup(std::string_view body);
 // never less than 4096. A picture that claims more is refused before it is decoded.
 int MaxPictureSide(Screen screen);
 
-// The size NUBILUX.BMP gets: the picture's own, or, when it is larger than the screen
-// shows, scaled down with its shape kept to fit the screen. Never below one pixel.
+// The size a picture is shown at on a monitor: scaled, up or down, with its shape kept,
+// to fill the monitor's width or height. Never below one pixel.
 Screen FitWithin(Screen picture, Screen screen);
+
+// Where a picture of `fitted` size lies centred on a monitor; the rest stays black.
+struct Placement {
+    int left = 0, top = 0;
+};
+Placement Centre(Screen fitted, Screen screen);
 
 // A picture that is nearly one colour (a published all-black frame) is no view of the
 // Earth. rows: top row first, three bytes a pixel, `stride` bytes a row.

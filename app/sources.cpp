@@ -1,32 +1,97 @@
 #include "app/sources.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "app/picture.h"
 
 namespace nubilux {
 
 namespace {
 
 constexpr wchar_t kMapServer[] = L"https://view.eumetsat.int/geoserver/wms";
-constexpr wchar_t kGoesEast[] = L"https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/1808x1808.jpg";
+constexpr wchar_t kNoaa[] = L"https://cdn.star.nesdis.noaa.gov/";
+constexpr wchar_t kJma[] = L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__";
+// NOAA's full-disc GeoColor pictures are published in these sizes.
+const std::vector<int> kNoaaSides = {339, 678, 1808, 5424, 10848, 21696};
 constexpr int kMaxRequestSide = 4000;
 // Half the side of the square that holds the Earth's disc in the geostationary view, in
 // metres of the projection: the disc's edge lies at about 5,434 km; a thin margin of
 // space is kept around it, as in the full-disc pictures.
 constexpr long long kDiscHalfSide = 5570000;
+// How long after its slot a full-disc picture is out, with some time to spare; a slot
+// still missing is stepped back from, at most twice.
+constexpr int kPublishingDelay = 30 * 60;
+constexpr int kStepsBack = 2;
+constexpr std::int64_t kSlot = 600;
 
-// A GetMap request for one layer, in the view from the satellite above 0° longitude.
-std::wstring MapRequest(const wchar_t* layer, Screen size) {
+// Whether the sun is up at the point below the satellite: its local solar hour is
+// between 7 and 17. By night a natural-colour picture is dark, so only infrared is asked.
+bool DaylightBelow(double longitude, std::int64_t nowUtc) {
+    double solar = std::fmod(static_cast<double>(nowUtc % 86400) / 3600.0 + longitude / 15.0, 24.0);
+    if (solar < 0) solar += 24.0;
+    return solar >= 7.0 && solar < 17.0;
+}
+
+std::wstring Degrees(double longitude) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%.1f", longitude);
+    std::wstring out = text;
+    if (out.size() > 2 && out.compare(out.size() - 2, 2, L".0") == 0) out.resize(out.size() - 2);
+    return out == L"-0" ? L"0" : out;
+}
+
+std::wstring TwoDigits(int n) { return {wchar_t(L'0' + n / 10 % 10), wchar_t(L'0' + n % 10)}; }
+
+// A GetMap request for one layer, in the view from the satellite above `longitude`,
+// for one time slot: a new address each slot, so no cache can answer with an old frame.
+std::wstring MapRequest(const wchar_t* layer, double longitude, Screen size, std::int64_t slot) {
     // The disc fills the shorter side; the longer side shows more space around it.
     long long halfWidth = kDiscHalfSide, halfHeight = kDiscHalfSide;
     if (size.width >= size.height)
         halfWidth = kDiscHalfSide * size.width / size.height;
     else
         halfHeight = kDiscHalfSide * size.height / size.width;
-    return std::wstring(kMapServer) + L"?SERVICE=WMS&VERSION=1.1.1&REQUEST=GetMap&LAYERS=" + layer +
-           L"&STYLES=&SRS=AUTO:97004,9001,0,0&BBOX=" + std::to_wstring(-halfWidth) + L"," +
+    // Outside the disc the server paints its background colour, white unless asked.
+    return std::wstring(kMapServer) + L"?SERVICE=WMS&VERSION=1.3.0&REQUEST=GetMap&LAYERS=" + layer +
+           L"&STYLES=&CRS=AUTO:97004,9001," + Degrees(longitude) + L",0&BBOX=" + std::to_wstring(-halfWidth) + L"," +
            std::to_wstring(-halfHeight) + L"," + std::to_wstring(halfWidth) + L"," + std::to_wstring(halfHeight) +
            L"&WIDTH=" + std::to_wstring(size.width) + L"&HEIGHT=" + std::to_wstring(size.height) +
-           L"&FORMAT=image/jpeg";
+           L"&FORMAT=image/jpeg&BGCOLOR=0x000000&TRANSPARENT=FALSE&TIME=" + IsoTime(slot);
+}
+
+// One picture of a view at the newest slot, then stepped back.
+void AddSlots(std::vector<Source>& out, const std::wstring& name, std::int64_t nowUtc, bool dated,
+              const auto& urlForSlot) {
+    for (int back = 0; back <= kStepsBack; ++back) {
+        const std::int64_t slot = LatestSlot(nowUtc, kPublishingDelay, back);
+        out.push_back({name, urlForSlot(slot), slot, back > 0, dated});
+    }
+}
+
+void AddMapLayer(std::vector<Source>& out, View view, const wchar_t* layer, const wchar_t* kind, Screen monitor,
+                 std::int64_t nowUtc) {
+    const ViewInfo& info = Describe(view);
+    const Screen size = RequestSize(monitor);
+    AddSlots(out, std::wstring(info.name) + L", " + kind, nowUtc, false,
+             [&](std::int64_t slot) { return MapRequest(layer, info.longitude, size, slot); });
+}
+
+void AddHimawari(std::vector<Source>& out, const wchar_t* band, const wchar_t* kind, std::int64_t nowUtc) {
+    // JMA names each full-disc still after its UTC slot, hhmm, and keeps a day of them.
+    AddSlots(out, std::wstring(Describe(View::Himawari).name) + L", " + kind, nowUtc, true, [&](std::int64_t slot) {
+        const int minutes = static_cast<int>(slot % 86400 / 60);
+        return std::wstring(kJma) + band + L"_" + TwoDigits(minutes / 60) + TwoDigits(minutes % 60) + L".jpg";
+    });
+}
+
+void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Screen monitor) {
+    const int side = SquareSide(kNoaaSides, monitor, MaxPictureSide(monitor));
+    const std::wstring size = std::to_wstring(side) + L"x" + std::to_wstring(side);
+    // Always the newest picture of that name.
+    out.push_back({std::wstring(Describe(view).name) + L", GeoColor",
+                   std::wstring(kNoaa) + satellite + L"/ABI/FD/GEOCOLOR/" + size + L".jpg", 0, false, true});
 }
 
 bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
@@ -52,14 +117,58 @@ Screen RequestSize(Screen screen) {
             std::max(1, static_cast<int>(static_cast<long long>(screen.height) * kMaxRequestSide / longer))};
 }
 
-std::vector<Source> BuiltInSources(Screen screen) {
-    const Screen size = RequestSize(screen);
-    return {
-        {L"EUMETSAT MTG GeoColour", MapRequest(L"mtg_fd:rgb_geocolour", size)},
-        {L"EUMETSAT MTG infrared 10.5 \u00b5m", MapRequest(L"mtg_fd:ir105_hrfi", size)},
-        {L"EUMETSAT Meteosat infrared 10.8 \u00b5m", MapRequest(L"msg_fes:ir108", size)},
-        {L"NOAA GOES-East GeoColor", kGoesEast},
-    };
+std::int64_t LatestSlot(std::int64_t nowUtc, int publishingDelaySeconds, int back) {
+    const std::int64_t published = nowUtc - publishingDelaySeconds;
+    const std::int64_t slot = published - ((published % kSlot) + kSlot) % kSlot;
+    return slot - back * kSlot;
+}
+
+std::wstring IsoTime(std::int64_t utc) {
+    // Days since 1970 to the civil date (the proleptic Gregorian calendar).
+    const std::int64_t days = (utc >= 0 ? utc : utc - 86399) / 86400, seconds = utc - days * 86400;
+    const std::int64_t z = days + 719468, era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097, yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1), month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const std::int64_t year = yoe + era * 400 + (month <= 2);
+    const int s = static_cast<int>(seconds);
+    return std::to_wstring(year) + L"-" + TwoDigits(month) + L"-" + TwoDigits(day) + L"T" + TwoDigits(s / 3600) + L":" +
+           TwoDigits(s / 60 % 60) + L":" + TwoDigits(s % 60) + L"Z";
+}
+
+int SquareSide(const std::vector<int>& published, Screen monitor, int largest) {
+    const int shorter = std::max(1, std::min(monitor.width, monitor.height));
+    int best = 0;
+    for (const int side : published) {
+        if (side > largest) break;
+        best = side;
+        if (side >= shorter) break;
+    }
+    return best ? best : published.front();
+}
+
+std::vector<Source> ViewSources(View view, Screen monitor, std::int64_t nowUtc) {
+    std::vector<Source> out;
+    const bool day = DaylightBelow(Describe(view).longitude, nowUtc);
+    switch (view) {
+    case View::Meteosat:
+        AddMapLayer(out, view, L"mtg_fd:rgb_geocolour", L"GeoColour", monitor, nowUtc);
+        AddMapLayer(out, view, L"mtg_fd:ir105_hrfi", L"infrared", monitor, nowUtc);
+        AddMapLayer(out, view, L"msg_fes:ir108", L"infrared", monitor, nowUtc);
+        break;
+    case View::MeteosatIndianOcean:
+        // No GeoColour over the Indian Ocean: natural colour by day, infrared at any hour.
+        if (day) AddMapLayer(out, view, L"msg_iodc:rgb_natural", L"natural colour", monitor, nowUtc);
+        AddMapLayer(out, view, L"msg_iodc:ir108", L"infrared", monitor, nowUtc);
+        break;
+    case View::GoesEast: AddGoes(out, view, L"GOES19", monitor); break;
+    case View::GoesWest: AddGoes(out, view, L"GOES18", monitor); break;
+    case View::Himawari:
+        if (day) AddHimawari(out, L"trm", L"true colour", nowUtc);
+        AddHimawari(out, L"b13", L"infrared", nowUtc);
+        break;
+    }
+    return out;
 }
 
 bool IsUsableAddress(const std::wstring& url) {
@@ -79,11 +188,20 @@ std::wstring HostOf(const std::wstring& url) {
     return authority.substr(0, authority.find(L':'));
 }
 
-std::vector<Source> SourcesFor(const std::wstring& ownAddress, Screen screen) {
+std::vector<Source> SourcesFor(const std::wstring& ownAddress, const std::vector<View>& views, Screen monitor,
+                               std::int64_t nowUtc, int picture) {
     std::vector<Source> sources;
     if (IsUsableAddress(ownAddress)) sources.push_back({HostOf(ownAddress), ownAddress});
-    for (Source& source : BuiltInSources(screen)) sources.push_back(std::move(source));
+    for (const View view : views)
+        for (Source& source : ViewSources(view, monitor, nowUtc)) sources.push_back(std::move(source));
+    for (Source& source : sources) source.picture = picture;
     return sources;
+}
+
+bool IsStale(std::int64_t lastModified, std::int64_t slot, std::int64_t nowUtc) {
+    if (lastModified <= 0) return false;
+    if (slot) return lastModified < slot - 3600;
+    return lastModified < nowUtc - 6 * 3600;
 }
 
 }  // namespace nubilux

@@ -18,6 +18,8 @@ inline constexpr wchar_t kNotUpdatedYet[] = L"No picture fetched yet";
 inline constexpr wchar_t kUpdating[] = L"Fetching the latest picture...";
 inline constexpr wchar_t kUpdatedAt[] = L"Updated ";
 inline constexpr wchar_t kUpdatedFrom[] = L" from ";
+inline constexpr wchar_t kPictureOf[] = L", picture of ";
+inline constexpr wchar_t kMeteredPause[] = L"Automatic update skipped: the connection is metered";
 
 inline constexpr wchar_t kIdleTip[] = L"QuintarisMeteo";
 inline constexpr wchar_t kWorkingTip[] = L"QuintarisMeteo - Aggiornamento in corso ...";
@@ -30,7 +32,7 @@ inline constexpr wchar_t kAboutText[] =
     L"Software to update desktop's background with photo from weather satellite.\r\n"
     L"Version " SUITE_RELEASE_WIDE L" - Quintaris Srl";
 inline constexpr wchar_t kAboutCredits[] =
-    L"Pictures: \u00a9 EUMETSAT (Meteosat, MTG) and NOAA/NESDIS/STAR (GOES-East)";
+    L"Pictures: \u00a9 EUMETSAT (Meteosat), NOAA/NESDIS/STAR (GOES-East, GOES-West), JMA (Himawari)";
 inline constexpr wchar_t kAboutOk[] = L"&Ok";
 
 }  // namespace nubilux::texts

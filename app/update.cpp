@@ -10,38 +10,54 @@ bool Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
     try {
         sources_ = std::move(sources);
         next_ = 0;
-        updateDeadline_ = nowMs + deadlines_.overallMs;
+        picture_ = -1;
+        slotMissing_ = false;
+        shown_ = nullptr;
         connessioneIniziale_.clear();
         Connessioni_Attive();
         platform_.ShowWorking(true);
         TryNext(nowMs);
     } catch (...) {
-        Finish(nullptr);  // out of memory or a platform failure: still a whole ending
+        Finish(shown_);  // out of memory or a platform failure: still a whole ending
     }
     return true;
 }
 
 void Updater::TryNext(std::int64_t nowMs) {
-    while (next_ < sources_.size() && nowMs < updateDeadline_) {
-        const Source& source = sources_[next_++];
+    for (; next_ < sources_.size(); ++next_) {
+        const Source& source = sources_[next_];
+        if (source.picture != picture_) {
+            // The next picture's sources, with time of their own.
+            picture_ = source.picture;
+            updateDeadline_ = nowMs + deadlines_.overallMs;
+            slotMissing_ = false;
+        }
+        if (nowMs >= updateDeadline_) continue;  // this picture's time is up
+        if (source.earlierSlot && !slotMissing_) continue;  // its newer slot answered, or failed outright
+        slotMissing_ = false;
         if (!platform_.StartAttempt(++attempt_, source)) continue;  // not even started: the next one
+        ++next_;
         attemptRunning_ = true;
         attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
         return;
     }
-    Finish(nullptr);
+    Finish(shown_);
 }
 
-void Updater::OnAttemptDone(unsigned number, bool installed, std::int64_t nowMs) {
+void Updater::OnAttemptDone(unsigned number, Ending ending, std::int64_t nowMs) {
     if (!running_ || !attemptRunning_ || number != attempt_) return;
     attemptRunning_ = false;
     try {
-        if (installed)
-            Finish(&sources_[next_ - 1]);
-        else
-            TryNext(nowMs);
+        const Source& source = sources_[next_ - 1];
+        if (ending == Ending::Installed) {
+            if (!shown_ || (source.picture == 0 && shown_->picture != 0)) shown_ = &source;
+            // This picture is done: on to the next one's sources.
+            while (next_ < sources_.size() && sources_[next_].picture == source.picture) ++next_;
+        }
+        slotMissing_ = ending == Ending::SlotMissing;
+        TryNext(nowMs);
     } catch (...) {
-        Finish(nullptr);
+        Finish(shown_);
     }
 }
 
@@ -50,15 +66,16 @@ void Updater::OnClock(std::int64_t nowMs) {
     // Past the source's time: whatever its server does, it is given up.
     attemptRunning_ = false;
     platform_.CancelFetch();
+    slotMissing_ = false;
     try {
         TryNext(nowMs);
     } catch (...) {
-        Finish(nullptr);
+        Finish(shown_);
     }
 }
 
 void Updater::Stop() {
-    if (running_) Finish(nullptr);
+    if (running_) Finish(shown_);
 }
 
 void Updater::Finish(const Source* from) noexcept {

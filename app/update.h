@@ -16,11 +16,16 @@ struct Connection {
     std::uintptr_t handle = 0;
 };
 
-// Time limits of one update, whatever the servers do (trickling included).
+// Time limits of one update, whatever the servers do (trickling included): per source,
+// and per picture (one for each monitor size).
 struct Deadlines {
     std::int64_t perSourceMs = 60'000;
     std::int64_t overallMs = 120'000;
 };
+
+// How an attempt ended: its picture is in place; the source failed; or the time slot it
+// asked for is not there (yet), so the same picture one slot earlier may be.
+enum class Ending { Installed, Failed, SlotMissing };
 
 // The platform operations an update uses; app/win32/ implements them, the unit tests
 // fake them. Steps that only report back return nothing: their failures are passed over.
@@ -39,7 +44,8 @@ public:
     // Gives up the attempt under way, if any: its handles are closed, and whatever it
     // still does changes neither the picture nor the wallpaper.
     virtual void CancelFetch() = 0;
-    // The update is over; `from` is the source now on the wallpaper, or nullptr.
+    // The update is over; `from` is the source of the primary monitor's new picture (or of
+    // another monitor's when the primary's failed), nullptr when none was installed.
     virtual void Finished(const Source* from) = 0;
 };
 
@@ -47,12 +53,12 @@ class Updater {
 public:
     explicit Updater(UpdatePlatform& platform, Deadlines deadlines = {}) : platform_(platform), deadlines_(deadlines) {}
 
-    // Starts one update over the sources, in order; nothing (false) while one runs.
-    // nowMs: a monotonic clock in milliseconds.
+    // Starts one update over the sources, in order; nothing (false) while one runs. The
+    // sources come grouped by the picture they are for; each picture takes the first
+    // good one. nowMs: a monotonic clock in milliseconds.
     bool Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs);
-    // An attempt has ended; installed: its picture is the wallpaper now. Attempts given
-    // up earlier are ignored.
-    void OnAttemptDone(unsigned number, bool installed, std::int64_t nowMs);
+    // An attempt has ended. Attempts given up earlier are ignored.
+    void OnAttemptDone(unsigned number, Ending ending, std::int64_t nowMs);
     // Enforces the deadlines; call often while an update runs.
     void OnClock(std::int64_t nowMs);
     // Ends an update under way at once, with its finishing steps: the program is ending.
@@ -74,6 +80,9 @@ private:
     std::wstring connessioneIniziale_;
     std::vector<Source> sources_;
     std::size_t next_ = 0;        // the next source to try
+    int picture_ = -1;            // the picture whose sources are being tried
+    bool slotMissing_ = false;    // the last attempt's slot was missing: try an earlier one
+    const Source* shown_ = nullptr;  // the primary picture's source, or another installed one
     unsigned attempt_ = 0;        // the number of the attempt under way; numbers only grow
     bool attemptRunning_ = false;
     bool running_ = false;

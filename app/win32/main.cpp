@@ -12,9 +12,12 @@
 #include "app/addresses.h"
 #include "app/config.h"
 #include "app/hourly.h"
+#include "app/monitors.h"
 #include "app/status.h"
 #include "app/texts.h"
 #include "app/update.h"
+#include "app/views.h"
+#include "app/win32/desktop.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
 #include "app/win32/tray_icon.h"
@@ -34,8 +37,11 @@ constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
 constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102;
 constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202;
-constexpr UINT_PTR kTimerId = 1, kClockTimerId = 2;
+constexpr UINT_PTR kTimerId = 1, kClockTimerId = 2, kLayoutTimerId = 3;
 constexpr UINT kClockMs = 250;  // how often an update's deadlines are looked at
+// Monitors are looked at again this long after the last change: a layout that settles
+// through several changes (docking, a resolution switch) makes one download, not many.
+constexpr UINT kLayoutSettleMs = 60 * 1000;
 constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
 
 HICON LoadIconSized(HINSTANCE instance, int id, int size) {
@@ -57,14 +63,15 @@ std::int64_t LocalSeconds(SYSTEMTIME* stamp = nullptr) {
                                      10'000'000u);
 }
 
-// "2026-12-08 14:05", as the last update is kept; the user's own short date and time for the menu.
+// "2026-12-08 14:05", as the last update is kept; the user's own short date and time for the menu,
+// or only the time.
 std::wstring StoredStamp(const SYSTEMTIME& t) {
     const auto two = [](unsigned n) { return std::wstring{wchar_t(L'0' + n / 10 % 10), wchar_t(L'0' + n % 10)}; };
     return std::to_wstring(t.wYear) + L"-" + two(t.wMonth) + L"-" + two(t.wDay) + L" " + two(t.wHour) + L":" +
            two(t.wMinute);
 }
 
-std::wstring ShownStamp(const std::wstring& stored) {
+std::wstring ShownStamp(const std::wstring& stored, bool withDate = true) {
     const auto number = [&](std::size_t at, std::size_t digits) {
         WORD value = 0;
         for (std::size_t i = at; i < at + digits && i < stored.size(); ++i) value = value * 10 + (stored[i] - L'0');
@@ -77,7 +84,7 @@ std::wstring ShownStamp(const std::wstring& stored) {
     if (stored.size() != 16 || !::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 64, nullptr) ||
         !::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &t, nullptr, time, 64))
         return stored;
-    return std::wstring(date) + L" " + time;
+    return withDate ? std::wstring(date) + L" " + time : std::wstring(time);
 }
 
 // frm_NubiluxInfo.
@@ -168,6 +175,7 @@ private:
         userFolder_ = nubilux::win32::UserFolder();
         lastUpdate_ = Setting(kLastUpdateKey);
         lastSource_ = Setting(kLastSourceKey);
+        pictureTime_ = Setting(kPictureTimeKey);
         SelectMode(StartsAutomatic(Setting(kKey)), false);
     }
 
@@ -211,9 +219,27 @@ private:
         if (!working) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
 
+    // Automatic mode's own updates wait while Windows says the connection is metered.
+    bool MeteredPause() {
+        meteredSkip_ = IsMetered(ConnectionCost());
+        return meteredSkip_;
+    }
+
+    // One picture per monitor size, each from the view above the user first.
     void Update() {
-        if (!updater_->Aggiorna_Sfondo(SourcesFor(Setting(kAddressKey), nubilux::win32::PrimaryScreen()), MonotonicMs()))
-            return;
+        if (updater_->Running()) return;
+        const std::vector<PicturePlan> plan = PlanPictures(WallpaperMonitors(), PrimaryScreen());
+        const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), nubilux::win32::UserLongitude());
+        const std::wstring own = Setting(kAddressKey);
+        const std::int64_t now = NowUtc();
+        std::vector<Source> sources;
+        for (std::size_t i = 0; i < plan.size(); ++i)
+            for (Source& source : SourcesFor(own, views, plan[i].size, now, static_cast<int>(i)))
+                sources.push_back(std::move(source));
+        madeFor_ = PlannedSizes(plan);
+        shownTakenAt_ = -1;
+        platform_->Plan(plan);
+        if (!updater_->Aggiorna_Sfondo(std::move(sources), MonotonicMs())) return;
         // Running: a click or tick starts nothing, and the deadlines are watched.
         if (updater_->Running()) {
             ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), FALSE);
@@ -228,10 +254,22 @@ private:
         const std::int64_t seconds = LocalSeconds(&now);
         schedule_.Finished(from != nullptr, seconds);
         if (!from) return;
+        meteredSkip_ = false;
         lastUpdate_ = StoredStamp(now);
         lastSource_ = from->name;
+        pictureTime_ = shownTakenAt_ > 0 ? LocalStamp(shownTakenAt_) : L"";
         KeepSetting(kLastUpdateKey, lastUpdate_);
         KeepSetting(kLastSourceKey, lastSource_);
+        KeepSetting(kPictureTimeKey, pictureTime_);
+    }
+
+    // A new layout of monitors has settled: its pictures follow, if the ones on the
+    // desktop were made for another.
+    void LayoutSettled() {
+        ::KillTimer(hwnd_, kLayoutTimerId);
+        if (!automatic_ || updater_->Running() || madeFor_.empty()) return;
+        if (PlannedSizes(PlanPictures(WallpaperMonitors(), PrimaryScreen())) == madeFor_) return;
+        if (!MeteredPause()) Update();
     }
 
     std::wstring LastUpdateText() const {
@@ -239,6 +277,7 @@ private:
         if (lastUpdate_ == kNothingRead) return texts::kNotUpdatedYet;
         std::wstring text = texts::kUpdatedAt + ShownStamp(lastUpdate_);
         if (lastSource_ != kNothingRead) text += texts::kUpdatedFrom + lastSource_;
+        if (pictureTime_ != kNothingRead && !pictureTime_.empty()) text += texts::kPictureOf + ShownStamp(pictureTime_, false);
         return text;
     }
 
@@ -254,6 +293,8 @@ private:
     void ShowMenu() {
         HMENU menu = ::CreatePopupMenu();
         if (!menu) return;
+        if (meteredSkip_ && automatic_ && !updater_->Running())
+            ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, texts::kMeteredPause);
         ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, LastUpdateText().c_str());
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         if (!automatic_)
@@ -304,7 +345,11 @@ private:
             break;
         case WM_TIMER:
             if (wParam == kTimerId) {
-                if (!updater_->Running() && schedule_.Tick(LocalSeconds())) Update();
+                if (!updater_->Running() && schedule_.Tick(LocalSeconds()) && !MeteredPause()) Update();
+                return 0;
+            }
+            if (wParam == kLayoutTimerId) {
+                LayoutSettled();
                 return 0;
             }
             if (wParam == kClockTimerId) {
@@ -315,9 +360,19 @@ private:
         case kAttemptState:
             if (wParam == updater_->Attempt()) Inet1_StateChanged(static_cast<int>(lParam));
             return 0;
-        case kAttemptDone:
-            updater_->OnAttemptDone(static_cast<unsigned>(wParam), lParam != 0, MonotonicMs());
+        case kAttemptDone: {
+            const auto number = static_cast<unsigned>(wParam);
+            const auto ending = static_cast<Ending>(lParam);
+            // When the picture the menu tells of was taken: the update's first one installed,
+            // the primary monitor's unless that failed.
+            if (ending == Ending::Installed && number == updater_->Attempt() && updater_->Running() && shownTakenAt_ < 0)
+                shownTakenAt_ = platform_->TakenAt(number);
+            updater_->OnAttemptDone(number, ending, MonotonicMs());
             return 0;
+        }
+        case WM_DISPLAYCHANGE:
+            ::SetTimer(hwnd_, kLayoutTimerId, kLayoutSettleMs, nullptr);
+            break;
         case kShowWindow:
             ::ShowWindow(hwnd_, SW_SHOW);
             ::SetForegroundWindow(hwnd_);
@@ -325,7 +380,7 @@ private:
         case WM_POWERBROADCAST:
             // Back from sleep: fetch this hour's picture if it is missing.
             if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && automatic_ &&
-                !updater_->Running() && schedule_.Resumed(LocalSeconds()))
+                !updater_->Running() && schedule_.Resumed(LocalSeconds()) && !MeteredPause())
                 Update();
             return TRUE;
         case WM_COMMAND:
@@ -367,7 +422,10 @@ private:
     std::optional<nubilux::win32::Platform> platform_;
     std::optional<Updater> updater_;
     Schedule schedule_;
-    std::wstring userFolder_, lastUpdate_, lastSource_;
+    std::wstring userFolder_, lastUpdate_, lastSource_, pictureTime_;
+    std::vector<Screen> madeFor_;   // the monitor sizes the last update's pictures were made for
+    std::int64_t shownTakenAt_ = -1;  // when the update's picture was taken: 0 unknown, -1 none yet
+    bool meteredSkip_ = false;      // Automatic's last update was skipped on a metered connection
     bool automatic_ = false;
     bool asking_ = false;
     ::win32::UniqueFont font_;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "app/status.h"
+#include "app/win32/desktop.h"
 #include "common/text.h"
 #include "common/win32/startup.h"
 
@@ -13,7 +14,6 @@ using ::win32::ProcAddress;
 
 namespace {
 
-constexpr wchar_t kImageName[] = L"NUBILUX.BMP";
 
 bool IsWritableFolder(const std::wstring& folder) {
     const std::wstring probe = NewTemporaryFile(folder);
@@ -32,8 +32,6 @@ std::wstring UserFolder() {
     return own;
 }
 
-namespace {
-
 // Beside the program, as ever; but a standard user may not write Program Files, and then
 // the picture lives in the user's own application data.
 std::wstring ImageFolder() {
@@ -41,34 +39,6 @@ std::wstring ImageFolder() {
     if (IsWritableFolder(program)) return program;
     const std::wstring own = UserFolder();
     return own.empty() ? program : own;
-}
-
-}  // namespace
-
-std::wstring ImageFile() { return suite::JoinPath(ImageFolder(), kImageName); }
-
-Screen PrimaryScreen() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
-
-namespace {
-
-BOOL CALLBACK KeepLargest(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    auto& best = *reinterpret_cast<Screen*>(data);
-    if (::GetMonitorInfoW(monitor, &info)) {
-        const Screen size{info.rcMonitor.right - info.rcMonitor.left, info.rcMonitor.bottom - info.rcMonitor.top};
-        if (static_cast<long long>(size.width) * size.height > static_cast<long long>(best.width) * best.height)
-            best = size;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
-Screen LargestScreen() {
-    Screen largest = PrimaryScreen();
-    ::EnumDisplayMonitors(nullptr, nullptr, KeepLargest, reinterpret_cast<LPARAM>(&largest));
-    return largest;
 }
 
 Platform::Platform(HWND window, std::function<void(int)> onState, std::function<void(bool)> onWorking,
@@ -98,8 +68,16 @@ void Platform::HangUp(std::uintptr_t handle) {
 }
 
 bool Platform::StartAttempt(unsigned number, const Source& source) {
-    transfer_ = Transfer::Start({window_, number, source.url, ImageFile(), LargestScreen()});
+    if (source.picture < 0 || static_cast<std::size_t>(source.picture) >= plan_.size()) return false;
+    const PicturePlan& picture = plan_[static_cast<std::size_t>(source.picture)];
+    number_ = number;
+    transfer_ = Transfer::Start({window_, number, source, suite::JoinPath(ImageFolder(), picture.fileName),
+                                 picture.size, picture.monitors, LargestScreen()});
     return transfer_ != nullptr;
+}
+
+std::int64_t Platform::TakenAt(unsigned number) const {
+    return transfer_ && number == number_ ? transfer_->TakenAt() : 0;
 }
 
 void Platform::CancelFetch() {

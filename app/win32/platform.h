@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/monitors.h"
 #include "app/update.h"
 #include "app/win32/transfer.h"
 #include "common/win32/unique.h"
@@ -27,6 +28,10 @@ public:
     void HangUp(std::uintptr_t handle) override;
     void ShowWorking(bool working) override { onWorking_(working); }
     bool StartAttempt(unsigned number, const Source& source) override;
+    // The pictures the next update makes (Source::picture indexes them).
+    void Plan(std::vector<PicturePlan> plan) { plan_ = std::move(plan); }
+    // When the picture of the attempt with this number was taken; 0 when unknown.
+    std::int64_t TakenAt(unsigned number) const;
     void CancelFetch() override;
     void Finished(const Source* from) override { onFinished_(from); }
 
@@ -40,15 +45,14 @@ private:
     std::function<void(const Source*)> onFinished_;
     ::win32::UniqueModule rasapi_;
     std::shared_ptr<Transfer> transfer_;  // the attempt under way
+    unsigned number_ = 0;                 // its number
+    std::vector<PicturePlan> plan_;
 };
 
-// Where NUBILUX.BMP lives: beside the program, or in the user's own folder when the
+// Where the pictures live: beside the program, or in the user's own folder when the
 // program's folder takes no file.
-std::wstring ImageFile();
+std::wstring ImageFolder();
 // The user's own folder, %LOCALAPPDATA%\Nubilux, made when missing; empty when unknown.
 std::wstring UserFolder();
-// The primary monitor's size in pixels, and the largest monitor's.
-Screen PrimaryScreen();
-Screen LargestScreen();
 
 }  // namespace nubilux::win32

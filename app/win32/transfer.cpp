@@ -8,6 +8,7 @@
 
 #include "app/picture.h"
 #include "app/status.h"
+#include "app/win32/desktop.h"
 #include "suite_version.h"
 #include "app/win32/messages.h"
 #include "common/win32/error.h"
@@ -63,13 +64,16 @@ struct WinInet {
 
 suite::Outcome FromHr(HRESULT hr) { return ::win32::Failure(static_cast<DWORD>(hr)); }
 
-// A picture decoded into 24-bit rows, top row first, each BmpRowBytes(width) long.
+// A picture at its monitor's exact size: 24-bit rows, top row first, each
+// BmpRowBytes(width) long, black where the picture does not reach.
 struct Pixels {
     UINT width = 0, height = 0;
     std::vector<std::uint8_t> rows;
+    Screen fitted;        // where the picture itself lies
+    Placement placement;
 };
 
-suite::Outcome Decode(const std::string& body, Screen screen, Pixels& out) {
+suite::Outcome Decode(const std::string& body, Screen largest, Screen canvas, Pixels& out) {
     ::win32::ComPtr<IWICImagingFactory> factory;
     HRESULT hr = ::CoCreateInstance(kWicFactory, nullptr, CLSCTX_INPROC_SERVER, kIWicFactory, factory.put_void());
     if (FAILED(hr)) return FromHr(hr);
@@ -86,15 +90,16 @@ suite::Outcome Decode(const std::string& body, Screen screen, Pixels& out) {
     UINT width = 0, height = 0;
     if (FAILED(hr = frame->GetSize(&width, &height))) return FromHr(hr);
     // Judged by the size it declares, before any pixel is decoded.
-    const auto largest = static_cast<UINT>(MaxPictureSide(screen));
-    if (width == 0 || height == 0 || width > largest || height > largest) return ::win32::Failure(ERROR_FILE_TOO_LARGE);
+    const auto limit = static_cast<UINT>(MaxPictureSide(largest));
+    if (width == 0 || height == 0 || width > limit || height > limit) return ::win32::Failure(ERROR_FILE_TOO_LARGE);
     ::win32::ComPtr<IWICFormatConverter> converter;
     if (FAILED(hr = factory->CreateFormatConverter(converter.put()))) return FromHr(hr);
     hr = converter->Initialize(frame.get(), kBgr24, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
     if (FAILED(hr)) return FromHr(hr);
-    // No larger than the screen shows: a bigger picture is scaled down as it is decoded,
-    // with a filter that averages what it drops.
-    const Screen size = FitWithin({static_cast<int>(width), static_cast<int>(height)}, screen);
+    // Fitted to the monitor with its shape kept, with a filter that averages what it
+    // drops, and centred on black: the bitmap is the monitor's size, so no wallpaper
+    // style stretches or crops it.
+    const Screen size = FitWithin({static_cast<int>(width), static_cast<int>(height)}, canvas);
     IWICBitmapSource* source = converter.get();
     ::win32::ComPtr<IWICBitmapScaler> scaler;
     if (size.width != static_cast<int>(width) || size.height != static_cast<int>(height)) {
@@ -104,11 +109,14 @@ suite::Outcome Decode(const std::string& body, Screen screen, Pixels& out) {
         if (FAILED(hr)) return FromHr(hr);
         source = scaler.get();
     }
-    out.width = static_cast<UINT>(size.width);
-    out.height = static_cast<UINT>(size.height);
+    out.width = static_cast<UINT>(canvas.width);
+    out.height = static_cast<UINT>(canvas.height);
+    out.fitted = size;
+    out.placement = Centre(size, canvas);
     const std::size_t stride = BmpRowBytes(out.width);
     out.rows.assign(stride * out.height, 0);
-    hr = source->CopyPixels(nullptr, static_cast<UINT>(stride), static_cast<UINT>(out.rows.size()), out.rows.data());
+    std::uint8_t* at = out.rows.data() + out.placement.top * stride + out.placement.left * 3;
+    hr = source->CopyPixels(nullptr, static_cast<UINT>(stride), static_cast<UINT>(out.rows.data() + out.rows.size() - at), at);
     if (FAILED(hr)) return FromHr(hr);
     return suite::Outcome::Success();
 }
@@ -137,6 +145,13 @@ suite::Outcome WriteBitmap(const std::wstring& path, const Pixels& pixels) {
         }
     }
     return suite::Outcome::Success();
+}
+
+std::int64_t UnixSeconds(const SYSTEMTIME& time) {
+    FILETIME file{};
+    if (!::SystemTimeToFileTime(&time, &file)) return 0;
+    const auto ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
+    return ticks / 10'000'000 - 11'644'473'600;  // from 1601 to 1970
 }
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -187,32 +202,35 @@ void Transfer::Abandon() noexcept {
 }
 
 void Transfer::Run() noexcept {
-    bool installed = false;
+    Ending ending = Ending::Failed;
     try {
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        installed = Work();
+        ending = Work();
         if (SUCCEEDED(com)) ::CoUninitialize();
     } catch (...) {
-        installed = false;  // out of memory, most likely: a failed attempt like any other
+        ending = Ending::Failed;  // out of memory, most likely: a failed attempt like any other
     }
     CloseHandles();
     done_ = true;
-    ::PostMessageW(order_.window, kAttemptDone, order_.number, installed ? 1 : 0);
+    ::PostMessageW(order_.window, kAttemptDone, order_.number, static_cast<LPARAM>(ending));
     --running;
 }
 
-bool Transfer::Work() {
+Ending Transfer::Work() {
     std::string body;
     if (!Fetch(body)) {
         Report(kStateError);
         reporting_ = false;  // the closing of its connection comes after, and is not news
-        return false;
+        return slotMissing_ ? Ending::SlotMissing : Ending::Failed;
     }
     Report(kStateResponseCompleted);
     reporting_ = false;  // the status line keeps the transfer's outcome
     CloseHandles();
-    if (phase_ == kAbandoned || body.empty() || LooksLikeMarkup(body)) return false;
-    return static_cast<bool>(Install(body));
+    if (phase_ == kAbandoned || body.empty()) return Ending::Failed;
+    // A map server's error comes as XML with status 200: for a time slot, most often one
+    // not yet made.
+    if (LooksLikeMarkup(body)) return Ending::SlotMissing;
+    return Install(body) ? Ending::Installed : Ending::Failed;
 }
 
 suite::Outcome Transfer::Fetch(std::string& body) {
@@ -227,7 +245,7 @@ suite::Outcome Transfer::Fetch(std::string& body) {
         net.setOption(session, option, &timeout, sizeof timeout);
     net.setCallback(session, OnStatus);
     const HINTERNET opened =
-        net.openUrl(session, order_.url.c_str(), nullptr, 0,
+        net.openUrl(session, order_.source.url.c_str(), nullptr, 0,
                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                         INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -236,7 +254,19 @@ suite::Outcome Transfer::Fetch(std::string& body) {
 
     DWORD code = 0, size = sizeof code;
     if (!net.query(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr)) return LastError();
-    if (code < 200 || code > 299) return suite::Outcome::Failure(code, L"HTTP " + std::to_wstring(code));
+    if (code < 200 || code > 299) {
+        slotMissing_ = code == HTTP_STATUS_NOT_FOUND || code >= 500;  // not there (yet), or the server's trouble with it
+        return suite::Outcome::Failure(code, L"HTTP " + std::to_wstring(code));
+    }
+    // A published file's date tells a cache's old copy from the picture asked for.
+    SYSTEMTIME modified{};
+    size = sizeof modified;
+    std::int64_t lastModified = 0;
+    if (net.query(opened, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &modified, &size, nullptr))
+        lastModified = UnixSeconds(modified);
+    if (order_.source.dated && IsStale(lastModified, order_.source.slot, NowUtc()))
+        return ::win32::Failure(ERROR_INVALID_DATA);
+    takenAt_ = order_.source.slot ? order_.source.slot : lastModified;
     DWORD announced = 0;
     size = sizeof announced;
     const bool hasLength =
@@ -260,9 +290,12 @@ suite::Outcome Transfer::Fetch(std::string& body) {
 
 suite::Outcome Transfer::Install(const std::string& body) {
     Pixels pixels;
-    suite::Outcome outcome = Decode(body, order_.screen, pixels);
+    suite::Outcome outcome = Decode(body, order_.largest, order_.canvas, pixels);
     if (!outcome) return outcome;
-    if (IsNearlyOneColour(pixels.rows.data(), pixels.width, pixels.height, BmpRowBytes(pixels.width)))
+    const std::size_t stride = BmpRowBytes(pixels.width);
+    if (IsNearlyOneColour(pixels.rows.data() + pixels.placement.top * stride + pixels.placement.left * 3,
+                          static_cast<std::uint32_t>(pixels.fitted.width),
+                          static_cast<std::uint32_t>(pixels.fitted.height), stride))
         return ::win32::Failure(ERROR_INVALID_DATA);
     // Written beside NUBILUX.BMP and moved over it only when whole: the previous picture
     // stays until then.
@@ -279,9 +312,7 @@ suite::Outcome Transfer::Install(const std::string& body) {
         ::DeleteFileW(converted.c_str());
         return outcome;
     }
-    std::wstring path = order_.image;
-    return ::win32::Check(
-        ::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, path.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE));
+    return ::win32::Check(SetWallpaper(order_.monitors, order_.image));
 }
 
 bool Transfer::Keep(HINTERNET& slot, HINTERNET handle) {

@@ -9,8 +9,10 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/sources.h"
+#include "app/update.h"
 #include "common/outcome.h"
 
 namespace nubilux::win32 {
@@ -19,9 +21,11 @@ namespace nubilux::win32 {
 struct AttemptOrder {
     HWND window = nullptr;
     unsigned number = 0;
-    std::wstring url;
-    std::wstring image;  // where NUBILUX.BMP lives
-    Screen screen;       // the largest monitor: the most a picture is shown at
+    Source source;
+    std::wstring image;                 // the bitmap file it makes: NUBILUX.BMP for the primary monitor
+    Screen canvas;                      // the bitmap's size: its monitors' own
+    std::vector<std::wstring> monitors;  // whose wallpaper it becomes; none: the desktop's
+    Screen largest;                     // the largest monitor, which bounds what a picture may declare
 };
 
 // A new, empty file "nbx*.tmp" in folder, for writing before a move; empty when the
@@ -38,6 +42,9 @@ public:
     void Abandon() noexcept;
     // Whether this attempt's thread has ended.
     bool Done() const noexcept { return done_; }
+    // When the picture was taken (UTC seconds since 1970): its time slot, else the
+    // server's Last-Modified; 0 when unknown.
+    std::int64_t TakenAt() const noexcept { return takenAt_; }
     // Whether any attempt's thread still runs, abandoned ones included.
     static bool AnyRunning() noexcept;
 
@@ -50,7 +57,7 @@ private:
 
     static DWORD WINAPI ThreadMain(void* parameter) noexcept;
     void Run() noexcept;
-    bool Work();
+    Ending Work();
     suite::Outcome Fetch(std::string& body);
     suite::Outcome Install(const std::string& body);
     // Keeps a handle where Abandon can close it; false (handle closed) once abandoned.
@@ -63,6 +70,8 @@ private:
     std::atomic<int> phase_{kWorking};
     std::atomic<bool> reporting_{true};
     std::atomic<bool> done_{false};
+    std::atomic<std::int64_t> takenAt_{0};
+    bool slotMissing_ = false;  // the server has no picture for the slot asked (yet)
     // Guards the handles between the attempt's thread and Abandon.
     struct Lock {
         explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }

@@ -16,6 +16,7 @@
 namespace {
 
 using ::testing::ElementsAre;
+using enum nubilux::Ending;
 
 TEST(Mode, OnlyTextReadingAsZeroStartsAutomatic) {
     for (const wchar_t* automatic : {L"0", L"00", L" 0", L"0.0", L"-0", L"0 "}) {
@@ -109,21 +110,6 @@ TEST(Bitmap, HeaderOfAPaddedBottomUpBitmap) {
     EXPECT_EQ(static_cast<unsigned char>(header[28]), 24);      // bits a pixel
 }
 
-TEST(Sources, BuiltInOrderFramedToTheScreen) {
-    const auto sources = nubilux::BuiltInSources({1920, 1080});
-    ASSERT_EQ(sources.size(), 4u);
-    EXPECT_EQ(sources[0].url,
-              L"https://view.eumetsat.int/geoserver/wms?SERVICE=WMS&VERSION=1.1.1&REQUEST=GetMap"
-              L"&LAYERS=mtg_fd:rgb_geocolour&STYLES=&SRS=AUTO:97004,9001,0,0"
-              L"&BBOX=-9902222,-5570000,9902222,5570000&WIDTH=1920&HEIGHT=1080&FORMAT=image/jpeg");
-    EXPECT_NE(sources[1].url.find(L"LAYERS=mtg_fd:ir105_hrfi&"), std::wstring::npos);
-    EXPECT_NE(sources[2].url.find(L"LAYERS=msg_fes:ir108&"), std::wstring::npos);
-    EXPECT_EQ(sources[3].url, L"https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/1808x1808.jpg");
-    // A portrait screen shows more space above and below the disc.
-    EXPECT_NE(nubilux::BuiltInSources({1080, 1920})[0].url.find(L"&BBOX=-5570000,-9902222,5570000,9902222&WIDTH=1080&"),
-              std::wstring::npos);
-}
-
 TEST(Sources, RequestSizeKeepsTheShapeWithin4000) {
     const auto same = nubilux::RequestSize({3840, 2160});
     EXPECT_EQ(std::pair(same.width, same.height), std::pair(3840, 2160));
@@ -134,15 +120,16 @@ TEST(Sources, RequestSizeKeepsTheShapeWithin4000) {
 }
 
 TEST(Sources, OwnAddressFirstWhenUsableElsePassedOver) {
-    const auto own = nubilux::SourcesFor(L"https://user:pw@mirror.azienda.it:8443/sat/latest.jpg", {1024, 768});
-    ASSERT_EQ(own.size(), 5u);
+    const std::vector<nubilux::View> goes = {nubilux::View::GoesEast};
+    const auto own = nubilux::SourcesFor(L"https://user:pw@mirror.azienda.it:8443/sat/latest.jpg", goes, {1024, 768}, 0);
+    ASSERT_EQ(own.size(), 2u);
     EXPECT_EQ(own[0].name, L"mirror.azienda.it");
     EXPECT_EQ(own[0].url, L"https://user:pw@mirror.azienda.it:8443/sat/latest.jpg");
     EXPECT_EQ(nubilux::HostOf(L"HTTP://[::1]:80/x"), L"[::1]");
     for (const wchar_t* bad : {L"-1", L"", L"ftp://host/x.jpg", L"https://", L"https:///path", L"http://host/a b.jpg",
                                L"file://C:/x.jpg", L"mirror.azienda.it/sat.jpg", L"http://host/\x01"}) {
         EXPECT_FALSE(nubilux::IsUsableAddress(bad)) << bad;
-        EXPECT_EQ(nubilux::SourcesFor(bad, {1024, 768}).size(), 4u) << bad;
+        EXPECT_EQ(nubilux::SourcesFor(bad, goes, {1024, 768}, 0).size(), 1u) << bad;
     }
 }
 
@@ -156,7 +143,7 @@ TEST(Picture, MarkupAndDeclaredSizeAreRefused) {
     EXPECT_LT(nubilux::MaxPictureSide({4000, 4000}), 9450);  // the 9450 x 9450 bomb never is
 }
 
-TEST(Picture, LargerThanTheScreenIsScaledToFitSmallerIsKept) {
+TEST(Picture, ScaledWithItsShapeToFillTheMonitorAndCentred) {
     const auto fit = [](int w, int h, int sw, int sh) {
         const auto size = nubilux::FitWithin({w, h}, {sw, sh});
         return std::pair(size.width, size.height);
@@ -164,9 +151,13 @@ TEST(Picture, LargerThanTheScreenIsScaledToFitSmallerIsKept) {
     EXPECT_EQ(fit(4096, 4096, 1920, 1080), std::pair(1080, 1080));
     EXPECT_EQ(fit(1920, 1080, 1920, 1080), std::pair(1920, 1080));
     EXPECT_EQ(fit(1808, 1808, 2560, 1440), std::pair(1440, 1440));
-    EXPECT_EQ(fit(1024, 768, 1920, 1080), std::pair(1024, 768));  // smaller: as it is
+    EXPECT_EQ(fit(1024, 768, 1920, 1080), std::pair(1440, 1080));  // smaller: scaled up, so the monitor's size
     EXPECT_EQ(fit(3840, 1000, 1920, 1080), std::pair(1920, 500));
     EXPECT_EQ(fit(5000, 1, 1920, 1080), std::pair(1920, 1));
+    const auto centre = nubilux::Centre({1080, 1080}, {1920, 1080});
+    EXPECT_EQ(std::pair(centre.left, centre.top), std::pair(420, 0));
+    const auto tall = nubilux::Centre({1080, 608}, {1080, 1920});
+    EXPECT_EQ(std::pair(tall.left, tall.top), std::pair(0, 656));
 }
 
 TEST(Picture, NearlyOneColourIsNoView) {
@@ -253,7 +244,7 @@ TEST(Update, StepsInOrderWithTheFinishingStepsLast) {
     nubilux::Updater updater(platform);
     EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
     EXPECT_TRUE(updater.Running());
-    updater.OnAttemptDone(platform.started.back(), true, 500);
+    updater.OnAttemptDone(platform.started.back(), Installed, 500);
     EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"sun", L"start A", L"cancel", L"enum", L"cloud"));
     EXPECT_EQ(platform.finishedFrom, L"A");
     EXPECT_FALSE(updater.Running());
@@ -263,13 +254,13 @@ TEST(Update, AFailedSourceGivesWayToTheNextUntilNoneIsLeft) {
     FakeUpdate platform;
     nubilux::Updater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
-    updater.OnAttemptDone(platform.started.back(), false, 100);
-    updater.OnAttemptDone(platform.started.back(), true, 200);
+    updater.OnAttemptDone(platform.started.back(), Failed, 100);
+    updater.OnAttemptDone(platform.started.back(), Installed, 200);
     EXPECT_EQ(platform.finishedFrom, L"B");
     FakeUpdate none;
     nubilux::Updater failing(none);
     failing.Aggiorna_Sfondo(Three(), 0);
-    for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), false, 100);
+    for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), Failed, 100);
     EXPECT_EQ(none.finishedFrom, L"-");
     EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 3, none.journal.end()),
                 ElementsAre(L"cancel", L"enum", L"cloud"));
@@ -284,7 +275,7 @@ TEST(Update, DeadlinesGiveUpAStalledSourceAndTheWholeUpdate) {
     updater.OnClock(61'000);  // A's minute is over: B starts
     EXPECT_EQ(platform.started.size(), 2u);
     const unsigned late = platform.started.front();
-    updater.OnAttemptDone(late, true, 62'000);  // A's answer, too late: ignored
+    updater.OnAttemptDone(late, Installed, 62'000);  // A's answer, too late: ignored
     EXPECT_FALSE(platform.finishedFrom);
     updater.OnClock(121'000);  // the update's two minutes are over: C is never tried
     EXPECT_EQ(platform.started.size(), 2u);
@@ -317,12 +308,59 @@ TEST(Update, AnAttemptThatCannotStartOrRunsOutOfMemoryStillEndsWhole) {
     }
 }
 
+// Sources of two pictures: a map layer at three slots and a file, for each.
+std::vector<nubilux::Source> TwoPictures() {
+    std::vector<nubilux::Source> sources;
+    for (int picture = 0; picture < 2; ++picture) {
+        const std::wstring p = std::to_wstring(picture);
+        sources.push_back({L"map" + p, L"https://m/0", 3000, false, false, picture});
+        sources.push_back({L"map" + p + L"-1", L"https://m/1", 2400, true, false, picture});
+        sources.push_back({L"map" + p + L"-2", L"https://m/2", 1800, true, false, picture});
+        sources.push_back({L"file" + p, L"https://f/", 0, false, true, picture});
+    }
+    return sources;
+}
+
+std::vector<std::wstring> Started(const FakeUpdate& platform) {
+    std::vector<std::wstring> names;
+    for (const auto& entry : platform.journal)
+        if (entry.rfind(L"start ", 0) == 0) names.push_back(entry.substr(6));
+    return names;
+}
+
+TEST(Update, AMissingSlotStepsBackAtMostTwiceAnOutrightFailureNot) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform);
+    updater.Aggiorna_Sfondo(TwoPictures(), 0);
+    for (int i = 0; i < 3; ++i) updater.OnAttemptDone(platform.started.back(), SlotMissing, 10);
+    updater.OnAttemptDone(platform.started.back(), Installed, 20);
+    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1"));
+    updater.OnAttemptDone(platform.started.back(), Failed, 30);  // refused, unreachable: no earlier slot either
+    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1", L"file1"));
+    updater.OnAttemptDone(platform.started.back(), Installed, 40);
+    EXPECT_EQ(platform.finishedFrom, L"file0");  // the primary monitor's picture
+}
+
+TEST(Update, EachPictureTakesItsFirstGoodSourceWithinItsOwnTime) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform, {60'000, 120'000});
+    updater.Aggiorna_Sfondo(TwoPictures(), 0);
+    updater.OnClock(60'000);  // map0 stalls, and so does file0: the first picture's time is up
+    updater.OnClock(120'000);
+    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"file0", L"map1"));
+    EXPECT_FALSE(platform.finishedFrom);
+    updater.OnAttemptDone(platform.started.back(), SlotMissing, 121'000);
+    updater.OnAttemptDone(platform.started.back(), Installed, 122'000);
+    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"file0", L"map1", L"map1-1"));
+    EXPECT_EQ(platform.finishedFrom, L"map1-1");  // the primary's failed: the other monitor's tells
+}
+
 TEST(Update, ConnectionsDialledByTheDownloadAreHungUp) {
     FakeUpdate platform;
     platform.enumerations = {{}, {{L"Casa", 7}, {L"Ufficio", 9}}};
     nubilux::Updater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
-    updater.OnAttemptDone(platform.started.back(), true, 1);
+    updater.OnAttemptDone(platform.started.back(), Installed, 1);
     EXPECT_EQ(updater.Connessione_Iniziale(), L"");
     EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 3, platform.journal.end() - 1),
                 ElementsAre(L"hangup 7", L"hangup 9"));
@@ -333,7 +371,7 @@ TEST(Update, ConnectionsOpenBeforeAreLeftAlone) {
     platform.enumerations = {{{L"Casa", 7}, {L"Ufficio", 9}}, {{L"Casa", 7}, {L"Ufficio", 9}, {L"Altro", 11}}};
     nubilux::Updater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
-    updater.OnAttemptDone(platform.started.back(), false, 1);
+    updater.OnAttemptDone(platform.started.back(), Failed, 1);
     updater.Stop();
     EXPECT_EQ(updater.Connessione_Iniziale(), L"Ufficio");  // the last one listed
     for (const auto& entry : platform.journal) EXPECT_EQ(entry.rfind(L"hangup", 0), std::wstring::npos);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/desktop.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
 #include "app/win32/transfer.h"
@@ -28,10 +29,14 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 // Runs one attempt and waits for its end, as the window's message loop would.
 bool OneAttempt(HWND window, unsigned number, const std::wstring& url) {
     using namespace nubilux::win32;
-    const auto transfer = Transfer::Start({window, number, url, ImageFile(), LargestScreen()});
+    nubilux::Source source;
+    source.url = url;
+    const auto transfer = Transfer::Start({window, number, source, ImageFolder() + L"\\NUBILUX.BMP", PrimaryScreen(),
+                                           {}, LargestScreen()});
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == kAttemptDone && msg.wParam == number) return msg.lParam != 0;
+        if (msg.message == kAttemptDone && msg.wParam == number)
+            return msg.lParam == static_cast<LPARAM>(nubilux::Ending::Installed);
         ::DispatchMessageW(&msg);
     }
     return false;

@@ -1,0 +1,45 @@
+#include "app/monitors.h"
+
+#include <algorithm>
+
+namespace nubilux {
+
+namespace {
+
+constexpr wchar_t kPrimaryFile[] = L"NUBILUX.BMP";
+
+// NLM_CONNECTION_COST.
+constexpr unsigned kUnrestricted = 0x1, kOverDataLimit = 0x10000, kRoaming = 0x40000;
+
+}  // namespace
+
+std::vector<PicturePlan> PlanPictures(const std::vector<Monitor>& monitors, Screen primary) {
+    if (monitors.empty()) return {{primary, kPrimaryFile, {}}};
+    std::vector<PicturePlan> plan;
+    const auto first = std::find_if(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+    const Screen primarySize = first != monitors.end() ? first->size : monitors.front().size;
+    plan.push_back({primarySize, kPrimaryFile, {}});
+    for (const Monitor& monitor : monitors) {
+        auto same = std::find_if(plan.begin(), plan.end(), [&](const PicturePlan& p) { return p.size == monitor.size; });
+        if (same == plan.end()) {
+            const std::wstring name = L"NUBILUX-" + std::to_wstring(monitor.size.width) + L"x" +
+                                      std::to_wstring(monitor.size.height) + L".BMP";
+            same = plan.insert(plan.end(), {monitor.size, name, {}});
+        }
+        same->monitors.push_back(monitor.id);
+    }
+    return plan;
+}
+
+std::vector<Screen> PlannedSizes(const std::vector<PicturePlan>& plan) {
+    std::vector<Screen> sizes;
+    for (const PicturePlan& picture : plan) sizes.push_back(picture.size);
+    return sizes;
+}
+
+bool IsMetered(unsigned cost) {
+    if (cost == 0) return false;
+    return !(cost & kUnrestricted) || (cost & (kRoaming | kOverDataLimit)) != 0;
+}
+
+}  // namespace nubilux

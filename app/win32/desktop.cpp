@@ -1,0 +1,128 @@
+#include "app/win32/desktop.h"
+
+#include <windows.h>
+
+#include <netlistmgr.h>
+#include <objbase.h>
+
+#include <cwchar>
+
+#include "app/views.h"
+#include "app/win32/desktop_wallpaper.h"
+#include "common/win32/unique.h"
+
+namespace nubilux::win32 {
+
+namespace {
+
+// The Network List Manager's identifiers, spelled out so that no import library is needed.
+constexpr CLSID kNetworkListManager = {0xdcb00c01, 0x570f, 0x4a9b, {0x8d, 0x69, 0x19, 0x9f, 0xdb, 0xa5, 0x72, 0x3b}};
+constexpr IID kNetworkCostManager = {0xdcb00008, 0x570f, 0x4a9b, {0x8d, 0x69, 0x19, 0x9f, 0xdb, 0xa5, 0x72, 0x3b}};
+
+BOOL CALLBACK KeepLargest(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    auto& best = *reinterpret_cast<Screen*>(data);
+    if (::GetMonitorInfoW(monitor, &info)) {
+        const Screen size{info.rcMonitor.right - info.rcMonitor.left, info.rcMonitor.bottom - info.rcMonitor.top};
+        if (static_cast<long long>(size.width) * size.height > static_cast<long long>(best.width) * best.height)
+            best = size;
+    }
+    return TRUE;
+}
+
+bool MakeDesktopWallpaper(::win32::ComPtr<DesktopWallpaper>& object) {
+    return SUCCEEDED(::CoCreateInstance(kDesktopWallpaperClass, nullptr, CLSCTX_ALL, kDesktopWallpaperInterface,
+                                        object.put_void()));
+}
+
+}  // namespace
+
+Screen PrimaryScreen() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+Screen LargestScreen() {
+    Screen largest = PrimaryScreen();
+    ::EnumDisplayMonitors(nullptr, nullptr, KeepLargest, reinterpret_cast<LPARAM>(&largest));
+    return largest;
+}
+
+std::vector<Monitor> WallpaperMonitors() {
+    std::vector<Monitor> monitors;
+    ::win32::ComPtr<DesktopWallpaper> wallpaper;
+    UINT count = 0;
+    if (!MakeDesktopWallpaper(wallpaper) || FAILED(wallpaper->GetMonitorDevicePathCount(&count))) return monitors;
+    for (UINT i = 0; i < count; ++i) {
+        LPWSTR id = nullptr;
+        RECT rect{};
+        if (FAILED(wallpaper->GetMonitorDevicePathAt(i, &id)) || !id) continue;
+        const std::wstring path = id;
+        ::CoTaskMemFree(id);
+        // A monitor that is attached but not part of the desktop has no rectangle.
+        if (FAILED(wallpaper->GetMonitorRECT(path.c_str(), &rect)) || rect.right <= rect.left ||
+            rect.bottom <= rect.top)
+            continue;
+        monitors.push_back({path, {rect.right - rect.left, rect.bottom - rect.top}, rect.left == 0 && rect.top == 0});
+    }
+    return monitors;
+}
+
+bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path) {
+    if (monitors.empty()) {
+        std::wstring file = path;
+        return ::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, file.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    }
+    ::win32::ComPtr<DesktopWallpaper> wallpaper;
+    if (!MakeDesktopWallpaper(wallpaper)) return false;
+    bool all = true;
+    for (const std::wstring& monitor : monitors) all = SUCCEEDED(wallpaper->SetWallpaper(monitor.c_str(), path.c_str())) && all;
+    return all;
+}
+
+unsigned ConnectionCost() {
+    ::win32::ComPtr<INetworkCostManager> manager;
+    DWORD cost = 0;
+    if (FAILED(::CoCreateInstance(kNetworkListManager, nullptr, CLSCTX_ALL, kNetworkCostManager, manager.put_void())) ||
+        FAILED(manager->GetCost(&cost, nullptr)))
+        return 0;
+    return cost;
+}
+
+namespace {
+
+constexpr std::int64_t kTicksPerSecond = 10'000'000, kSecondsFrom1601To1970 = 11'644'473'600;
+
+}  // namespace
+
+std::int64_t NowUtc() {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+    return ticks / kTicksPerSecond - kSecondsFrom1601To1970;
+}
+
+std::wstring LocalStamp(std::int64_t utc) {
+    const auto ticks = static_cast<std::uint64_t>((utc + kSecondsFrom1601To1970) * kTicksPerSecond);
+    const FILETIME file{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME universal, local;
+    if (!::FileTimeToSystemTime(&file, &universal) || !::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        return L"";
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u", local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
+    return text;
+}
+
+double UserLongitude() {
+    std::optional<double> location;
+    const GEOID nation = ::GetUserGeoID(GEOCLASS_NATION);
+    wchar_t text[32] = {};
+    if (nation != GEOID_NOT_AVAILABLE && ::GetGeoInfoW(nation, GEO_LONGITUDE, text, 32, 0) > 0) {
+        wchar_t* end = nullptr;
+        const double value = std::wcstod(text, &end);
+        if (end != text) location = value;
+    }
+    TIME_ZONE_INFORMATION zone{};
+    const int bias = ::GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ? 0 : zone.Bias + zone.StandardBias;
+    return nubilux::UserLongitude(location, bias);
+}
+
+}  // namespace nubilux::win32

@@ -1,0 +1,39 @@
+// What Nubilux asks Windows about the user's desktop and place: the monitors, the
+// wallpaper of each, the connection's cost, where on Earth the user is.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/monitors.h"
+
+namespace nubilux::win32 {
+
+// The primary monitor's size in pixels, and the largest monitor's.
+Screen PrimaryScreen();
+Screen LargestScreen();
+
+// The monitors as the shell's per-monitor wallpaper lists them; none where the shell has
+// no such object (Windows 7, Wine): then one wallpaper covers the desktop.
+std::vector<Monitor> WallpaperMonitors();
+
+// Makes `path` the wallpaper of the given monitors, or, with none given, of the whole
+// desktop. False when it could not be set.
+bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path);
+
+// Windows' cost of the current connection (NLM_CONNECTION_COST); 0 when unknown.
+unsigned ConnectionCost();
+
+// The time now, in UTC seconds since 1970.
+std::int64_t NowUtc();
+
+// A UTC time (seconds since 1970) as the user's local "YYYY-MM-DD hh:mm".
+std::wstring LocalStamp(std::int64_t utc);
+
+// The user's longitude: Windows' location for the user where it knows one, else the time
+// zone's standard bias.
+double UserLongitude();
+
+}  // namespace nubilux::win32

@@ -1,0 +1,181 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/monitors.h"
+#include "app/sources.h"
+#include "app/views.h"
+
+namespace {
+
+using nubilux::View;
+using ::testing::ElementsAre;
+
+constexpr std::int64_t kMorningUtc = 1796726833;  // 2026-12-08 10:47:13 UTC
+constexpr std::int64_t kNightInEuropeUtc = 1796695200;  // 2026-12-08 02:00:00 UTC
+
+View FirstForBias(int biasMinutes) { return nubilux::ViewsByDistance(nubilux::LongitudeOfBias(biasMinutes)).front(); }
+
+std::vector<std::wstring> Urls(const std::vector<nubilux::Source>& sources) {
+    std::vector<std::wstring> urls;
+    for (const auto& source : sources) urls.push_back(source.url);
+    return urls;
+}
+
+TEST(Views, TheSatelliteAboveEachTimeZoneComesFirst) {
+    EXPECT_EQ(FirstForBias(-60), View::Meteosat);              // Europe/Rome, 15 E
+    EXPECT_EQ(FirstForBias(-330), View::MeteosatIndianOcean);  // Asia/Kolkata, 82.5 E
+    EXPECT_EQ(FirstForBias(-540), View::Himawari);             // Asia/Tokyo, 135 E
+    EXPECT_EQ(FirstForBias(300), View::GoesEast);              // America/New_York, 75 W
+    EXPECT_EQ(FirstForBias(480), View::GoesWest);              // America/Los_Angeles, 120 W
+    EXPECT_EQ(FirstForBias(0), View::Meteosat);                // UTC
+    // Across the date line, distance goes the short way round.
+    EXPECT_EQ(FirstForBias(-765), View::GoesWest);  // Pacific/Chatham, 168.75 W
+    EXPECT_EQ(FirstForBias(-720), View::Himawari);  // Pacific/Auckland, 180
+}
+
+TEST(Views, TheOthersFollowByDistance) {
+    EXPECT_THAT(nubilux::ViewsByDistance(15.0), ElementsAre(View::Meteosat, View::MeteosatIndianOcean, View::GoesEast,
+                                                            View::Himawari, View::GoesWest));
+    EXPECT_THAT(nubilux::ViewsByDistance(-120.0), ElementsAre(View::GoesWest, View::GoesEast, View::Himawari,
+                                                              View::Meteosat, View::MeteosatIndianOcean));
+}
+
+TEST(Views, WindowsLocationWinsOverTheTimeZoneWhenKnown) {
+    // Sydney's longitude with a clock set to UTC: the location decides.
+    EXPECT_EQ(nubilux::UserLongitude(151.2, 0), 151.2);
+    // "0.000" is what Windows says when it knows nothing (and Wine always): the zone decides.
+    EXPECT_EQ(nubilux::UserLongitude(0.0, -540), 135.0);
+    EXPECT_EQ(nubilux::UserLongitude(std::nullopt, 480), -120.0);
+    EXPECT_EQ(nubilux::UserLongitude(400.0, 300), -75.0);  // no longitude on Earth
+}
+
+TEST(Views, TheUsersNamedViewComesFirstAndABadNameIsPassedOver) {
+    EXPECT_EQ(nubilux::ViewNamed(L" himawari "), View::Himawari);
+    EXPECT_EQ(nubilux::ViewNamed(L"GOES-WEST"), View::GoesWest);
+    EXPECT_EQ(nubilux::ViewNamed(L"Meteosat-IODC"), View::MeteosatIndianOcean);
+    for (const wchar_t* bad : {L"-1", L"", L"GOES", L"Himawari-9x", L"Meteosat 0"})
+        EXPECT_FALSE(nubilux::ViewNamed(bad)) << bad;
+    EXPECT_THAT(nubilux::ViewOrder(View::Himawari, 15.0), ElementsAre(View::Himawari, View::Meteosat,
+                                                                     View::MeteosatIndianOcean, View::GoesEast,
+                                                                     View::GoesWest));
+    EXPECT_EQ(nubilux::ViewOrder(std::nullopt, 15.0), nubilux::ViewsByDistance(15.0));
+}
+
+TEST(Requests, MapServerAsksForTheNewestSlotOnBlackInTheSatellitesOwnView) {
+    const auto sources = nubilux::ViewSources(View::Meteosat, {1920, 1080}, kMorningUtc);
+    ASSERT_EQ(sources.size(), 9u);  // three layers, each at three slots
+    EXPECT_EQ(sources[0].url,
+              L"https://view.eumetsat.int/geoserver/wms?SERVICE=WMS&VERSION=1.3.0&REQUEST=GetMap"
+              L"&LAYERS=mtg_fd:rgb_geocolour&STYLES=&CRS=AUTO:97004,9001,0,0"
+              L"&BBOX=-9902222,-5570000,9902222,5570000&WIDTH=1920&HEIGHT=1080&FORMAT=image/jpeg"
+              L"&BGCOLOR=0x000000&TRANSPARENT=FALSE&TIME=2026-12-08T10:10:00Z");
+    // Stepped back one slot, then another; no more.
+    EXPECT_NE(sources[1].url.find(L"&TIME=2026-12-08T10:00:00Z"), std::wstring::npos);
+    EXPECT_NE(sources[2].url.find(L"&TIME=2026-12-08T09:50:00Z"), std::wstring::npos);
+    EXPECT_FALSE(sources[0].earlierSlot);
+    EXPECT_TRUE(sources[1].earlierSlot && sources[2].earlierSlot);
+    EXPECT_FALSE(sources[3].earlierSlot);
+    EXPECT_NE(sources[3].url.find(L"LAYERS=mtg_fd:ir105_hrfi&"), std::wstring::npos);
+    EXPECT_NE(sources[6].url.find(L"LAYERS=msg_fes:ir108&"), std::wstring::npos);
+    EXPECT_EQ(sources[0].slot, kMorningUtc - 37 * 60 - 13);
+    EXPECT_FALSE(sources[0].dated);
+    // A portrait monitor shows more space above and below the disc.
+    EXPECT_NE(nubilux::ViewSources(View::Meteosat, {1080, 1920}, kMorningUtc)[0].url.find(
+                  L"&BBOX=-5570000,-9902222,5570000,9902222&WIDTH=1080&"),
+              std::wstring::npos);
+}
+
+TEST(Requests, IndianOceanIsCentredOnItsSatelliteNaturalColourOnlyByDay) {
+    const auto day = nubilux::ViewSources(View::MeteosatIndianOcean, {1024, 768}, kMorningUtc);
+    ASSERT_EQ(day.size(), 6u);
+    EXPECT_NE(day[0].url.find(L"LAYERS=msg_iodc:rgb_natural&STYLES=&CRS=AUTO:97004,9001,45.5,0&"), std::wstring::npos);
+    EXPECT_NE(day[3].url.find(L"LAYERS=msg_iodc:ir108&"), std::wstring::npos);
+    const auto night = nubilux::ViewSources(View::MeteosatIndianOcean, {1024, 768}, kMorningUtc + 9 * 3600);
+    ASSERT_EQ(night.size(), 3u);
+    EXPECT_NE(night[0].url.find(L"LAYERS=msg_iodc:ir108&"), std::wstring::npos);
+}
+
+TEST(Requests, HimawariStillsAreNamedByTheirUtcSlotAndDated) {
+    // 10:47 UTC is night below Himawari: infrared only.
+    EXPECT_THAT(Urls(nubilux::ViewSources(View::Himawari, {1024, 768}, kMorningUtc)),
+                ElementsAre(L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_1010.jpg",
+                            L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_1000.jpg",
+                            L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_0950.jpg"));
+    const auto day = nubilux::ViewSources(View::Himawari, {1024, 768}, kNightInEuropeUtc);  // 11:22 there
+    ASSERT_EQ(day.size(), 6u);
+    EXPECT_EQ(day[0].url, L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__trm_0130.jpg");
+    EXPECT_TRUE(day[0].dated);
+    EXPECT_EQ(day[0].name, L"Himawari-9, true colour");
+    // Just after midnight UTC the newest slot is the day before's.
+    EXPECT_EQ(nubilux::ViewSources(View::Himawari, {1024, 768}, kNightInEuropeUtc - 2 * 3600 + 600).front().url,
+              L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_2340.jpg");
+}
+
+TEST(Requests, SquarePicturesComeInTheSmallestSizeCoveringTheShorterSide) {
+    const auto goes = [](View view, int w, int h) { return nubilux::ViewSources(view, {w, h}, kMorningUtc).at(0).url; };
+    EXPECT_EQ(goes(View::GoesEast, 1024, 768), L"https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/1808x1808.jpg");
+    EXPECT_EQ(goes(View::GoesWest, 1920, 1080), L"https://cdn.star.nesdis.noaa.gov/GOES18/ABI/FD/GEOCOLOR/1808x1808.jpg");
+    const std::vector<int> sides = {339, 678, 1808, 5424, 10848, 21696};
+    EXPECT_EQ(nubilux::SquareSide(sides, {800, 600}, 4096), 678);
+    EXPECT_EQ(nubilux::SquareSide(sides, {600, 339}, 4096), 339);
+    EXPECT_EQ(nubilux::SquareSide(sides, {678, 1200}, 4096), 678);  // exactly covered
+    EXPECT_EQ(nubilux::SquareSide(sides, {3840, 2160}, 7680), 5424);
+    EXPECT_EQ(nubilux::SquareSide(sides, {3840, 2160}, 4096), 1808);  // never above what is taken
+    EXPECT_EQ(nubilux::SquareSide(sides, {0, 0}, 4096), 339);
+}
+
+TEST(Requests, TimesAndStaleCopies) {
+    EXPECT_EQ(nubilux::IsoTime(0), L"1970-01-01T00:00:00Z");
+    EXPECT_EQ(nubilux::IsoTime(951782400), L"2000-02-29T00:00:00Z");
+    EXPECT_EQ(nubilux::IsoTime(kMorningUtc), L"2026-12-08T10:47:13Z");
+    EXPECT_EQ(nubilux::LatestSlot(kMorningUtc, 0), kMorningUtc - 7 * 60 - 13);
+    const std::int64_t slot = nubilux::LatestSlot(kMorningUtc, 1800);
+    EXPECT_FALSE(nubilux::IsStale(0, slot, kMorningUtc));  // no date sent
+    EXPECT_FALSE(nubilux::IsStale(slot + 300, slot, kMorningUtc));
+    EXPECT_TRUE(nubilux::IsStale(slot - 86400 + 300, slot, kMorningUtc));  // yesterday's of the same name
+    EXPECT_FALSE(nubilux::IsStale(kMorningUtc - 3600, 0, kMorningUtc));
+    EXPECT_TRUE(nubilux::IsStale(kMorningUtc - 7 * 3600, 0, kMorningUtc));
+}
+
+TEST(Requests, EveryPictureOfAnUpdateHasItsOwnSources) {
+    const std::vector<View> views = {View::GoesEast, View::Meteosat};
+    const auto second = nubilux::SourcesFor(L"http://mirror/x.jpg", views, {800, 600}, kMorningUtc, 1);
+    ASSERT_EQ(second.size(), 11u);
+    for (const auto& source : second) EXPECT_EQ(source.picture, 1);
+    EXPECT_EQ(second[1].url, L"https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/678x678.jpg");
+    EXPECT_NE(second[2].url.find(L"&WIDTH=800&HEIGHT=600&"), std::wstring::npos);
+}
+
+TEST(Monitors, OnePicturePerSizeThePrimarysFirstAsNubiluxBmp) {
+    const auto plan = nubilux::PlanPictures(
+        {{L"\\\\?\\B", {800, 600}, false}, {L"\\\\?\\A", {1024, 768}, true}, {L"\\\\?\\C", {800, 600}, false}},
+        {1024, 768});
+    ASSERT_EQ(plan.size(), 2u);
+    EXPECT_EQ(plan[0].fileName, L"NUBILUX.BMP");
+    EXPECT_EQ(plan[0].size, (nubilux::Screen{1024, 768}));
+    EXPECT_THAT(plan[0].monitors, ElementsAre(L"\\\\?\\A"));
+    EXPECT_EQ(plan[1].fileName, L"NUBILUX-800x600.BMP");
+    EXPECT_THAT(plan[1].monitors, ElementsAre(L"\\\\?\\B", L"\\\\?\\C"));  // one download for both
+    EXPECT_THAT(nubilux::PlannedSizes(plan), ElementsAre(nubilux::Screen{1024, 768}, nubilux::Screen{800, 600}));
+}
+
+TEST(Monitors, WithoutPerMonitorWallpaperOnePictureForTheDesktop) {
+    const auto plan = nubilux::PlanPictures({}, {1920, 1080});
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_EQ(plan[0].fileName, L"NUBILUX.BMP");
+    EXPECT_EQ(plan[0].size, (nubilux::Screen{1920, 1080}));
+    EXPECT_TRUE(plan[0].monitors.empty());
+}
+
+TEST(Metered, OnlyAnUnrestrictedConnectionWithinItsLimitsIsFree) {
+    EXPECT_FALSE(nubilux::IsMetered(0));        // unknown
+    EXPECT_FALSE(nubilux::IsMetered(0x1));      // unrestricted
+    EXPECT_FALSE(nubilux::IsMetered(0x20001));  // unrestricted, congested
+    EXPECT_FALSE(nubilux::IsMetered(0x80001));  // unrestricted, approaching a limit
+    EXPECT_TRUE(nubilux::IsMetered(0x2));       // fixed
+    EXPECT_TRUE(nubilux::IsMetered(0x4));       // variable
+    EXPECT_TRUE(nubilux::IsMetered(0x40001));   // roaming
+    EXPECT_TRUE(nubilux::IsMetered(0x10001));   // over the data limit
+}
+
+}  // namespace
