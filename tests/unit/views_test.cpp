@@ -108,7 +108,7 @@ TEST(Requests, HimawariStillsAreNamedByTheirUtcSlotAndDated) {
     EXPECT_EQ(day[0].name, L"Himawari-9, true colour");
     // Just after midnight UTC the newest slot is the day before's.
     EXPECT_EQ(nubilux::ViewSources(View::Himawari, {1024, 768}, kNightInEuropeUtc - 2 * 3600 + 600).front().url,
-              L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_2340.jpg");
+              L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__trm_2340.jpg");
 }
 
 TEST(Requests, SquarePicturesComeInTheSmallestSizeCoveringTheShorterSide) {
