@@ -183,3 +183,12 @@ fixture_component(table_6_0_9_0 TABLE_ENTRIES 6,0,9,0)
 fixture_component(table_noversion TABLE_ENTRIES)
 fixture_component(standard_1_0_0_0 STANDARD_ENTRIES 1,0,0,0)
 fixture_component(bare_1_0_0_0 NO_ENTRIES 1,0,0,0)
+
+# The tests' stand-in for the shell's per-monitor wallpaper object, which Wine lacks.
+add_library(wallpaper_standin SHARED tools/wallpaper_standin/standin.cpp tools/wallpaper_standin/standin.def)
+target_compile_options(wallpaper_standin PRIVATE ${SUITE_WARNINGS})
+target_include_directories(wallpaper_standin PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(wallpaper_standin PRIVATE ole32 uuid advapi32)
+target_link_options(wallpaper_standin PRIVATE -Wl,--enable-stdcall-fixup)
+set_target_properties(wallpaper_standin PROPERTIES PREFIX "" OUTPUT_NAME wallpaper_standin
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -21,8 +21,10 @@ command -v ninja >/dev/null 2>&1 || need=1
 command -v openssl >/dev/null 2>&1 || need=1
 [ -d /usr/src/googletest ] || need=1
 dpkg -s fonts-wine >/dev/null 2>&1 || need=1
+dpkg -s libxinerama1 >/dev/null 2>&1 || need=1
 if [ "$arch" = i686 ]; then
     dpkg -s wine32:i386 >/dev/null 2>&1 || need=1
+    dpkg -s libxinerama1:i386 >/dev/null 2>&1 || need=1
 elif dpkg -s wine32:i386 >/dev/null 2>&1; then
     # A wine32 that cannot run would stand in front of wine64.
     $SUDO apt-get remove -y -q wine32:i386 >/dev/null
@@ -32,7 +34,8 @@ fi
 extra=""
 if [ "$arch" = i686 ]; then
     $SUDO dpkg --add-architecture i386
-    extra="wine32:i386"
+    # Wine's 32-bit half sees several monitors only through the 32-bit Xinerama library.
+    extra="wine32:i386 libxinerama1:i386"
 fi
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
@@ -40,4 +43,4 @@ $SUDO apt-get install -y -q --no-install-recommends \
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     wine wine64 $extra \
-    fonts-wine xvfb xauth x11-utils imagemagick fonts-dejavu-core
+    fonts-wine xvfb xauth x11-utils imagemagick fonts-dejavu-core libxinerama1

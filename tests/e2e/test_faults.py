@@ -9,7 +9,10 @@ import unittest
 
 from support import pictures, product, proxy
 from support.session import BUILD_DIR, WineSession
-from test_nubilux import AUTOMATIC, CAPTION, FIRST, LABEL1, MANUAL, SOURCES, UPDATE, NubiluxSession, bitmap_size
+from test_nubilux import (AUTOMATIC, CAPTION, FIRST, HOSTS, LABEL1, MANUAL, UPDATE, NubiluxSession, bitmap_size, kind,
+                          views)
+
+ALL_VIEWS = ["Meteosat", "Meteosat-IODC", "GOES-East", "GOES-West", "Himawari"]  # by distance from UTC's 0
 
 FIXTURES = BUILD_DIR / "fixtures"
 PREVIOUS = b"BM" + bytes(range(256)) * 16  # the bitmap of an earlier update, as far as these checks care
@@ -39,7 +42,7 @@ class Downloads(unittest.TestCase):
         if body is not None:
             n.server.body = body
         n.bitmap.write_bytes(PREVIOUS)
-        env = n.server.env() if use_proxy else {}
+        env = n.env() if use_proxy else {}
         n.process = n.session.start(n.app / "Nubilux.exe", env=env)
         n.session.wait_window(CAPTION, 60)
         before = n.wallpaper()
@@ -56,9 +59,10 @@ class Downloads(unittest.TestCase):
         self.assertTrue(intact)
         return n
 
-    def from_next_source(self, fault, rules):
+    def from_next_source(self, fault, rules, slots=1):
+        """slots: how often the first layer is asked, at ever earlier slots, before the next."""
         n, _ = self.update(rules=rules)
-        self.assertEqual(n.server.urls(), SOURCES[:2])
+        self.assertEqual([kind(u) for u in n.server.urls()], ["mtg_fd:rgb_geocolour"] * slots + ["mtg_fd:ir105_hrfi"])
         intact = bitmap_size(n.bitmap.read_bytes()) == pictures.SAMPLE_SIZE and \
             n.wallpaper() == "C:\\Nubilux\\NUBILUX.BMP"
         record(fault, "refused; the next source's picture became the wallpaper", intact)
@@ -73,9 +77,9 @@ class Downloads(unittest.TestCase):
 
     def test_404_and_500(self):
         for mode in (proxy.NOT_FOUND, proxy.SERVER_ERROR):
-            n = self.kept(f"download: {mode} at every source", "all four tried, failed (11); bitmap unchanged",
+            n = self.kept(f"download: {mode} at every source", "all five views tried, failed (11); bitmap unchanged",
                           server_mode=mode)
-            self.assertEqual(n.server.urls(), SOURCES)
+            self.assertEqual(views(n.server.urls()), ALL_VIEWS)
             n.close()
 
     def test_truncated_body(self):
@@ -102,14 +106,17 @@ class Downloads(unittest.TestCase):
     def test_certificate_not_trusted(self):
         n = self.kept("download: certificate from an unknown authority", "nothing accepted (11); bitmap unchanged",
                       trusted=False)
-        self.assertEqual(len(n.server.tunnels), 4)
+        # Each picture tried once at its newest slot: a refused certificate is no missing slot.
+        self.assertGreaterEqual(len(n.server.tunnels), 7)
+        self.assertEqual({t.rsplit(":", 1)[0] for t in n.server.tunnels}, set(HOSTS))
         self.assertEqual(n.server.requests, [])
 
     def test_500_then_success(self):
-        self.from_next_source("download: 500 at the first source", [(FIRST, proxy.SERVER_ERROR)])
+        self.from_next_source("download: 500 at the first source's three slots", [(FIRST, proxy.SERVER_ERROR)], 3)
 
     def test_xml_then_success(self):
-        self.from_next_source("download: XML error with 200 at the first source", [(FIRST, proxy.XML_ERROR)])
+        self.from_next_source("download: XML error with 200 at the first source's three slots",
+                              [(FIRST, proxy.XML_ERROR)], 3)
 
     def test_one_colour_then_success(self):
         self.from_next_source("download: an all-black picture at the first source", [(FIRST, pictures.one_colour())])
@@ -138,7 +145,7 @@ class Downloads(unittest.TestCase):
             answered.append(n.answers())
             time.sleep(2)
         took = time.monotonic() - started
-        self.assertEqual(n.server.urls(), SOURCES[:2])
+        self.assertEqual([kind(u) for u in n.server.urls()], ["mtg_fd:rgb_geocolour", "mtg_fd:ir105_hrfi"])
         intact = n.bitmap.read_bytes() == PREVIOUS and n.wallpaper() == before
         ok = intact and all(answered) and len(answered) > 20 and 115 < took < 130
         record("download: first source silent, second trickling",

@@ -2,11 +2,13 @@
 under their real names, over HTTPS with a certificate from the tests' own authority,
 which each session trusts as a user's computer trusts the real ones."""
 
+import calendar
 import shutil
 import struct
 import subprocess
 import time
 import unittest
+from urllib.parse import parse_qs, urlsplit
 
 from support import pictures, proxy
 from support.session import PRODUCT_DIR, WineSession
@@ -14,13 +16,42 @@ from support.session import PRODUCT_DIR, WineSession
 CAPTION = "QuintarisMeteo"
 UPDATE, INFO, FRAME, AUTOMATIC, MANUAL, LABEL1, LABEL2, LABEL3 = range(100, 108)
 PICTURE = pictures.sample()
-# The built-in sources, in order, for the sessions' 1024 x 768 screen.
-MAP_REQUEST = ("https://view.eumetsat.int/geoserver/wms?SERVICE=WMS&VERSION=1.1.1&REQUEST=GetMap&LAYERS={}&STYLES="
-               "&SRS=AUTO:97004,9001,0,0&BBOX=-7426666,-5570000,7426666,5570000&WIDTH=1024&HEIGHT=768"
-               "&FORMAT=image/jpeg")
-SOURCES = [MAP_REQUEST.format("mtg_fd:rgb_geocolour"), MAP_REQUEST.format("mtg_fd:ir105_hrfi"),
-           MAP_REQUEST.format("msg_fes:ir108"), "https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/1808x1808.jpg"]
 FIRST = "rgb_geocolour"  # a text that only the first source's address holds
+HOSTS = {"view.eumetsat.int": "map server", "cdn.star.nesdis.noaa.gov": "NOAA", "www.data.jma.go.jp": "JMA"}
+
+
+def kind(url):
+    """What a request asks for, whatever its time slot: the map layer, NOAA's satellite and
+    size, or JMA's band."""
+    parts = urlsplit(url)
+    query = parse_qs(parts.query)
+    if "LAYERS" in query:
+        return query["LAYERS"][0]
+    name = parts.path.rsplit("/", 1)[-1]
+    if parts.netloc == "www.data.jma.go.jp":
+        return name.rsplit("_", 1)[0]  # fd__trm_0340.jpg: fd__trm
+    return parts.path.split("/")[1] + "/" + name  # GOES19/1808x1808.jpg
+
+
+def view(url):
+    """The satellite a request's picture comes from."""
+    k = kind(url)
+    for prefix, name in (("mtg_fd", "Meteosat"), ("msg_fes", "Meteosat"), ("msg_iodc", "Meteosat-IODC"),
+                         ("GOES19", "GOES-East"), ("GOES18", "GOES-West"), ("fd__", "Himawari")):
+        if k.startswith(prefix):
+            return name
+    return k
+
+
+def views(urls):
+    """The satellites asked, in order, each once."""
+    seen = []
+    for url in urls:
+        if view(url) not in seen:
+            seen.append(view(url))
+    return seen
+
+
 TRAY_CALLBACK, WM_SYSCOMMAND, SC_CLOSE = 1281, 0x112, 0xF060
 
 
@@ -36,8 +67,9 @@ class NubiluxSession:
     """The program at C:\\Nubilux with the given mode, and the proxy for its sources."""
 
     def __init__(self, test, mode="1", mode_file=True, mode_text=None, server_mode=proxy.SERVE, rules=(),
-                 trusted=True, body=PICTURE):
-        self.session = WineSession()
+                 trusted=True, body=PICTURE, screens=(), zone="UTC"):
+        self.session = WineSession(screens=screens)
+        self.zone = zone  # the user's time zone, which picks the satellite
         self.server = proxy.FakeProxy(body=body, mode=server_mode, stall_seconds=3, rules=rules)
         test.addCleanup(self.close)
         if trusted:
@@ -55,8 +87,11 @@ class NubiluxSession:
             self.session.close()
             self.session = None
 
+    def env(self):
+        return dict(self.server.env(), TZ=self.zone)
+
     def start(self):
-        self.process = self.session.start(self.app / "Nubilux.exe", env=self.server.env())
+        self.process = self.session.start(self.app / "Nubilux.exe", env=self.env())
         self.session.wait_window(CAPTION, 60)
 
     def control(self, control_id):
@@ -94,10 +129,21 @@ class Updates(unittest.TestCase):
     def test_a_good_picture_from_the_first_source_becomes_the_wallpaper_bitmap(self):
         n = NubiluxSession(self)
         n.start()
+        asked = time.time()
         n.update_and_wait()
-        # The first source, framed to the screen: WIDTH and HEIGHT are the screen's.
-        self.assertEqual(n.server.urls(), SOURCES[:1])
+        # The map server's first layer, framed to the screen, on black, for its newest slot.
+        self.assertEqual(len(n.server.urls()), 1)
         self.assertEqual(n.server.tunnels, ["view.eumetsat.int:443"])
+        url = urlsplit(n.server.urls()[0])
+        self.assertEqual(url.path, "/geoserver/wms")
+        query = {k: v[0] for k, v in parse_qs(url.query).items()}
+        slot = calendar.timegm(time.strptime(query.pop("TIME"), "%Y-%m-%dT%H:%M:%SZ"))
+        self.assertEqual(query, {"SERVICE": "WMS", "VERSION": "1.3.0", "REQUEST": "GetMap",
+                                 "LAYERS": "mtg_fd:rgb_geocolour", "CRS": "AUTO:97004,9001,0,0",
+                                 "BBOX": "-7426666,-5570000,7426666,5570000", "WIDTH": "1024", "HEIGHT": "768",
+                                 "FORMAT": "image/jpeg", "BGCOLOR": "0x000000", "TRANSPARENT": "FALSE"})
+        self.assertEqual(slot % 600, 0)
+        self.assertTrue(asked - 40 * 60 - 5 < slot <= asked - 30 * 60, (asked, slot))
         self.assertEqual(bitmap_size(n.bitmap.read_bytes()), pictures.SAMPLE_SIZE)
         self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
         self.assertEqual(n.control(LABEL1)["text"], "12")
@@ -106,9 +152,11 @@ class Updates(unittest.TestCase):
                          "La richiesta \u00e8 stata completata e sono stati ricevuti tutti i dati.")
         self.assertEqual(n.files(), ["NUBILUX.BMP", "Nubilux.exe", "Nubilux.ini"])  # nothing temporary left
         # When and whence, kept in the user's own settings.
-        kept = next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")).read_text()
-        self.assertIn("Fonte=EUMETSAT MTG GeoColour", kept)
+        kept = next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")).read_bytes().decode("cp1252")
+        self.assertIn("Fonte=Meteosat 0\u00b0, GeoColour", kept)
         self.assertRegex(kept, r"UltimoAggiornamento=\d{4}-\d\d-\d\d \d\d:\d\d")
+        # When the picture was taken: its slot, in local time (the session's zone is UTC).
+        self.assertIn("OraImmagine=" + time.strftime("%Y-%m-%d %H:%M", time.gmtime(slot)), kept)
 
     def test_a_picture_larger_than_the_screen_is_scaled_to_fit_it(self):
         n = NubiluxSession(self, body=pictures.twice_the_screen())
@@ -116,13 +164,27 @@ class Updates(unittest.TestCase):
         n.update_and_wait()
         self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
 
-    def test_each_source_that_fails_gives_way_to_the_next(self):
+    def test_each_source_that_fails_gives_way_to_the_next_a_missing_slot_to_an_earlier_one(self):
         n = NubiluxSession(self, rules=[(FIRST, proxy.SERVER_ERROR), ("ir105", proxy.NOT_FOUND),
-                                        ("ir108", proxy.XML_ERROR)])
+                                        ("msg_fes", proxy.XML_ERROR), ("msg_iodc", proxy.NOT_FOUND),
+                                        ("GOES19", pictures.square())])
         n.start()
         n.update_and_wait()
-        self.assertEqual(n.server.urls(), SOURCES)
-        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), pictures.SAMPLE_SIZE)
+        urls = n.server.urls()
+        # Each layer at its newest slot and two earlier ones, then the next satellite.
+        self.assertEqual([kind(u) for u in urls[:9]], ["mtg_fd:rgb_geocolour"] * 3 + ["mtg_fd:ir105_hrfi"] * 3 +
+                         ["msg_fes:ir108"] * 3)
+        slots = [parse_qs(urlsplit(u).query)["TIME"][0] for u in urls[:3]]
+        self.assertEqual(len(set(slots)), 3)
+        self.assertEqual(sorted(slots, reverse=True), slots)
+        self.assertEqual(views(urls), ["Meteosat", "Meteosat-IODC", "GOES-East"])
+        self.assertEqual(kind(urls[-1]), "GOES19/1808x1808.jpg")  # the smallest covering the screen's 768
+        # The square disc centred on black at the screen's exact size.
+        data = n.bitmap.read_bytes()
+        self.assertEqual(bitmap_size(data), (1024, 768))
+        middle = 54 + 384 * 1024 * 3
+        self.assertEqual(data[middle + 30:middle + 33], b"\0\0\0")  # left of the square, the middle row: black
+        self.assertNotEqual(data[middle + 512 * 3:middle + 520 * 3], bytes(24))
         self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
 
     def test_the_users_own_address_comes_first_and_a_bad_one_is_passed_over(self):
@@ -131,11 +193,12 @@ class Updates(unittest.TestCase):
         n.start()
         n.update_and_wait()
         self.assertEqual(n.server.urls(), [own])
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
         n.close()
         n = NubiluxSession(self, mode_text="[Nubilux]\r\nAggiornamento=1\r\nIndirizzo=ftp://mirror/x.jpg\r\n")
         n.start()
         n.update_and_wait()
-        self.assertEqual(n.server.urls(), SOURCES[:1])
+        self.assertEqual([kind(u) for u in n.server.urls()], ["mtg_fd:rgb_geocolour"])
         self.assertEqual(bitmap_size(n.bitmap.read_bytes()), pictures.SAMPLE_SIZE)
 
 
@@ -234,6 +297,7 @@ class WindowAndIcon(unittest.TestCase):
         credits = next(c for c in about["controls"] if c["id"] == 102)["text"]
         self.assertIn("\u00a9 EUMETSAT", credits)
         self.assertIn("NOAA/NESDIS/STAR", credits)
+        self.assertIn("JMA (Himawari)", credits)
         code, out = n.session.probe("count", "INFO")
         self.assertEqual((code, out.strip()), (0, "1"))
         n.session.click("INFO", "Ok")
@@ -244,7 +308,7 @@ class WindowAndIcon(unittest.TestCase):
         n.start()
         n.session.probe("post", CAPTION, str(WM_SYSCOMMAND), str(SC_CLOSE), "0")
         self.assertTrue(n.session.wait_until(lambda: not n.session.window(CAPTION)["visible"]))
-        n.session.run(n.app / "Nubilux.exe", env=n.server.env())
+        n.session.run(n.app / "Nubilux.exe", env=n.env())
         self.assertTrue(n.session.wait_until(lambda: n.session.window(CAPTION)["visible"]))
         self.assertEqual(n.session.probe("count", CAPTION)[1].strip(), "1")
 
@@ -264,7 +328,7 @@ class NeverFrozen(unittest.TestCase):
         # A click meanwhile starts nothing, and a second start neither waits nor adds a window.
         n.session.probe("post", CAPTION, "0x111", str(UPDATE), "0")  # WM_COMMAND as a click sends it
         started = time.monotonic()
-        n.session.run(n.app / "Nubilux.exe", timeout=30, env=n.server.env())
+        n.session.run(n.app / "Nubilux.exe", timeout=30, env=n.env())
         self.assertLess(time.monotonic() - started, 10)
         self.assertEqual(n.session.probe("count", CAPTION)[1].strip(), "1")
         time.sleep(1)

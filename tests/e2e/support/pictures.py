@@ -25,6 +25,12 @@ def twice_the_screen():
 
 
 @functools.cache
+def square():
+    """A square full-disc picture, as NOAA publishes at 1808 x 1808."""
+    return _jpeg(str(SAMPLE), "-resize", "1808x1808!")
+
+
+@functools.cache
 def one_colour():
     """An all-black frame, as a source publishes when its instrument is off."""
     return _jpeg("-size", "1024x768", "xc:black")

@@ -11,6 +11,9 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[3]
+# Nubilux asks the satellite above the user's time zone first: every session, and these
+# tests' own clock, in one known zone unless a test names another.
+os.environ.setdefault("TZ", "UTC")
 
 
 def _wine_arch():
@@ -38,13 +41,21 @@ DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
 
 class WineSession:
-    def __init__(self, display_size="1024x768x24", desktop=None):
+    def __init__(self, display_size="1024x768x24", desktop=None, screens=()):
+        """screens: further monitors beside the first ("800x600x24"), joined by Xinerama."""
         if not (TEMPLATE_PREFIX / "system.reg").exists():
             raise RuntimeError(f"no booted Wine prefix at {TEMPLATE_PREFIX}: run scripts/test.sh")
         self.root = Path(tempfile.mkdtemp(prefix="suite-e2e-"))
         self.prefix = self.root / "prefix"
         subprocess.run(["cp", "-a", str(TEMPLATE_PREFIX), str(self.prefix)], check=True)
-        self._xvfb = self._start_display(display_size)
+        if screens:
+            # Wine sees Xinerama's monitors only without XRandR and outside a virtual desktop
+            # (which is one monitor): both set before its first start.
+            user = self.prefix / "user.reg"
+            text = user.read_text(encoding="ascii").replace('"Desktop"="Default"\n', "")
+            user.write_text(text + '\n[Software\\\\Wine\\\\X11 Driver] 1700000000\n"UseXRandR"="N"\n',
+                            encoding="ascii")
+        self._xvfb = self._start_display(display_size, screens)
         self.env = dict(os.environ, WINEPREFIX=str(self.prefix), DISPLAY=self.display,
                         WINEDEBUG="-all", WINEDLLOVERRIDES=DLL_OVERRIDES)
         self.env.pop("http_proxy", None)
@@ -61,9 +72,14 @@ class WineSession:
         subprocess.run(["wineserver", "-p"], check=True, **quiet)
         subprocess.run(["wine", "cmd", "/c", "exit"], timeout=120, **quiet)
 
-    def _start_display(self, size):
+    def _start_display(self, size, screens=()):
         read_fd, write_fd = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size, "-nolisten", "tcp"],
+        layout = ["-screen", "0", size]
+        for number, more in enumerate(screens, 1):
+            layout += ["-screen", str(number), more]
+        if screens:
+            layout.append("+xinerama")
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), *layout, "-nolisten", "tcp"],
                                 pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as pipe:

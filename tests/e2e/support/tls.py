@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 from pathlib import Path
 
-HOSTS = ("view.eumetsat.int", "cdn.star.nesdis.noaa.gov", "mirror.quintaris.example")
+HOSTS = ("view.eumetsat.int", "cdn.star.nesdis.noaa.gov", "www.data.jma.go.jp", "mirror.quintaris.example")
 
 
 def _openssl(*args, cwd):

@@ -1,0 +1,91 @@
+"""Nubilux for users anywhere and on every monitor: the satellite above the user's time
+zone asked first, and one picture per monitor size through the shell's per-monitor
+wallpaper object (here our own stand-in, which Wine lacks)."""
+
+import shutil
+import unittest
+from urllib.parse import parse_qs, urlsplit
+
+from support import proxy
+from support.session import BUILD_DIR, SYSTEM_FOLDER
+from test_nubilux import NubiluxSession, bitmap_size, kind, view, views
+
+STANDIN = BUILD_DIR / "tools" / "wallpaper_standin.dll"
+
+
+def query(url):
+    return {k: v[0] for k, v in parse_qs(urlsplit(url).query).items()}
+
+
+class TheSatelliteAboveTheUser(unittest.TestCase):
+    def test_the_first_request_goes_to_the_view_above_each_time_zone(self):
+        # Every source answers 404, so each update walks all five views in its order. Wine
+        # takes the zone when its server starts: a session for each.
+        expected = {
+            "Europe/Rome": ["Meteosat", "Meteosat-IODC", "GOES-East", "Himawari", "GOES-West"],
+            "Asia/Kolkata": ["Meteosat-IODC", "Meteosat", "Himawari", "GOES-East", "GOES-West"],
+            "Asia/Tokyo": ["Himawari", "GOES-West", "Meteosat-IODC", "Meteosat", "GOES-East"],
+            "America/New_York": ["GOES-East", "GOES-West", "Meteosat", "Meteosat-IODC", "Himawari"],
+            "America/Los_Angeles": ["GOES-West", "GOES-East", "Himawari", "Meteosat", "Meteosat-IODC"],
+        }
+        for zone, order in expected.items():
+            with self.subTest(zone=zone):
+                n = NubiluxSession(self, server_mode=proxy.NOT_FOUND, zone=zone)
+                n.start()
+                n.update_and_wait(90)
+                urls = n.server.urls()
+                self.assertEqual(views(urls), order)
+                for url in urls:
+                    if view(url) in ("Meteosat", "Meteosat-IODC"):
+                        q = query(url)
+                        self.assertEqual((q["BGCOLOR"], q["TRANSPARENT"]), ("0x000000", "FALSE"))
+                        longitude = "45.5" if view(url) == "Meteosat-IODC" else "0"
+                        self.assertEqual(q["CRS"], f"AUTO:97004,9001,{longitude},0")
+                n.close()
+
+    def test_a_view_named_in_the_settings_comes_first(self):
+        n = NubiluxSession(self, mode_text="[Nubilux]\r\nAggiornamento=1\r\nSatellite=GOES-West\r\n", zone="Europe/Rome")
+        n.start()
+        n.update_and_wait()
+        self.assertEqual([kind(u) for u in n.server.urls()], ["GOES18/1808x1808.jpg"])
+        n.close()
+        n = NubiluxSession(self, mode_text="[Nubilux]\r\nAggiornamento=1\r\nSatellite=Meteosat-7\r\n", zone="Asia/Tokyo")
+        n.start()
+        n.update_and_wait()
+        self.assertEqual(view(n.server.urls()[0]), "Himawari")  # a name it does not know: passed over
+
+
+class EveryMonitor(unittest.TestCase):
+    SCREENS = ("800x600x24",)  # beside the first, 1024 x 768
+
+    def test_each_monitor_gets_a_bitmap_of_its_own_size(self):
+        n = NubiluxSession(self, screens=self.SCREENS)
+        folder = n.session.drive_c / "standin"
+        folder.mkdir()
+        shutil.copy(STANDIN, folder)
+        result = n.session.run(f"C:\\windows\\{SYSTEM_FOLDER}\\regsvr32.exe", "/s",
+                               "C:\\standin\\wallpaper_standin.dll")
+        self.assertEqual(result.returncode, 0, result)
+        n.start()
+        n.update_and_wait()
+        sizes = sorted((int(query(u)["WIDTH"]), int(query(u)["HEIGHT"])) for u in n.server.urls())
+        self.assertEqual(sizes, [(800, 600), (1024, 768)])  # one download per size
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+        self.assertEqual(bitmap_size((n.app / "NUBILUX-800x600.BMP").read_bytes()), (800, 600))
+        calls = [line.split("\t") for line in (folder / "wallpaper-calls.txt").read_text().splitlines()]
+        self.assertEqual(len({monitor for monitor, _ in calls}), 2)
+        self.assertEqual(sorted(path for _, path in calls),
+                         ["C:\\Nubilux\\NUBILUX-800x600.BMP", "C:\\Nubilux\\NUBILUX.BMP"])
+
+    def test_without_the_shells_object_one_wallpaper_for_the_primary_monitor(self):
+        n = NubiluxSession(self, screens=self.SCREENS)
+        n.start()
+        n.update_and_wait()
+        self.assertEqual([(query(u)["WIDTH"], query(u)["HEIGHT"]) for u in n.server.urls()], [("1024", "768")])
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+        self.assertEqual(sorted(p.name for p in n.app.glob("*.BMP")), ["NUBILUX.BMP"])
+
+
+if __name__ == "__main__":
+    unittest.main()

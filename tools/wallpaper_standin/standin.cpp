@@ -1,0 +1,217 @@
+// A stand-in for the shell's per-monitor wallpaper object, which Wine lacks: an
+// in-process COM server registered under the shell's class id in a test prefix. It
+// answers the monitors Windows reports and records each SetWallpaper call, one line
+// "<monitor id>\t<path>" in wallpaper-calls.txt beside this DLL.
+#include <windows.h>
+
+#include <objbase.h>
+#include <olectl.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "app/win32/desktop_wallpaper.h"
+
+namespace {
+
+using nubilux::win32::DesktopWallpaper;
+using nubilux::win32::kDesktopWallpaperClass;
+using nubilux::win32::kDesktopWallpaperInterface;
+
+HMODULE self = nullptr;
+std::atomic<long> objects{0}, locks{0};
+
+std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(self, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.rfind(L'\\'));
+}
+
+BOOL CALLBACK Collect(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(monitor, &info)) reinterpret_cast<std::vector<RECT>*>(data)->push_back(info.rcMonitor);
+    return TRUE;
+}
+
+std::vector<RECT> Monitors() {
+    std::vector<RECT> rects;
+    ::EnumDisplayMonitors(nullptr, nullptr, Collect, reinterpret_cast<LPARAM>(&rects));
+    return rects;
+}
+
+std::wstring MonitorId(UINT index) { return L"\\\\?\\DISPLAY#Standin#" + std::to_wstring(index); }
+
+// Which monitor an id names; -1 for none.
+int IndexOf(LPCWSTR id) {
+    const std::size_t count = Monitors().size();
+    for (UINT i = 0; i < count; ++i)
+        if (id && MonitorId(i) == id) return static_cast<int>(i);
+    return -1;
+}
+
+void Record(const std::wstring& line) {
+    const std::wstring log = OwnFolder() + L"\\wallpaper-calls.txt";
+    HANDLE file = ::CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes > 0 ? bytes - 1 : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, text.data(), bytes, nullptr, nullptr);
+    text += "\r\n";
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+LPWSTR CopyForCaller(const std::wstring& text) {
+    auto* out = static_cast<LPWSTR>(::CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+    if (out) ::lstrcpyW(out, text.c_str());
+    return out;
+}
+
+class Wallpaper final : public DesktopWallpaper {
+public:
+    Wallpaper() { ++objects; }
+    ~Wallpaper() { --objects; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == kDesktopWallpaperInterface) {
+            *out = static_cast<DesktopWallpaper*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const long left = --references_;
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR monitorId, LPCWSTR wallpaper) override {
+        if (!wallpaper || IndexOf(monitorId) < 0) return E_INVALIDARG;
+        Record(std::wstring(monitorId) + L"\t" + wallpaper);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR, LPWSTR* wallpaper) override {
+        if (wallpaper) *wallpaper = CopyForCaller(L"");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMonitorDevicePathAt(UINT index, LPWSTR* monitorId) override {
+        if (!monitorId) return E_POINTER;
+        if (index >= Monitors().size()) return E_INVALIDARG;
+        *monitorId = CopyForCaller(MonitorId(index));
+        return *monitorId ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE GetMonitorDevicePathCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = static_cast<UINT>(Monitors().size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMonitorRECT(LPCWSTR monitorId, RECT* rect) override {
+        const int index = IndexOf(monitorId);
+        if (!rect || index < 0) return E_INVALIDARG;
+        *rect = Monitors()[static_cast<std::size_t>(index)];
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetBackgroundColor(COLORREF) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBackgroundColor(COLORREF* color) override {
+        if (color) *color = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetPosition(int) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetPosition(int* position) override {
+        if (position) *position = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetSlideshow(void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSlideshow(void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSlideshowOptions(int, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetSlideshowOptions(int*, UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AdvanceSlideshow(LPCWSTR, int) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetStatus(int* state) override {
+        if (state) *state = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Enable(BOOL) override { return S_OK; }
+
+private:
+    std::atomic<long> references_{1};
+};
+
+class Factory final : public IClassFactory {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // static: lives as long as the DLL
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        auto* object = new (std::nothrow) Wallpaper;
+        if (!object) return E_OUTOFMEMORY;
+        const HRESULT hr = object->QueryInterface(iid, out);
+        object->Release();
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        lock ? ++locks : --locks;
+        return S_OK;
+    }
+};
+
+Factory factory;
+
+std::wstring ClassKey() {
+    wchar_t text[64] = {};
+    ::StringFromGUID2(kDesktopWallpaperClass, text, 64);
+    return std::wstring(L"CLSID\\") + text;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) self = instance;
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (clsid != kDesktopWallpaperClass) return CLASS_E_CLASSNOTAVAILABLE;
+    return factory.QueryInterface(iid, out);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return objects == 0 && locks == 0 ? S_OK : S_FALSE; }
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(self, path, MAX_PATH);
+    HKEY key = nullptr;
+    const std::wstring name = ClassKey() + L"\\InprocServer32";
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr))
+        return SELFREG_E_CLASS;
+    const wchar_t model[] = L"Both";
+    LONG result = ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
+                                   static_cast<DWORD>((::lstrlenW(path) + 1) * sizeof(wchar_t)));
+    if (!result)
+        result = ::RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(model), sizeof model);
+    ::RegCloseKey(key);
+    return result ? SELFREG_E_CLASS : S_OK;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    return ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey().c_str()) ? SELFREG_E_CLASS : S_OK;
+}
