@@ -56,9 +56,9 @@ def anonymous_kib(pid):
 
 
 OWN_HTTP = "http://mirror.quintaris.example/satellite/latest.jpg"
-FIRST_HTTPS = ("https://view.eumetsat.int/geoserver/wms?SERVICE=WMS&VERSION=1.1.1&REQUEST=GetMap&LAYERS="
-               "mtg_fd:rgb_geocolour&STYLES=&SRS=AUTO:97004,9001,0,0&BBOX=-9902222,-5570000,9902222,5570000"
-               "&WIDTH=1920&HEIGHT=1080&FORMAT=image/jpeg")
+FIRST_HTTPS = ("https://view.eumetsat.int/geoserver/wms?SERVICE=WMS&VERSION=1.3.0&REQUEST=GetMap&LAYERS="
+               "mtg_fd:rgb_geocolour&STYLES=&CRS=AUTO:97004,9001,0,0&BBOX=-9902222,-5570000,9902222,5570000"
+               "&WIDTH=1920&HEIGHT=1080&FORMAT=image/jpeg&BGCOLOR=0x000000&TRANSPARENT=FALSE&TIME=2026-12-08T10:00:00Z")
 
 
 def bench(session, body, url, runs=10):

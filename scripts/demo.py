@@ -36,7 +36,8 @@ def main():
         session.trust_test_authority()
         app = product.unpack(session)
         print(f"Unpacked {product.RELEASE.name} into {product.APP_FOLDER}")
-        labels = product.install(session, app, server.env())
+        # A user in Europe: the view from Meteosat above 0° comes first.
+        labels = product.install(session, app, dict(server.env(), TZ="Europe/Rome"))
         print(f"Install.exe: {labels[0]} / {labels[1]}")
         crop(session, product.SETUP, out / "full.png", out / "install.png")
         session.click(product.SETUP, "Installazione Terminata")
@@ -51,6 +52,7 @@ def main():
         status = [session.control(product.NUBILUX, control_id=i)["text"] for i in (105, 106, 107)]
         print(f"  {'done' if done else 'NOT DONE'}: {status[0]} {status[1]} - {status[2]}")
         print(f"  wallpaper: {product.wallpaper(session)}")
+        print(f"  asked first: {server.urls()[0] if server.urls() else 'nothing'}")
         session.click(product.NUBILUX, "Info")
         session.wait_window("INFO")
         crop(session, "INFO", out / "full.png", out / "about.png")
