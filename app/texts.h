@@ -32,7 +32,7 @@ inline constexpr wchar_t kAboutText[] =
     L"Software to update desktop's background with photo from weather satellite.\r\n"
     L"Version " SUITE_RELEASE_WIDE L" - Quintaris Srl";
 inline constexpr wchar_t kAboutCredits[] =
-    L"Pictures: \u00a9 EUMETSAT (Meteosat), NOAA/NESDIS/STAR (GOES-East, GOES-West), JMA (Himawari)";
+    L"Pictures: \u00a9 EUMETSAT (Meteosat), NOAA/NESDIS/STAR (GOES), JMA (Himawari)";
 inline constexpr wchar_t kAboutOk[] = L"&Ok";
 
 }  // namespace nubilux::texts
