@@ -27,6 +27,13 @@ bool Schedule::Tick(std::int64_t now) {
     return true;
 }
 
+std::int64_t Schedule::SecondsUntilDue(std::int64_t now) const {
+    if (hourly_.Ultima_Ora() != FormatHour(static_cast<int>(HourOf(now) % 24))) return 0;
+    std::int64_t due = (HourOf(now) + 1) * 3600;
+    if (retryAt_ >= 0 && retryAt_ < due) due = retryAt_;
+    return due > now ? due - now : 0;
+}
+
 void Schedule::Finished(bool success, std::int64_t now) {
     retryAt_ = -1;
     if (success) {

@@ -1,5 +1,6 @@
-// When Automatic mode updates: once per clock hour, checked once a second; a failed
-// hour retried with growing pauses; a missing picture fetched on resume from sleep.
+// When Automatic mode updates: once per clock hour; a failed hour retried with growing
+// pauses; a missing picture fetched on resume from sleep. The timer sleeps until the next
+// of these is due rather than ticking every second.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +31,12 @@ inline constexpr int kRetryMinutes[] = {2, 5, 10, 20};
 // (seconds / 3600) % 24.
 class Schedule {
 public:
-    // One tick of the one-second timer: true when an update is due.
+    // One tick of the timer: true when an update is due.
     bool Tick(std::int64_t now);
+    // How long the timer may sleep before the next tick that can find an update due: 0
+    // when one is due now (the hour differs from the last update's), else until the next
+    // clock hour begins or a pending retry falls due, whichever comes first.
+    std::int64_t SecondsUntilDue(std::int64_t now) const;
     // An update has ended, whoever started it.
     void Finished(bool success, std::int64_t now);
     // The computer woke up: true when this hour's picture is missing.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,12 +60,16 @@ public:
     bool Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs);
     // An attempt has ended. Attempts given up earlier are ignored.
     void OnAttemptDone(unsigned number, Ending ending, std::int64_t nowMs);
-    // Enforces the deadlines; call often while an update runs.
+    // Enforces the deadlines; call when Deadline() is reached.
     void OnClock(std::int64_t nowMs);
     // Ends an update under way at once, with its finishing steps: the program is ending.
     void Stop();
 
     bool Running() const { return running_; }
+    // When the attempt under way is given up (the clock of OnClock); nothing when none runs.
+    std::optional<std::int64_t> Deadline() const {
+        return attemptRunning_ ? std::optional<std::int64_t>(attemptDeadline_) : std::nullopt;
+    }
     // The number of the attempt whose reports count now.
     unsigned Attempt() const { return attempt_; }
     const std::wstring& Connessione_Iniziale() const { return connessioneIniziale_; }

@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,8 +38,10 @@ constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
 constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102;
 constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202;
-constexpr UINT_PTR kTimerId = 1, kClockTimerId = 2, kLayoutTimerId = 3;
-constexpr UINT kClockMs = 250;  // how often an update's deadlines are looked at
+// One timer, due at the next event: while an update runs, its attempt's deadline; at rest
+// in Automatic mode, the next clock hour or retry; none at rest in Manual mode.
+constexpr UINT_PTR kTimerId = 1, kLayoutTimerId = 2;
+constexpr UINT kFirstTickMs = 1000;  // Automatic's first update comes about a second after it takes effect
 // Monitors are looked at again this long after the last change: a layout that settles
 // through several changes (docking, a resolution switch) makes one download, not many.
 constexpr UINT kLayoutSettleMs = 60 * 1000;
@@ -197,12 +200,33 @@ private:
         automatic_ = automatic;
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
         ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic && !updater_->Running());
-        if (automatic)
-            ::SetTimer(hwnd_, kTimerId, 1000, nullptr);
-        else
-            ::KillTimer(hwnd_, kTimerId);
+        ArmTimer();
         // The user's choice is kept for the next start.
         if (byUser) KeepSetting(kKey, StoredMode(automatic));
+    }
+
+    // Sets the one timer for the next event, or stops it when none is to come.
+    void ArmTimer() {
+        std::int64_t ms = -1;
+        if (const auto deadline = updater_->Deadline()) {
+            ms = std::max<std::int64_t>(1, *deadline - MonotonicMs());
+        } else if (automatic_ && !updater_->Running()) {
+            const std::int64_t seconds = schedule_.SecondsUntilDue(LocalSeconds());
+            ms = seconds ? seconds * 1000 : kFirstTickMs;
+        }
+        if (ms < 0)
+            ::KillTimer(hwnd_, kTimerId);
+        else
+            ::SetTimer(hwnd_, kTimerId, static_cast<UINT>(ms), nullptr);
+    }
+
+    // Timer1_Timer: the attempt's deadline while an update runs, else Automatic's next update.
+    void OnTimer() {
+        if (updater_->Running())
+            updater_->OnClock(MonotonicMs());
+        else if (automatic_ && schedule_.Tick(LocalSeconds()) && !MeteredPause())
+            Update();
+        ArmTimer();
     }
 
     void Inet1_StateChanged(int state) {
@@ -240,19 +264,17 @@ private:
         shownTakenAt_ = -1;
         platform_->Plan(plan);
         if (!updater_->Aggiorna_Sfondo(std::move(sources), MonotonicMs())) return;
-        // Running: a click or tick starts nothing, and the deadlines are watched.
-        if (updater_->Running()) {
-            ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), FALSE);
-            ::SetTimer(hwnd_, kClockTimerId, kClockMs, nullptr);
-        }
+        // Running: a click or tick starts nothing, and the deadline is watched.
+        if (updater_->Running()) ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), FALSE);
+        ArmTimer();
     }
 
     void Finished(const Source* from) {
-        ::KillTimer(hwnd_, kClockTimerId);
         ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic_);
         SYSTEMTIME now;
         const std::int64_t seconds = LocalSeconds(&now);
         schedule_.Finished(from != nullptr, seconds);
+        ArmTimer();
         if (!from) return;
         meteredSkip_ = false;
         lastUpdate_ = StoredStamp(now);
@@ -345,18 +367,18 @@ private:
             break;
         case WM_TIMER:
             if (wParam == kTimerId) {
-                if (!updater_->Running() && schedule_.Tick(LocalSeconds()) && !MeteredPause()) Update();
+                OnTimer();
                 return 0;
             }
             if (wParam == kLayoutTimerId) {
                 LayoutSettled();
                 return 0;
             }
-            if (wParam == kClockTimerId) {
-                updater_->OnClock(MonotonicMs());
-                return 0;
-            }
             break;
+        case WM_TIMECHANGE:
+            // The clock was set: the next hour falls elsewhere, or has come already.
+            ArmTimer();
+            return 0;
         case kAttemptState:
             if (wParam == updater_->Attempt()) Inet1_StateChanged(static_cast<int>(lParam));
             return 0;
@@ -368,6 +390,7 @@ private:
             if (ending == Ending::Installed && number == updater_->Attempt() && updater_->Running() && shownTakenAt_ < 0)
                 shownTakenAt_ = platform_->TakenAt(number);
             updater_->OnAttemptDone(number, ending, MonotonicMs());
+            ArmTimer();  // the next attempt's deadline
             return 0;
         }
         case WM_DISPLAYCHANGE:
@@ -382,6 +405,7 @@ private:
             if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && automatic_ &&
                 !updater_->Running() && schedule_.Resumed(LocalSeconds()) && !MeteredPause())
                 Update();
+            ArmTimer();  // the hour it was armed for may have passed while asleep
             return TRUE;
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) break;

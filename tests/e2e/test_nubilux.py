@@ -11,7 +11,7 @@ import unittest
 from urllib.parse import parse_qs, urlsplit
 
 from support import pictures, proxy
-from support.session import PRODUCT_DIR, WineSession
+from support.session import PRODUCT_DIR, WineSession, context_switches
 
 CAPTION = "QuintarisMeteo"
 UPDATE, INFO, FRAME, AUTOMATIC, MANUAL, LABEL1, LABEL2, LABEL3 = range(100, 108)
@@ -212,6 +212,23 @@ class Modes(unittest.TestCase):
         self.assertTrue(n.session.wait_until(lambda: n.server.tunnels, 15))
         self.assertLess(time.monotonic() - started, 15)
         self.assertTrue(n.session.wait_until(lambda: n.bitmap.exists(), 15))
+
+    def test_an_idle_automatic_nubilux_wakes_no_more_often_than_a_manual_one(self):
+        # Automatic sleeps until its next hour; a timer ticking every second would add 40
+        # wake-ups and more in these 40 seconds.
+        switches = {}
+        for mode in ("1", "0"):
+            n = NubiluxSession(self, mode=mode)
+            n.start()
+            if mode == "0":
+                self.assertTrue(n.session.wait_until(lambda: n.control(LABEL1)["text"] == "12", 30))
+            time.sleep(3)
+            pid = n.session.linux_pid("Nubilux.exe")
+            before = context_switches(pid)
+            time.sleep(40)
+            switches[mode] = context_switches(pid) - before
+            n.close()
+        self.assertLessEqual(switches["0"], switches["1"] + 10, switches)
 
     def test_manual_starts_fetch_nothing_until_update(self):
         n = None

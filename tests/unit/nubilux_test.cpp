@@ -197,6 +197,58 @@ TEST(Schedule, RetriesAFailedHourWithGrowingPauses) {
     for (std::int64_t t = ten + 3611; t < ten + 7200; t += 7) EXPECT_FALSE(schedule.Tick(t));
 }
 
+TEST(Schedule, SleepsUntilTheNextHourOrRetryAndWakesAtOnceAfterAClockReset) {
+    const std::int64_t nine = 9 * 3600;
+    nubilux::Schedule schedule;
+    EXPECT_EQ(schedule.SecondsUntilDue(nine + 1200), 0);  // Automatic just chosen: due now
+    EXPECT_TRUE(schedule.Tick(nine + 1200));
+    schedule.Finished(true, nine + 1230);
+    EXPECT_EQ(schedule.SecondsUntilDue(nine + 1230), 3600 - 1230);  // 10:00
+    schedule.Finished(false, nine + 1300);  // a manual update failed meanwhile: retried in 2 minutes
+    EXPECT_EQ(schedule.SecondsUntilDue(nine + 1300), 120);
+    EXPECT_EQ(schedule.SecondsUntilDue(nine + 1500), 0);  // woken late: due at once
+    // A retry that would fall after the hour waits for the hour's own update instead.
+    nubilux::Schedule late;
+    late.Tick(nine + 3500);
+    late.Finished(false, nine + 3540);
+    EXPECT_EQ(late.SecondsUntilDue(nine + 3540), 60);
+    // The clock set back or forward to another hour: due now, as the hour text differs.
+    EXPECT_EQ(late.SecondsUntilDue(7 * 3600 + 1800), 0);
+    EXPECT_EQ(late.SecondsUntilDue(12 * 3600 + 900), 0);
+}
+
+// The updates a schedule starts between `from` and `to` when woken every second, or only
+// when due. An update takes 20 s; those started in a failing hour fail.
+std::vector<std::int64_t> UpdatesStarted(bool everySecond, std::int64_t from, std::int64_t to,
+                                         const std::vector<std::int64_t>& failingHours, int& idleWakeUps) {
+    nubilux::Schedule schedule;
+    std::vector<std::int64_t> started;
+    idleWakeUps = 0;
+    for (std::int64_t now = from; now < to;) {
+        if (schedule.Tick(now)) {
+            started.push_back(now);
+            const bool fails = std::count(failingHours.begin(), failingHours.end(), now / 3600) > 0;
+            now += 20;
+            schedule.Finished(!fails, now);
+        } else {
+            ++idleWakeUps;
+        }
+        now += everySecond ? 1 : std::max<std::int64_t>(1, schedule.SecondsUntilDue(now));
+    }
+    return started;
+}
+
+TEST(Schedule, WakingOnlyWhenDueStartsExactlyTheUpdatesOfATickEverySecond) {
+    const std::int64_t from = 9 * 3600 + 1234, to = 16 * 3600;
+    const std::vector<std::int64_t> failing = {10, 12, 13};
+    int secondly = 0, whenDue = 0;
+    const auto expected = UpdatesStarted(true, from, to, failing, secondly);
+    EXPECT_EQ(UpdatesStarted(false, from, to, failing, whenDue), expected);
+    EXPECT_EQ(expected.size(), 7u + 4 + 4 + 4);  // each hour, and four retries in each failing one
+    EXPECT_GT(secondly, 20000);
+    EXPECT_EQ(whenDue, 0);  // every wake-up had an update to start
+}
+
 TEST(Schedule, SuccessOncePerHourAndResumeFetchesAMissingPicture) {
     nubilux::Schedule schedule;
     const std::int64_t day = 24 * 3600, nine = 9 * 3600;

@@ -40,6 +40,20 @@ WINE_USER = os.environ.get("USER") or "root"
 DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
 
+def context_switches(pid):
+    """How often the threads of a Linux process have been switched out: each wake-up of a
+    Windows program's thread counts at least once."""
+    total = 0
+    for task in Path(f"/proc/{pid}/task").iterdir():
+        try:
+            for line in (task / "status").read_text().splitlines():
+                if "ctxt_switches:" in line:  # voluntary and nonvoluntary
+                    total += int(line.split()[1])
+        except (OSError, ValueError):
+            continue  # a thread that has just ended
+    return total
+
+
 class WineSession:
     def __init__(self, display_size="1024x768x24", desktop=None, screens=()):
         """screens: further monitors beside the first ("800x600x24"), joined by Xinerama."""
@@ -126,6 +140,19 @@ class WineSession:
     def run(self, program, *args, timeout=60, env=None):
         return subprocess.run(["wine", str(program), *args], cwd=self.root, env=dict(self.env, **(env or {})),
                               capture_output=True, timeout=timeout)
+
+    def linux_pid(self, name):
+        """The Linux process that runs a Windows program of this session, or None."""
+        for entry in Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                if name.lower() in (entry / "cmdline").read_bytes().decode(errors="replace").lower() and \
+                        f"WINEPREFIX={self.prefix}".encode() in (entry / "environ").read_bytes():
+                    return int(entry.name)
+            except OSError:
+                continue
+        return None
 
     def probe(self, *args, timeout=60):
         result = subprocess.run(["wine", str(PROBE), *args], cwd=self.root, env=self.env,
