@@ -9,6 +9,12 @@ std::wstring FormatHour(int hour) {
     return text.size() < 2 ? L"0" + text : text;
 }
 
+bool IsMetered(unsigned cost) {
+    constexpr unsigned kUnrestricted = 0x1, kOverDataLimit = 0x10000, kRoaming = 0x40000;
+    if (cost == 0) return false;
+    return !(cost & kUnrestricted) || (cost & (kRoaming | kOverDataLimit)) != 0;
+}
+
 bool HourlyRule::Timer1_Timer(int hour) {
     const std::wstring now = FormatHour(hour);
     if (now == ultimaOra_) return false;

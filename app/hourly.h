@@ -22,12 +22,17 @@ private:
     std::wstring ultimaOra_;  // empty until the first automatic update of the run
 };
 
+// Windows' cost of the connection (NLM_CONNECTION_COST flags): metered when it is not
+// unrestricted, or when roaming or over its data limit; Automatic mode then fetches
+// nothing of its own accord. Unknown (0) is not metered.
+bool IsMetered(unsigned cost);
+
 // Pauses before retrying an hour whose update failed, in minutes: a few, growing, so
 // that a source in trouble is not hammered.
 inline constexpr int kRetryMinutes[] = {2, 5, 10, 20};
 
 // The whole rule of Automatic mode. Times are local wall-clock seconds counted from a
-// midnight (Windows counts from 1 January 1601), so that the hour of the day is
+// midnight (the program counts from 1 January 1970), so that the hour of the day is
 // (seconds / 3600) % 24.
 class Schedule {
 public:

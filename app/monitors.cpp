@@ -8,9 +8,6 @@ namespace {
 
 constexpr wchar_t kPrimaryFile[] = L"NUBILUX.BMP";
 
-// NLM_CONNECTION_COST.
-constexpr unsigned kUnrestricted = 0x1, kOverDataLimit = 0x10000, kRoaming = 0x40000;
-
 }  // namespace
 
 std::vector<PicturePlan> PlanPictures(const std::vector<Monitor>& monitors, Screen primary) {
@@ -35,11 +32,6 @@ std::vector<Screen> PlannedSizes(const std::vector<PicturePlan>& plan) {
     std::vector<Screen> sizes;
     for (const PicturePlan& picture : plan) sizes.push_back(picture.size);
     return sizes;
-}
-
-bool IsMetered(unsigned cost) {
-    if (cost == 0) return false;
-    return !(cost & kUnrestricted) || (cost & (kRoaming | kOverDataLimit)) != 0;
 }
 
 }  // namespace nubilux

@@ -29,8 +29,4 @@ std::vector<PicturePlan> PlanPictures(const std::vector<Monitor>& monitors, Scre
 // The sizes the plan's pictures are made for: what a change of monitors is compared on.
 std::vector<Screen> PlannedSizes(const std::vector<PicturePlan>& plan);
 
-// Windows' cost of the connection (NLM_CONNECTION_COST flags): metered when it is not
-// unrestricted, or when roaming or over its data limit. Unknown (0) is not metered.
-bool IsMetered(unsigned cost);
-
 }  // namespace nubilux

@@ -1,10 +1,12 @@
 #include "app/sources.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
 #include "app/picture.h"
+#include "common/text.h"
 
 namespace nubilux {
 
@@ -94,16 +96,10 @@ void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Scre
                    std::wstring(kNoaa) + satellite + L"/ABI/FD/GEOCOLOR/" + size + L".jpg", 0, false, true});
 }
 
-bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
-    if (text.size() < prefix.size()) return false;
-    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; };
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [&](wchar_t a, wchar_t b) { return lower(a) == lower(b); });
-}
-
 // The text after the scheme's "://"; npos when the scheme is neither http nor https.
 std::size_t AfterScheme(const std::wstring& url) {
-    if (StartsWithNoCase(url, L"https://")) return 8;
-    if (StartsWithNoCase(url, L"http://")) return 7;
+    if (suite::StartsWithNoCase(url, L"https://")) return 8;
+    if (suite::StartsWithNoCase(url, L"http://")) return 7;
     return std::wstring::npos;
 }
 
@@ -124,16 +120,16 @@ std::int64_t LatestSlot(std::int64_t nowUtc, int publishingDelaySeconds, int bac
 }
 
 std::wstring IsoTime(std::int64_t utc) {
-    // Days since 1970 to the civil date (the proleptic Gregorian calendar).
-    const std::int64_t days = (utc >= 0 ? utc : utc - 86399) / 86400, seconds = utc - days * 86400;
-    const std::int64_t z = days + 719468, era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097, yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
-    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1), month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const std::int64_t year = yoe + era * 400 + (month <= 2);
-    const int s = static_cast<int>(seconds);
-    return std::to_wstring(year) + L"-" + TwoDigits(month) + L"-" + TwoDigits(day) + L"T" + TwoDigits(s / 3600) + L":" +
-           TwoDigits(s / 60 % 60) + L":" + TwoDigits(s % 60) + L"Z";
+    using namespace std::chrono;
+    const sys_seconds time{seconds{utc}};
+    const sys_days day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{time - day};
+    return std::to_wstring(static_cast<int>(date.year())) + L"-" + TwoDigits(static_cast<int>(unsigned{date.month()})) +
+           L"-" + TwoDigits(static_cast<int>(unsigned{date.day()})) + L"T" +
+           TwoDigits(static_cast<int>(clock.hours().count())) + L":" +
+           TwoDigits(static_cast<int>(clock.minutes().count())) + L":" +
+           TwoDigits(static_cast<int>(clock.seconds().count())) + L"Z";
 }
 
 int SquareSide(const std::vector<int>& published, Screen monitor, int largest) {

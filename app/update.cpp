@@ -30,7 +30,6 @@ void Updater::TryNext(std::int64_t nowMs) {
             // The next picture's sources, with time of their own.
             picture_ = source.picture;
             updateDeadline_ = nowMs + deadlines_.overallMs;
-            slotMissing_ = false;
         }
         if (nowMs >= updateDeadline_) continue;  // this picture's time is up
         if (source.earlierSlot && !slotMissing_) continue;  // its newer slot answered, or failed outright
@@ -50,7 +49,7 @@ void Updater::OnAttemptDone(unsigned number, Ending ending, std::int64_t nowMs) 
     try {
         const Source& source = sources_[next_ - 1];
         if (ending == Ending::Installed) {
-            if (!shown_ || (source.picture == 0 && shown_->picture != 0)) shown_ = &source;
+            if (!shown_) shown_ = &source;  // pictures come in order: the primary's, if it was installed
             // This picture is done: on to the next one's sources.
             while (next_ < sources_.size() && sources_[next_].picture == source.picture) ++next_;
         }
@@ -66,7 +65,6 @@ void Updater::OnClock(std::int64_t nowMs) {
     // Past the source's time: whatever its server does, it is given up.
     attemptRunning_ = false;
     platform_.CancelFetch();
-    slotMissing_ = false;
     try {
         TryNext(nowMs);
     } catch (...) {

@@ -86,7 +86,7 @@ private:
     std::vector<Source> sources_;
     std::size_t next_ = 0;        // the next source to try
     int picture_ = -1;            // the picture whose sources are being tried
-    bool slotMissing_ = false;    // the last attempt's slot was missing: try an earlier one
+    bool slotMissing_ = false;    // the ended attempt's slot was missing: try an earlier one
     const Source* shown_ = nullptr;  // the primary picture's source, or another installed one
     unsigned attempt_ = 0;        // the number of the attempt under way; numbers only grow
     bool attemptRunning_ = false;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
+#include <string_view>
+
+#include "common/text.h"
 
 namespace nubilux {
 
@@ -20,13 +22,6 @@ constexpr ViewInfo kViews[] = {
 double Apart(double a, double b) {
     const double d = std::fmod(std::fabs(a - b), 360.0);
     return d > 180.0 ? 360.0 - d : d;
-}
-
-bool SameNoCase(const std::wstring& a, const wchar_t* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    return i == a.size() && !b[i];
 }
 
 }  // namespace
@@ -59,7 +54,8 @@ std::optional<View> ViewNamed(const std::wstring& text) {
     trimmed.erase(0, trimmed.find_first_not_of(L" \t"));
     trimmed.erase(trimmed.find_last_not_of(L" \t") + 1);
     for (const ViewInfo& info : kViews)
-        if (SameNoCase(trimmed, info.key)) return info.view;
+        if (trimmed.size() == std::wstring_view(info.key).size() && suite::StartsWithNoCase(trimmed, info.key))
+            return info.view;
     return std::nullopt;
 }
 

@@ -13,6 +13,15 @@ inline std::wstring JoinPath(const std::wstring& folder, const std::wstring& nam
     return folder + L"\\" + name;
 }
 
+// Whether text begins with prefix, ASCII letters compared without regard to case.
+inline bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
+    if (text.size() < prefix.size()) return false;
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (lower(text[i]) != lower(prefix[i])) return false;
+    return true;
+}
+
 // The text after the last backslash; the whole text when there is none.
 inline std::wstring LastComponent(const std::wstring& path) {
     const auto slash = path.rfind(L'\\');

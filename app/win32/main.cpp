@@ -55,15 +55,12 @@ void KeepOnTop(HWND hwnd) { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_N
 
 std::int64_t MonotonicMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
 
-// Local wall-clock seconds since 1601, as the schedule counts them.
+// Local wall-clock seconds since 1970, as the schedule counts them.
 std::int64_t LocalSeconds(SYSTEMTIME* stamp = nullptr) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     if (stamp) *stamp = now;
-    FILETIME file;
-    ::SystemTimeToFileTime(&now, &file);
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime) /
-                                     10'000'000u);
+    return UnixSeconds(now);
 }
 
 // "2026-12-08 14:05", as the last update is kept; the user's own short date and time for the menu,
@@ -279,7 +276,8 @@ private:
         meteredSkip_ = false;
         lastUpdate_ = StoredStamp(now);
         lastSource_ = from->name;
-        pictureTime_ = shownTakenAt_ > 0 ? LocalStamp(shownTakenAt_) : L"";
+        SYSTEMTIME taken;
+        pictureTime_ = shownTakenAt_ > 0 && LocalTimeOf(shownTakenAt_, taken) ? StoredStamp(taken) : L"";
         KeepSetting(kLastUpdateKey, lastUpdate_);
         KeepSetting(kLastSourceKey, lastSource_);
         KeepSetting(kPictureTimeKey, pictureTime_);

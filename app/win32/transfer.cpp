@@ -71,6 +71,10 @@ struct Pixels {
     std::vector<std::uint8_t> rows;
     Screen fitted;        // where the picture itself lies
     Placement placement;
+
+    std::size_t Stride() const { return BmpRowBytes(width); }
+    // The picture's own top-left pixel within the rows.
+    std::uint8_t* Picture() { return rows.data() + placement.top * Stride() + placement.left * 3; }
 };
 
 suite::Outcome Decode(const std::string& body, Screen largest, Screen canvas, Pixels& out) {
@@ -113,10 +117,10 @@ suite::Outcome Decode(const std::string& body, Screen largest, Screen canvas, Pi
     out.height = static_cast<UINT>(canvas.height);
     out.fitted = size;
     out.placement = Centre(size, canvas);
-    const std::size_t stride = BmpRowBytes(out.width);
-    out.rows.assign(stride * out.height, 0);
-    std::uint8_t* at = out.rows.data() + out.placement.top * stride + out.placement.left * 3;
-    hr = source->CopyPixels(nullptr, static_cast<UINT>(stride), static_cast<UINT>(out.rows.data() + out.rows.size() - at), at);
+    out.rows.assign(out.Stride() * out.height, 0);
+    std::uint8_t* at = out.Picture();
+    hr = source->CopyPixels(nullptr, static_cast<UINT>(out.Stride()),
+                            static_cast<UINT>(out.rows.data() + out.rows.size() - at), at);
     if (FAILED(hr)) return FromHr(hr);
     return suite::Outcome::Success();
 }
@@ -132,7 +136,7 @@ suite::Outcome WriteBitmap(const std::wstring& path, const Pixels& pixels) {
     };
     const std::string header = BmpHeader(pixels.width, pixels.height);
     if (!put(header.data(), header.size())) return LastError();
-    const std::size_t stride = BmpRowBytes(pixels.width);
+    const std::size_t stride = pixels.Stride();
     const std::size_t rowsAtOnce = std::max<std::size_t>(1, (1u << 20) / stride);
     std::vector<std::uint8_t> chunk;
     chunk.reserve(rowsAtOnce * stride);
@@ -145,13 +149,6 @@ suite::Outcome WriteBitmap(const std::wstring& path, const Pixels& pixels) {
         }
     }
     return suite::Outcome::Success();
-}
-
-std::int64_t UnixSeconds(const SYSTEMTIME& time) {
-    FILETIME file{};
-    if (!::SystemTimeToFileTime(&time, &file)) return 0;
-    const auto ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
-    return ticks / 10'000'000 - 11'644'473'600;  // from 1601 to 1970
 }
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -292,10 +289,8 @@ suite::Outcome Transfer::Install(const std::string& body) {
     Pixels pixels;
     suite::Outcome outcome = Decode(body, order_.largest, order_.canvas, pixels);
     if (!outcome) return outcome;
-    const std::size_t stride = BmpRowBytes(pixels.width);
-    if (IsNearlyOneColour(pixels.rows.data() + pixels.placement.top * stride + pixels.placement.left * 3,
-                          static_cast<std::uint32_t>(pixels.fitted.width),
-                          static_cast<std::uint32_t>(pixels.fitted.height), stride))
+    if (IsNearlyOneColour(pixels.Picture(), static_cast<std::uint32_t>(pixels.fitted.width),
+                          static_cast<std::uint32_t>(pixels.fitted.height), pixels.Stride()))
         return ::win32::Failure(ERROR_INVALID_DATA);
     // Written beside NUBILUX.BMP and moved over it only when whole: the previous picture
     // stays until then.

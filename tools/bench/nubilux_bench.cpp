@@ -16,6 +16,7 @@
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
 #include "app/win32/transfer.h"
+#include "common/text.h"
 #include "common/win32/startup.h"
 
 namespace {
@@ -31,7 +32,7 @@ bool OneAttempt(HWND window, unsigned number, const std::wstring& url) {
     using namespace nubilux::win32;
     nubilux::Source source;
     source.url = url;
-    const auto transfer = Transfer::Start({window, number, source, ImageFolder() + L"\\NUBILUX.BMP", PrimaryScreen(),
+    const auto transfer = Transfer::Start({window, number, source, suite::JoinPath(ImageFolder(), L"NUBILUX.BMP"), PrimaryScreen(),
                                            {}, LargestScreen()});
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
