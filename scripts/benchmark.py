@@ -16,7 +16,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 from support import product, proxy  # noqa: E402
-from support.session import BUILD_DIR, PRODUCT_DIR, WineSession, context_switches  # noqa: E402
+from support.session import BUILD_DIR, PRODUCT_DIR, WineSession, context_switches, switches_since  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 rows = []
@@ -142,12 +142,12 @@ def nubilux_memory(session, pictures):
         # At rest: Manual is the floor (Wine's own threads); Automatic sleeps until its hour.
         switches = context_switches(pid)
         time.sleep(60)
-        manual = context_switches(pid) - switches
+        manual = switches_since(switches, pid)
         session.click(product.NUBILUX, "Automatic")
         time.sleep(5)  # the first automatic update
         cpu, switches = cpu_seconds(pid), context_switches(pid)
         time.sleep(60)
-        automatic = context_switches(pid) - switches
+        automatic = switches_since(switches, pid)
         row("Nubilux idle CPU, Automatic, over 60 s", f"{(cpu_seconds(pid) - cpu) / 60 * 100:.3f} % of one core",
             "< 0.01 %")
         row("Nubilux wake-ups at rest, Automatic above Manual", f"{(automatic - manual) * 60} an hour "

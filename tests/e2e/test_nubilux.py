@@ -11,7 +11,7 @@ import unittest
 from urllib.parse import parse_qs, urlsplit
 
 from support import pictures, proxy
-from support.session import PRODUCT_DIR, WineSession, context_switches
+from support.session import PRODUCT_DIR, WineSession, context_switches, switches_since
 
 CAPTION = "QuintarisMeteo"
 UPDATE, INFO, FRAME, AUTOMATIC, MANUAL, LABEL1, LABEL2, LABEL3 = range(100, 108)
@@ -20,13 +20,17 @@ FIRST = "rgb_geocolour"  # a text that only the first source's address holds
 HOSTS = {"view.eumetsat.int": "map server", "cdn.star.nesdis.noaa.gov": "NOAA", "www.data.jma.go.jp": "JMA"}
 
 
+def query(url):
+    """A request's parameters, each with its one value."""
+    return {k: v[0] for k, v in parse_qs(urlsplit(url).query).items()}
+
+
 def kind(url):
     """What a request asks for, whatever its time slot: the map layer, NOAA's satellite and
     size, or JMA's band."""
     parts = urlsplit(url)
-    query = parse_qs(parts.query)
-    if "LAYERS" in query:
-        return query["LAYERS"][0]
+    if "LAYERS" in query(url):
+        return query(url)["LAYERS"]
     name = parts.path.rsplit("/", 1)[-1]
     if parts.netloc == "www.data.jma.go.jp":
         return name.rsplit("_", 1)[0]  # fd__trm_0340.jpg: fd__trm
@@ -134,11 +138,11 @@ class Updates(unittest.TestCase):
         # The map server's first layer, framed to the screen, on black, for its newest slot.
         self.assertEqual(len(n.server.urls()), 1)
         self.assertEqual(n.server.tunnels, ["view.eumetsat.int:443"])
-        url = urlsplit(n.server.urls()[0])
-        self.assertEqual(url.path, "/geoserver/wms")
-        query = {k: v[0] for k, v in parse_qs(url.query).items()}
-        slot = calendar.timegm(time.strptime(query.pop("TIME"), "%Y-%m-%dT%H:%M:%SZ"))
-        self.assertEqual(query, {"SERVICE": "WMS", "VERSION": "1.3.0", "REQUEST": "GetMap",
+        url = n.server.urls()[0]
+        self.assertEqual(urlsplit(url).path, "/geoserver/wms")
+        asked_for = query(url)
+        slot = calendar.timegm(time.strptime(asked_for.pop("TIME"), "%Y-%m-%dT%H:%M:%SZ"))
+        self.assertEqual(asked_for, {"SERVICE": "WMS", "VERSION": "1.3.0", "REQUEST": "GetMap",
                                  "LAYERS": "mtg_fd:rgb_geocolour", "CRS": "AUTO:97004,9001,0,0",
                                  "BBOX": "-7426666,-5570000,7426666,5570000", "WIDTH": "1024", "HEIGHT": "768",
                                  "FORMAT": "image/jpeg", "BGCOLOR": "0x000000", "TRANSPARENT": "FALSE"})
@@ -174,7 +178,7 @@ class Updates(unittest.TestCase):
         # Each layer at its newest slot and two earlier ones, then the next satellite.
         self.assertEqual([kind(u) for u in urls[:9]], ["mtg_fd:rgb_geocolour"] * 3 + ["mtg_fd:ir105_hrfi"] * 3 +
                          ["msg_fes:ir108"] * 3)
-        slots = [parse_qs(urlsplit(u).query)["TIME"][0] for u in urls[:3]]
+        slots = [query(u)["TIME"] for u in urls[:3]]
         self.assertEqual(len(set(slots)), 3)
         self.assertEqual(sorted(slots, reverse=True), slots)
         self.assertEqual(views(urls), ["Meteosat", "Meteosat-IODC", "GOES-East"])
@@ -226,7 +230,7 @@ class Modes(unittest.TestCase):
             pid = n.session.linux_pid("Nubilux.exe")
             before = context_switches(pid)
             time.sleep(40)
-            switches[mode] = context_switches(pid) - before
+            switches[mode] = switches_since(before, pid)
             n.close()
         self.assertLessEqual(switches["0"], switches["1"] + 10, switches)
 

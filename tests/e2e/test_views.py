@@ -4,17 +4,11 @@ wallpaper object (here our own stand-in, which Wine lacks)."""
 
 import shutil
 import unittest
-from urllib.parse import parse_qs, urlsplit
-
 from support import proxy
 from support.session import BUILD_DIR, SYSTEM_FOLDER
-from test_nubilux import NubiluxSession, bitmap_size, kind, view, views
+from test_nubilux import NubiluxSession, bitmap_size, kind, query, view, views
 
 STANDIN = BUILD_DIR / "tools" / "wallpaper_standin.dll"
-
-
-def query(url):
-    return {k: v[0] for k, v in parse_qs(urlsplit(url).query).items()}
 
 
 class TheSatelliteAboveTheUser(unittest.TestCase):

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/hourly.h"
 #include "app/monitors.h"
 #include "app/sources.h"
 #include "app/views.h"

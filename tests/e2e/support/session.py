@@ -41,17 +41,22 @@ DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
 
 def context_switches(pid):
-    """How often the threads of a Linux process have been switched out: each wake-up of a
-    Windows program's thread counts at least once."""
-    total = 0
+    """How often each thread of a Linux process has been switched out, by thread id: each
+    wake-up of a Windows program's thread counts at least once."""
+    counts = {}
     for task in Path(f"/proc/{pid}/task").iterdir():
         try:
-            for line in (task / "status").read_text().splitlines():
-                if "ctxt_switches:" in line:  # voluntary and nonvoluntary
-                    total += int(line.split()[1])
+            counts[task.name] = sum(int(line.split()[1]) for line in (task / "status").read_text().splitlines()
+                                    if "ctxt_switches:" in line)  # voluntary and nonvoluntary
         except (OSError, ValueError):
             continue  # a thread that has just ended
-    return total
+    return counts
+
+
+def switches_since(before, pid):
+    """Context switches since the `before` counts: of threads alive now (a thread that
+    ended meanwhile takes its counts with it)."""
+    return sum(count - before.get(tid, 0) for tid, count in context_switches(pid).items())
 
 
 class WineSession:
