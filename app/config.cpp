@@ -15,7 +15,8 @@ bool StartsAutomatic(const std::wstring& modo) {
 
 std::wstring ReadSetting(const suite::ProfileStore& store, const std::wstring& userFolder,
                          const std::wstring& programFolder, const wchar_t* key) {
-    const std::wstring own = MakeReader(store, userFolder).File_INI_Leggi(kSection, key);
+    // No user folder (no profile): no file of the user's, rather than one at the root of the drive.
+    const std::wstring own = userFolder.empty() ? kNothingRead : MakeReader(store, userFolder).File_INI_Leggi(kSection, key);
     return own != kNothingRead ? own : MakeReader(store, programFolder).File_INI_Leggi(kSection, key);
 }
 

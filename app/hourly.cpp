@@ -40,8 +40,9 @@ std::int64_t Schedule::SecondsUntilDue(std::int64_t now) const {
     return due > now ? due - now : 0;
 }
 
-void Schedule::Finished(bool success, std::int64_t now) {
+void Schedule::Finished(bool success, std::int64_t now, bool retry) {
     retryAt_ = -1;
+    if (!success && !retry) return;
     if (success) {
         lastSuccessHour_ = HourOf(now);
         return;

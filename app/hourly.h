@@ -42,8 +42,10 @@ public:
     // when one is due now (the hour differs from the last update's), else until the next
     // clock hour begins or a pending retry falls due, whichever comes first.
     std::int64_t SecondsUntilDue(std::int64_t now) const;
-    // An update has ended, whoever started it.
-    void Finished(bool success, std::int64_t now);
+    // An update has ended, whoever started it. A failure is retried after a pause unless
+    // retrying cannot help (this computer could not keep the picture): then the next
+    // hour tries again.
+    void Finished(bool success, std::int64_t now, bool retry = true);
     // The computer woke up: true when this hour's picture is missing.
     bool Resumed(std::int64_t now);
 

@@ -58,6 +58,16 @@ Placement Centre(Screen fitted, Screen screen) {
     return {std::max(0, (screen.width - fitted.width) / 2), std::max(0, (screen.height - fitted.height) / 2)};
 }
 
+Canvas Canvas::For(Screen monitor, Screen pictureSize) {
+    Canvas canvas;
+    canvas.width = static_cast<std::uint32_t>(std::max(1, monitor.width));
+    canvas.height = static_cast<std::uint32_t>(std::max(1, monitor.height));
+    canvas.fitted = FitWithin(pictureSize, {static_cast<int>(canvas.width), static_cast<int>(canvas.height)});
+    canvas.placement = Centre(canvas.fitted, {static_cast<int>(canvas.width), static_cast<int>(canvas.height)});
+    canvas.rows.assign(canvas.Stride() * canvas.height, 0);
+    return canvas;
+}
+
 std::string BmpHeader(std::uint32_t width, std::uint32_t height) {
     const auto pixels = static_cast<std::uint32_t>(BmpRowBytes(width) * height);
     std::string out;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/sources.h"
 
@@ -33,6 +34,22 @@ bool IsNearlyOneColour(const std::uint8_t* rows, std::uint32_t width, std::uint3
 
 // The bytes of one row of a 24-bit bitmap file: three a pixel, padded to four.
 inline std::size_t BmpRowBytes(std::uint32_t width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
+
+// A picture at its monitor's exact size: 24-bit rows, top row first, each BmpRowBytes(width)
+// long, black where the picture, fitted and centred, does not reach.
+struct Canvas {
+    std::uint32_t width = 0, height = 0;
+    std::vector<std::uint8_t> rows;
+    Screen fitted;  // where the picture itself lies
+    Placement placement;
+
+    // A black canvas of the monitor's size for a picture of pictureSize.
+    static Canvas For(Screen monitor, Screen pictureSize);
+    std::size_t Stride() const { return BmpRowBytes(width); }
+    // The picture's own top-left pixel within the rows.
+    std::uint8_t* Picture() { return rows.data() + placement.top * Stride() + placement.left * 3; }
+    const std::uint8_t* Picture() const { return rows.data() + placement.top * Stride() + placement.left * 3; }
+};
 
 // The 54-byte header of a 24-bit, bottom-up Windows bitmap file of width x height; the
 // rows follow it, bottom row first.

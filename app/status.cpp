@@ -1,5 +1,7 @@
 #include "app/status.h"
 
+#include "app/texts.h"
+
 namespace nubilux {
 
 std::optional<StateTexts> DescribeState(int state) {
@@ -38,6 +40,12 @@ std::optional<int> StateForInternetStatus(unsigned long status) {
     case 100: return kStateResponseCompleted;  // request complete
     default: return std::nullopt;
     }
+}
+
+std::wstring FailureLine(const std::wstring& at, Reason reason, const std::wstring& nextTry) {
+    std::wstring line = texts::kFailedAt + at + L": " + ReasonText(reason);
+    if (!nextTry.empty()) line += texts::kNextTry + nextTry;
+    return line;
 }
 
 }  // namespace nubilux

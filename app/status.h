@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "app/attempt.h"
+
 namespace nubilux {
 
 inline constexpr int kStateError = 11;
@@ -20,5 +22,9 @@ std::optional<StateTexts> DescribeState(int state);
 // The state a WinINet status notification stands for; nothing for notifications that
 // have no state of their own (handle created, redirects, cookies, ...).
 std::optional<int> StateForInternetStatus(unsigned long status);
+
+// The menu's and the tooltip's line after a failed update: "Last update failed at 10:00:
+// no connection; next try 10:02", without the next try when none is planned.
+std::wstring FailureLine(const std::wstring& at, Reason reason, const std::wstring& nextTry);
 
 }  // namespace nubilux

@@ -19,10 +19,24 @@ inline constexpr wchar_t kUpdating[] = L"Fetching the latest picture...";
 inline constexpr wchar_t kUpdatedAt[] = L"Updated ";
 inline constexpr wchar_t kUpdatedFrom[] = L" from ";
 inline constexpr wchar_t kPictureOf[] = L", picture of ";
+// After a failed update: kFailedAt + time + ": " + reason [+ kNextTry + time].
+inline constexpr wchar_t kFailedAt[] = L"Last update failed at ";
+inline constexpr wchar_t kNextTry[] = L"; next try ";
+inline constexpr wchar_t kNoConnection[] = L"no connection";
+inline constexpr wchar_t kNoAnswer[] = L"the server did not answer in time";
+inline constexpr wchar_t kCertificate[] = L"the server's certificate was refused";
+inline constexpr wchar_t kNoPicture[] = L"no new picture on the server";
+inline constexpr wchar_t kBadPicture[] = L"the picture could not be used";
+inline constexpr wchar_t kCannotSave[] = L"the picture could not be saved";
+inline constexpr wchar_t kDiskFull[] = L"the disk is full";
+inline constexpr wchar_t kNoWallpaper[] = L"the wallpaper could not be set";
 inline constexpr wchar_t kMeteredPause[] = L"Automatic update skipped: the connection is metered";
 
 inline constexpr wchar_t kIdleTip[] = L"QuintarisMeteo";
 inline constexpr wchar_t kWorkingTip[] = L"QuintarisMeteo - Aggiornamento in corso ...";
+
+// The window could not be made; the platform's description follows.
+inline constexpr wchar_t kCannotShow[] = L"Nubilux could not open its window:";
 
 inline constexpr wchar_t kQuitQuestion[] = L"Do you want really quit from Nubilux?";
 inline constexpr wchar_t kQuitTitle[] = L"Nubilux";

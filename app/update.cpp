@@ -13,17 +13,19 @@ bool Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
         picture_ = -1;
         slotMissing_ = false;
         shown_ = nullptr;
+        reason_ = Reason::None;
         connessioneIniziale_.clear();
         Connessioni_Attive();
         platform_.ShowWorking(true);
         TryNext(nowMs);
     } catch (...) {
-        Finish(shown_);  // out of memory or a platform failure: still a whole ending
+        Finish();  // out of memory or a platform failure: still a whole ending
     }
     return true;
 }
 
 void Updater::TryNext(std::int64_t nowMs) {
+    waiting_ = false;
     for (; next_ < sources_.size(); ++next_) {
         const Source& source = sources_[next_];
         if (source.picture != picture_) {
@@ -31,54 +33,80 @@ void Updater::TryNext(std::int64_t nowMs) {
             picture_ = source.picture;
             updateDeadline_ = nowMs + deadlines_.overallMs;
         }
-        if (nowMs >= updateDeadline_) continue;  // this picture's time is up
+        if (nowMs >= updateDeadline_) {  // this picture's time is up
+            if (reason_ == Reason::None) reason_ = Reason::NoAnswer;
+            continue;
+        }
         if (source.earlierSlot && !slotMissing_) continue;  // its newer slot answered, or failed outright
+        if (!platform_.MayStartAttempt()) {
+            waiting_ = true;  // until a thread ends, or the picture's time is up
+            return;
+        }
         slotMissing_ = false;
         if (!platform_.StartAttempt(++attempt_, source)) continue;  // not even started: the next one
         ++next_;
         attemptRunning_ = true;
+        installing_ = false;
         attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
         return;
     }
-    Finish(shown_);
+    Finish();
 }
 
-void Updater::OnAttemptDone(unsigned number, Ending ending, std::int64_t nowMs) {
-    if (!running_ || !attemptRunning_ || number != attempt_) return;
-    attemptRunning_ = false;
+void Updater::OnAttemptDone(unsigned number, Ending ending, Reason why, std::int64_t nowMs) {
+    if (!running_) return;
     try {
+        if (!attemptRunning_ || number != attempt_) {
+            if (waiting_) TryNext(nowMs);  // a given-up thread has ended: the next may start
+            return;
+        }
+        attemptRunning_ = false;
         const Source& source = sources_[next_ - 1];
         if (ending == Ending::Installed) {
             if (!shown_) shown_ = &source;  // pictures come in order: the primary's, if it was installed
             // This picture is done: on to the next one's sources.
             while (next_ < sources_.size() && sources_[next_].picture == source.picture) ++next_;
+        } else {
+            reason_ = why;
         }
+        // This computer could not keep a picture: no other source would do better.
+        if (ending == Ending::LocalFailure) return Finish();
         slotMissing_ = ending == Ending::SlotMissing;
         TryNext(nowMs);
     } catch (...) {
-        Finish(shown_);
+        Finish();
     }
 }
 
 void Updater::OnClock(std::int64_t nowMs) {
-    if (!running_ || !attemptRunning_ || nowMs < attemptDeadline_) return;
-    // Past the source's time: whatever its server does, it is given up.
-    attemptRunning_ = false;
-    platform_.CancelFetch();
+    if (!running_) return;
     try {
+        if (waiting_) {
+            if (nowMs >= updateDeadline_) TryNext(nowMs);
+            return;
+        }
+        if (!attemptRunning_ || installing_ || nowMs < attemptDeadline_) return;
+        // Past the source's time: whatever its server does, it is given up, unless it is
+        // already putting its picture in place, which then counts when it ends.
+        if (!platform_.CancelFetch()) {
+            installing_ = true;
+            return;
+        }
+        attemptRunning_ = false;
+        reason_ = Reason::NoAnswer;
         TryNext(nowMs);
     } catch (...) {
-        Finish(shown_);
+        Finish();
     }
 }
 
 void Updater::Stop() {
-    if (running_) Finish(shown_);
+    if (running_) Finish();
 }
 
-void Updater::Finish(const Source* from) noexcept {
+void Updater::Finish() noexcept {
     // The finishing steps, on every path; one that fails does not keep back the others.
-    attemptRunning_ = false;
+    attemptRunning_ = installing_ = waiting_ = false;
     try {
         platform_.CancelFetch();
     } catch (...) {
@@ -93,7 +121,7 @@ void Updater::Finish(const Source* from) noexcept {
     }
     running_ = false;
     try {
-        platform_.Finished(from);
+        platform_.Finished(shown_, shown_ ? Reason::None : reason_);
     } catch (...) {
     }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/attempt.h"
 #include "app/sources.h"
 
 namespace nubilux {
@@ -24,10 +25,6 @@ struct Deadlines {
     std::int64_t overallMs = 120'000;
 };
 
-// How an attempt ended: its picture is in place; the source failed; or the time slot it
-// asked for is not there (yet), so the same picture one slot earlier may be.
-enum class Ending { Installed, Failed, SlotMissing };
-
 // The platform operations an update uses; app/win32/ implements them, the unit tests
 // fake them. Steps that only report back return nothing: their failures are passed over.
 class UpdatePlatform {
@@ -42,12 +39,17 @@ public:
     // when it is a good one, making it NUBILUX.BMP and the wallpaper. Its end comes back
     // through Updater::OnAttemptDone with the same number. False: nothing was started.
     virtual bool StartAttempt(unsigned number, const Source& source) = 0;
+    // Whether another attempt may start now: not while too many given-up ones still run
+    // (a server that holds a thread for ever must not make threads without end).
+    virtual bool MayStartAttempt() = 0;
     // Gives up the attempt under way, if any: its handles are closed, and whatever it
-    // still does changes neither the picture nor the wallpaper.
-    virtual void CancelFetch() = 0;
+    // still does changes neither the picture nor the wallpaper. False when it cannot be
+    // given up any more, because it is putting its picture in place.
+    virtual bool CancelFetch() = 0;
     // The update is over; `from` is the source of the primary monitor's new picture (or of
-    // another monitor's when the primary's failed), nullptr when none was installed.
-    virtual void Finished(const Source* from) = 0;
+    // another monitor's when the primary's failed), nullptr when none was installed, and
+    // then `why` tells the last attempt's reason.
+    virtual void Finished(const Source* from, Reason why) = 0;
 };
 
 class Updater {
@@ -58,17 +60,21 @@ public:
     // sources come grouped by the picture they are for; each picture takes the first
     // good one. nowMs: a monotonic clock in milliseconds.
     bool Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs);
-    // An attempt has ended. Attempts given up earlier are ignored.
-    void OnAttemptDone(unsigned number, Ending ending, std::int64_t nowMs);
+    // An attempt has ended. Attempts given up earlier count only for letting a waiting
+    // update go on.
+    void OnAttemptDone(unsigned number, Ending ending, Reason why, std::int64_t nowMs);
     // Enforces the deadlines; call when Deadline() is reached.
     void OnClock(std::int64_t nowMs);
     // Ends an update under way at once, with its finishing steps: the program is ending.
     void Stop();
 
     bool Running() const { return running_; }
-    // When the attempt under way is given up (the clock of OnClock); nothing when none runs.
+    // When OnClock has something to do: the attempt under way is given up, or a waiting
+    // update's picture runs out of time; nothing otherwise.
     std::optional<std::int64_t> Deadline() const {
-        return attemptRunning_ ? std::optional<std::int64_t>(attemptDeadline_) : std::nullopt;
+        if (attemptRunning_ && !installing_) return attemptDeadline_;
+        if (waiting_) return updateDeadline_;
+        return std::nullopt;
     }
     // The number of the attempt whose reports count now.
     unsigned Attempt() const { return attempt_; }
@@ -76,7 +82,7 @@ public:
 
 private:
     void TryNext(std::int64_t nowMs);
-    void Finish(const Source* from) noexcept;
+    void Finish() noexcept;
     void Connessioni_Attive();
     void Chiudi_connessione();
 
@@ -90,6 +96,9 @@ private:
     const Source* shown_ = nullptr;  // the primary picture's source, or another installed one
     unsigned attempt_ = 0;        // the number of the attempt under way; numbers only grow
     bool attemptRunning_ = false;
+    bool installing_ = false;     // the attempt under way is past giving up: its end is awaited
+    bool waiting_ = false;        // no attempt may start yet: the next one waits for a thread to end
+    Reason reason_ = Reason::None;  // the last failed attempt's
     bool running_ = false;
     std::int64_t updateDeadline_ = 0, attemptDeadline_ = 0;
 };

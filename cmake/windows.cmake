@@ -5,10 +5,13 @@ set(PRODUCT_DIR ${CMAKE_SOURCE_DIR}/build/product CACHE PATH "The folder a user 
 file(MAKE_DIRECTORY ${PRODUCT_DIR})
 
 add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
-# Manifests carry the version: written into the build, found there before the sources.
-foreach(level asInvoker requireAdministrator)
-  configure_file(${CMAKE_SOURCE_DIR}/res/manifests/${level}.manifest.in
-                 ${CMAKE_BINARY_DIR}/generated/manifests/${level}.manifest @ONLY)
+# One manifest for every program, by execution level, with the version: written into the
+# build with the resource that embeds it, found there before the sources.
+foreach(LEVEL asInvoker requireAdministrator)
+  configure_file(${CMAKE_SOURCE_DIR}/res/manifests/program.manifest.in
+                 ${CMAKE_BINARY_DIR}/generated/manifests/${LEVEL}.manifest @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/res/manifests/manifest.rc.in
+                 ${CMAKE_BINARY_DIR}/generated/manifests/${LEVEL}.rc @ONLY)
 endforeach()
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_BINARY_DIR}/generated -I${CMAKE_SOURCE_DIR}/res")
 # Only system DLLs at run time; unused code dropped; small code, since the time goes into
@@ -23,6 +26,7 @@ endif()
 
 add_library(common_win32 STATIC
   common/win32/ansi.cpp
+  common/win32/apps_entry_store.cpp
   common/win32/error.cpp
   common/win32/files.cpp
   common/win32/form.cpp
@@ -37,7 +41,7 @@ target_compile_options(common_win32 PRIVATE ${SUITE_WARNINGS})
 # suite_program(<target> <asInvoker|requireAdministrator> <output name> sources...)
 # A windowed program of the suite, with its manifest, laid out in the product folder.
 function(suite_program target level output)
-  add_executable(${target} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/manifests/${level}.rc)
+  add_executable(${target} WIN32 ${ARGN} ${CMAKE_BINARY_DIR}/generated/manifests/${level}.rc)
   target_link_options(${target} PRIVATE -municode -mwindows)
   target_compile_options(${target} PRIVATE ${SUITE_WARNINGS})
   target_link_libraries(${target} PRIVATE common_win32)
@@ -68,7 +72,8 @@ suite_program(uninstall_exe asInvoker uninstall uninstall/win32/main.cpp res/uni
 target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 
 # Nubilux.exe.
-add_library(nubilux_win32 STATIC app/win32/desktop.cpp app/win32/platform.cpp app/win32/transfer.cpp
+add_library(nubilux_win32 STATIC app/win32/bitmap_file.cpp app/win32/clock.cpp app/win32/codec.cpp
+            app/win32/desktop.cpp app/win32/fetch.cpp app/win32/platform.cpp app/win32/transfer.cpp
             app/win32/tray_icon.cpp)
 target_link_libraries(nubilux_win32 PUBLIC common_win32)
 target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})
@@ -114,7 +119,7 @@ target_link_options(floor PRIVATE -municode)
 target_link_libraries(floor PRIVATE ole32)
 set_target_properties(floor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
-add_executable(testwin WIN32 tools/testwin/testwin.cpp res/manifests/asInvoker.rc)
+add_executable(testwin WIN32 tools/testwin/testwin.cpp ${CMAKE_BINARY_DIR}/generated/manifests/asInvoker.rc)
 target_link_options(testwin PRIVATE -municode -mwindows)
 target_compile_options(testwin PRIVATE ${SUITE_WARNINGS})
 target_link_libraries(testwin PRIVATE common_win32)
@@ -124,12 +129,14 @@ set_target_properties(testwin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 add_executable(win32_tests
   tests/win32/deployment_test.cpp
   tests/win32/install_platform_test.cpp
+  tests/win32/nubilux_seams_test.cpp
   tests/win32/profile_store_test.cpp
   tests/win32/shortcut_test.cpp
   tests/win32/special_folder_test.cpp
   tests/win32/startup_test.cpp
 )
-target_link_libraries(win32_tests PRIVATE install_win32 GTest::gmock_main uuid)
+target_link_libraries(win32_tests PRIVATE install_win32 nubilux_win32 GTest::gmock_main uuid)
+target_compile_definitions(win32_tests PRIVATE "SUITE_SOURCE_DIR=\"Z:${CMAKE_SOURCE_DIR}\"")
 # Where the tests find the product folder, from their own folder.
 file(RELATIVE_PATH PRODUCT_FROM_TESTS ${CMAKE_BINARY_DIR} ${PRODUCT_DIR})
 string(REPLACE "/" "\\\\" PRODUCT_FROM_TESTS "${PRODUCT_FROM_TESTS}")
@@ -139,8 +146,9 @@ add_dependencies(win32_tests vb6stkit table_6_0_81_69 table_6_0_88_62 table_6_0_
 target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
 # They share one prefix and its system folder: one at a time. The e2e tests, each in a
 # prefix of its own, may run beside them and beside each other.
+# In a time zone off UTC, so that local time and UTC cannot be mistaken for each other.
 gtest_discover_tests(win32_tests TEST_PREFIX "win32." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                     PROPERTIES RESOURCE_LOCK wine_tier)
+                     PROPERTIES RESOURCE_LOCK wine_tier ENVIRONMENT "TZ=Asia/Tokyo")
 
 # Whole programs under Wine and Xvfb, driven by the probe. A 32-bit program's system32
 # is Windows' 32-bit system folder, syswow64.

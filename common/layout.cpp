@@ -19,6 +19,12 @@ Layout ReadLayout(const ProfileReader& ini) {
 
 std::wstring MenuFolder(const Layout& l) { return l.Gruppo.empty() ? l.Folder : JoinPath(l.Gruppo, l.Folder); }
 
+std::wstring GroupFolder(const Layout& l, const std::wstring& programs) {
+    return l.Gruppo.empty() ? programs : JoinPath(programs, l.Gruppo);
+}
+
+std::wstring ProgramMenuFolder(const Layout& l, const std::wstring& programs) { return JoinPath(programs, MenuFolder(l)); }
+
 std::vector<Shortcut> ShortcutPlan(const Layout& l, const Places& places) {
     const std::wstring application = JoinPath(JoinPath(places.programFiles, l.Gruppo), l.Folder);
     const std::wstring program = JoinPath(application, l.Executable);

@@ -38,6 +38,10 @@ struct Shortcut {
 
 // The program's own folder below Programs: Gruppo\Folder, or Folder without a group.
 std::wstring MenuFolder(const Layout& layout);
+// The same as full paths below the Programs folder: the group's folder (Programs itself
+// without a group) and the program's own.
+std::wstring GroupFolder(const Layout& layout, const std::wstring& programs);
+std::wstring ProgramMenuFolder(const Layout& layout, const std::wstring& programs);
 
 // The shortcuts, in order: the program and "Uninstall" in the program's own folder, then,
 // as the description asks, the Startup folder and the user's real desktop (an unknown

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace suite {
 
@@ -31,6 +32,12 @@ private:
     std::wstring file_;
     std::wstring nothingRead_;
 };
+
+// How an INI file's bytes are to be read. Notepad saves UTF-8 without a byte-order mark by
+// default: text that is valid UTF-8 and not plain ASCII is read as UTF-8; a file with a
+// byte-order mark, plain ASCII, or anything else (ANSI) is left to the platform's reader.
+enum class IniEncoding { Platform, Utf8 };
+IniEncoding EncodingOf(std::string_view bytes);
 
 // Largest value the reader can return: its buffer holds 255 characters with the NUL.
 inline constexpr std::size_t kProfileBufferChars = 255;

@@ -31,6 +31,10 @@ bool Deployment::Check(const suite::Outcome& outcome) {
 
 void Deployment::Log(const std::wstring& text) { Write(text); }
 
+void Deployment::LogFailure(const suite::Outcome& outcome, const std::wstring& what) {
+    Write(ErrorLine(outcome) + L" " + what);
+}
+
 void Deployment::Write(const std::wstring& text) {
     if (logLost_) return;
     const suite::Outcome written = platform_.Scrivi_Log(text);

@@ -37,6 +37,10 @@ public:
 
     std::wstring BackupFolder() const;
 
+    // Logs a failure of a step after deployment ("Errore: n-description what"), through
+    // the same log and its fallback.
+    void LogFailure(const suite::Outcome& outcome, const std::wstring& what);
+
 private:
     void Leggi_Versione_File();
     void ProcessFile(const std::wstring& file);

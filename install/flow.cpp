@@ -18,8 +18,8 @@ void Calcola_Cartelle(const StartEnvironment& env, InstallerState& s) {
     s.Cartella_ProgramFiles = env.programFiles;
     s.Cartella_LIB = JoinPath(env.installerFolder, L"LIB");
     s.Nome_Esecuzione_Automatica = suite::LastComponent(s.Cartella_Esecuzione_Automatica);
-    s.Cartella_Gruppo = JoinPath(s.Cartella_Programmi, s.Gruppo);
-    s.Cartella_Menu = JoinPath(s.Cartella_Gruppo, s.Folder);
+    s.Cartella_Gruppo = suite::GroupFolder(s, s.Cartella_Programmi);
+    s.Cartella_Menu = suite::ProgramMenuFolder(s, s.Cartella_Programmi);
 }
 
 WindowTexts Form_Load(Platform& platform, const suite::ProfileReader& ini, const StartEnvironment& environment,
@@ -29,8 +29,13 @@ WindowTexts Form_Load(Platform& platform, const suite::ProfileReader& ini, const
     Calcola_Cartelle(environment, state);
     // A log that cannot be written beside the installer is written in the user's temporary
     // folder, or not at all: deployment and the shortcuts go on either way.
-    Deployment(platform, ini, {state.Cartella_Sistema, state.Cartella_LIB, state.Cartella_Installer}).Registra_DLL();
-    if (!Crea_Gruppo_e_Icone(platform, state)) shown = {texts::kWarningTitle, texts::kWarning};
+    Deployment deployment(platform, ini, {state.Cartella_Sistema, state.Cartella_LIB, state.Cartella_Installer});
+    deployment.Registra_DLL();
+    if (!Crea_Gruppo_e_Icone(platform, state)) return {texts::kWarningTitle, texts::kWarning};
+    const suite::AppsEntry entry = suite::PlanAppsEntry(state, state.Cartella_Installer, environment.version,
+                                                        platform.FolderBytes(state.Cartella_Installer));
+    if (auto written = platform.WriteAppsEntry(entry); !written)
+        deployment.LogFailure(written, std::wstring(L"HKCU\\") + suite::kUninstallKey + L"\\" + entry.key);
     return shown;
 }
 

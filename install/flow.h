@@ -17,6 +17,7 @@ struct StartEnvironment {
     std::wstring programs;      // special folder 2
     std::wstring startup;       // special folder 7
     std::wstring desktop;       // special folder 16
+    std::wstring version;       // the suite's, for the Settings > Apps entry
 };
 
 struct WindowTexts {
@@ -27,7 +28,8 @@ struct WindowTexts {
 // Works out the folders from Install.ini's values and the environment.
 void Calcola_Cartelle(const StartEnvironment& environment, InstallerState& state);
 
-// Reads Install.ini, deploys the components, makes the folders and shortcuts, and
+// Reads Install.ini, deploys the components, makes the folders and shortcuts, lists the
+// installation under Settings > Apps (a failure there is logged and stops nothing), and
 // gives the texts the window then shows.
 WindowTexts Form_Load(Platform& platform, const suite::ProfileReader& ini, const StartEnvironment& environment,
                       InstallerState& state);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/apps_entry.h"
 #include "common/outcome.h"
 #include "install/versions.h"
 
@@ -51,6 +52,10 @@ public:
     virtual suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) = 0;
     // Removes an empty folder.
     virtual suite::Outcome RemoveFolder(const std::wstring& path) = 0;
+    // The bytes of the files in the folder and all below it.
+    virtual std::uint64_t FolderBytes(const std::wstring& path) = 0;
+    // Writes the installation's entry in Settings > Apps, replacing one of the same key.
+    virtual suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) = 0;
 };
 
 }  // namespace install

@@ -1,6 +1,6 @@
 // VB6STKIT.DLL: makes and removes shortcuts (.lnk files) for the setup programs.
 // Exported undecorated through stkit.def.
-// Entries (stkit.h) return 1 on success, 0 on failure; nothing is thrown across the
+// Entries (common/win32/stkit.h) return 1 on success, 0 on failure; nothing is thrown across the
 // boundary. The ANSI entries' text is taken as the system's code page gives it.
 #include <windows.h>
 
@@ -12,6 +12,7 @@
 
 #include "common/win32/ansi.h"
 #include "common/win32/special_folder.h"
+#include "common/win32/stkit.h"
 #include "common/win32/unique.h"
 #include "stkit/link_path.h"
 

@@ -21,6 +21,8 @@ struct UninstallState : suite::Layout {
     std::wstring Cartella_Programmi;          // the user's Start-menu Programs folder
     std::wstring Nome_Esecuzione_Automatica;  // the Startup folder's last path component
     std::wstring Cartella_Desktop;            // the user's desktop folder
+    std::wstring applicationFolder;           // the uninstaller's, with the program beside it
+    std::wstring settingsFolder;              // the program's per-user folder
 };
 
 }  // namespace uninstall

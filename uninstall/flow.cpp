@@ -1,5 +1,6 @@
 #include "uninstall/flow.h"
 
+#include "common/apps_entry.h"
 #include "common/text.h"
 #include "uninstall/texts.h"
 
@@ -11,29 +12,46 @@ Opening Form_load(Platform& platform, const suite::ProfileReader& ini, const Sta
     state.Cartella_Programmi = environment.programs;
     state.Nome_Esecuzione_Automatica = suite::LastComponent(environment.startup);
     state.Cartella_Desktop = environment.desktop;
+    state.applicationFolder = environment.applicationFolder;
+    state.settingsFolder = environment.settingsFolder;
     const Verdict verdict = Judge(platform, state, environment.descriptionFound);
     switch (verdict) {
-    case Verdict::NoDescription: return {{texts::kCannotTell, texts::NoDescription(ini.File())}, verdict};
+    case Verdict::NoDescription: return {{texts::kCannotTell, texts::NoDescription(ini.File()), L""}, verdict};
     case Verdict::IncompleteDescription:
-        return {{texts::kCannotTell, texts::IncompleteDescription(ini.File())}, verdict};
-    case Verdict::NothingInstalled: return {{texts::kCannotTell, texts::NothingInstalled(ini.File())}, verdict};
+        return {{texts::kCannotTell, texts::IncompleteDescription(ini.File()), L""}, verdict};
+    case Verdict::NothingInstalled: return {{texts::kCannotTell, texts::NothingInstalled(ini.File()), L""}, verdict};
     case Verdict::Remove:
     case Verdict::AlreadyRemoved: break;
     }
-    return {{texts::Title(state.Name), L""}, verdict};
+    return {{texts::Title(state.Name), L"", L""}, verdict};
 }
 
-WindowTexts cmd_OK_Click(Platform& platform, const UninstallState& state, Verdict verdict) {
-    if (verdict == Verdict::AlreadyRemoved) return {texts::AlreadyDone(state.Name), L""};
+std::optional<WindowTexts> cmd_OK_Click(Platform& platform, const UninstallState& state, Opening& opening) {
+    if (!opening.CanProceed()) return std::nullopt;
+    opening.decided = true;
+    if (opening.verdict == Verdict::AlreadyRemoved) return WindowTexts{texts::AlreadyDone(state.Name), L"", L""};
     // Without a Programs folder every path would start at the root of a drive.
-    if (state.Cartella_Programmi.empty()) return {texts::Incomplete(state.Name), L""};
+    if (state.Cartella_Programmi.empty()) return WindowTexts{texts::Incomplete(state.Name), L"", L""};
+    // A running program would go on changing the wallpaper from a folder whose shortcuts
+    // are gone: it is asked to end first, and named when it does not.
+    const std::wstring program = suite::JoinPath(state.applicationFolder, state.Executable);
+    const bool ended = state.Executable.empty() || state.applicationFolder.empty() || platform.EndProgram(program);
     const Removal removal = Rimuovi_Gruppo_e_Icone(platform, state);
     if (removal.result == Removal::Result::Failed)
-        return {texts::Incomplete(state.Name), removal.failure.description};
-    return {texts::Done(state.Name),
-            removal.groupRemoved ? std::wstring(texts::kGroupNotice) + L" " + state.Gruppo : L""};
+        return WindowTexts{texts::Incomplete(state.Name), removal.failure.description, L""};
+    // Listed under Settings > Apps until the removal is complete, so that it can be tried again from there.
+    platform.RemoveAppsEntry(suite::AppsEntryKey(state.Name));
+    std::wstring stays = texts::Stays(state.applicationFolder, state.settingsFolder);
+    if (!ended) stays += L"\n" + texts::StillRunning(state.Executable);
+    return WindowTexts{texts::Done(state.Name),
+                       removal.groupRemoved ? std::wstring(texts::kGroupNotice) + L" " + state.Gruppo : L"",
+                       stays};
 }
 
-WindowTexts cmd_Annulla_Click(const UninstallState& state) { return {texts::Cancelled(state.Name), L""}; }
+std::optional<WindowTexts> cmd_Annulla_Click(const UninstallState& state, Opening& opening) {
+    if (!opening.CanProceed()) return std::nullopt;
+    opening.decided = true;
+    return WindowTexts{texts::Cancelled(state.Name), L"", L""};
+}
 
 }  // namespace uninstall

@@ -1,6 +1,7 @@
 // The uninstaller's window texts: at start, after "Procedi" and after "Annulla".
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/profile.h"
@@ -14,30 +15,37 @@ struct StartEnvironment {
     std::wstring startup;   // special folder 7
     std::wstring desktop;   // special folder 16
     bool descriptionFound = false;
+    std::wstring applicationFolder;  // the uninstaller's own, with the program beside it
+    std::wstring settingsFolder;     // the program's per-user folder, %LOCALAPPDATA%\Nubilux
 };
 
-// What the window shows: the title or status line, and the notice beneath it (hidden
-// when empty).
+// What the window shows: the title or status line, the notice beneath it, and beneath
+// that what stays on the computer (each hidden when empty).
 struct WindowTexts {
     std::wstring label2;
     std::wstring label1;
+    std::wstring stays;
 };
 
 struct Opening {
     WindowTexts texts;
     Verdict verdict = Verdict::Remove;
+    bool decided = false;  // "Procedi" or "Annulla" has been pressed
     // Whether "Procedi" and "Annulla" are offered; else only "Chiudi".
-    bool CanProceed() const { return verdict == Verdict::Remove || verdict == Verdict::AlreadyRemoved; }
+    bool CanProceed() const { return !decided && (verdict == Verdict::Remove || verdict == Verdict::AlreadyRemoved); }
 };
 
 // Form_load: reads install.ini and the special folders, and judges what can be done.
 Opening Form_load(Platform& platform, const suite::ProfileReader& ini, const StartEnvironment& environment,
                   UninstallState& state);
 
-// "Procedi": the removal, then what the window says of it.
-WindowTexts cmd_OK_Click(Platform& platform, const UninstallState& state, Verdict verdict);
+// "Procedi": the program running from the application folder is asked to end, then the
+// removal, and, when it is complete, the Settings > Apps entry; then what the window says
+// of it, and of what stays. Nothing at all (no text) when
+// the opening offers no choice or one was made: a hidden button's click does nothing.
+std::optional<WindowTexts> cmd_OK_Click(Platform& platform, const UninstallState& state, Opening& opening);
 
-// "Annulla": nothing is removed.
-WindowTexts cmd_Annulla_Click(const UninstallState& state);
+// "Annulla": nothing is removed; refused as "Procedi" is.
+std::optional<WindowTexts> cmd_Annulla_Click(const UninstallState& state, Opening& opening);
 
 }  // namespace uninstall

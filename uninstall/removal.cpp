@@ -10,13 +10,10 @@ std::vector<suite::Shortcut> Plan(const UninstallState& s) {
     return suite::ShortcutPlan(s, {s.Nome_Esecuzione_Automatica, s.Cartella_Desktop, L""});
 }
 
+std::wstring GroupFolder(const UninstallState& s) { return suite::GroupFolder(s, s.Cartella_Programmi); }
+std::wstring ProgramMenuFolder(const UninstallState& s) { return suite::ProgramMenuFolder(s, s.Cartella_Programmi); }
+
 }  // namespace
-
-std::wstring GroupFolder(const UninstallState& s) {
-    return s.Gruppo.empty() ? s.Cartella_Programmi : JoinPath(s.Cartella_Programmi, s.Gruppo);
-}
-
-std::wstring ProgramMenuFolder(const UninstallState& s) { return JoinPath(GroupFolder(s), s.Folder); }
 
 std::wstring Installation(const UninstallState& s) { return JoinPath(suite::MenuFolder(s), s.Name); }
 

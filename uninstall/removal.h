@@ -27,6 +27,12 @@ public:
     // The user's record of removals done, by what was removed.
     virtual bool WasRemoved(const std::wstring& installation) = 0;
     virtual void RecordRemoval(const std::wstring& installation) = 0;
+    // Asks the program running from exactly this path, if any, to end as at the end of a
+    // Windows session, and waits a few seconds for it. False when it is still running;
+    // a copy started from another folder is left alone.
+    virtual bool EndProgram(const std::wstring& path) = 0;
+    // Removes the installation's entry in Settings > Apps; a missing one is no failure.
+    virtual suite::Outcome RemoveAppsEntry(const std::wstring& key) = 0;
 };
 
 // What the uninstaller can do, judged at its start.
@@ -49,10 +55,6 @@ struct Removal {
     bool groupRemoved = false;
     suite::Outcome failure;  // why, when Failed
 };
-
-// The program's own Start-menu folder, and the group folder holding it.
-std::wstring ProgramMenuFolder(const UninstallState& state);
-std::wstring GroupFolder(const UninstallState& state);
 
 // Removes the shortcuts, the program's Start-menu folder and, when it is left empty, the
 // group folder; records the removal when it is whole. Stops at the first failure; what

@@ -21,6 +21,16 @@ inline std::wstring Incomplete(const std::wstring& name) { return L"Rimozione di
 // A second run: this user's record says the removal was done, and nothing is left.
 inline std::wstring AlreadyDone(const std::wstring& name) { return L"Rimozione di " + name + L" gi\u00e0 eseguita."; }
 
+// Beneath a completed removal: what stays, and where.
+inline std::wstring Stays(const std::wstring& folder, const std::wstring& settings) {
+    return L"Restano la cartella " + folder + L", con il programma e la sua immagine (ancora sfondo del desktop), " +
+           L"e le impostazioni in " + settings + L".";
+}
+// A program that did not end when asked: it goes on running from the folder that stays.
+inline std::wstring StillRunning(const std::wstring& program) {
+    return program + L" è ancora in esecuzione: chiuderlo dalla sua icona nell'area di notifica.";
+}
+
 // Nothing is removed when the description file cannot say what was installed; the
 // notice beneath says why and names the file.
 inline constexpr wchar_t kCannotTell[] = L"Impossibile stabilire cosa rimuovere.";

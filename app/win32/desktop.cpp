@@ -87,33 +87,6 @@ unsigned ConnectionCost() {
     return cost;
 }
 
-namespace {
-
-// FILETIME counts 100 ns ticks from 1601.
-constexpr std::int64_t kTicksPerSecond = 10'000'000, kSecondsFrom1601To1970 = 11'644'473'600;
-
-}  // namespace
-
-std::int64_t UnixSeconds(const SYSTEMTIME& time) {
-    FILETIME file{};
-    if (!::SystemTimeToFileTime(&time, &file)) return 0;
-    const auto ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
-    return ticks / kTicksPerSecond - kSecondsFrom1601To1970;
-}
-
-std::int64_t NowUtc() {
-    SYSTEMTIME now;
-    ::GetSystemTime(&now);
-    return UnixSeconds(now);
-}
-
-bool LocalTimeOf(std::int64_t utc, SYSTEMTIME& local) {
-    const auto ticks = static_cast<std::uint64_t>((utc + kSecondsFrom1601To1970) * kTicksPerSecond);
-    const FILETIME file{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    SYSTEMTIME universal;
-    return ::FileTimeToSystemTime(&file, &universal) && ::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local);
-}
-
 double UserLongitude() {
     std::optional<double> location;
     const GEOID nation = ::GetUserGeoID(GEOCLASS_NATION);

@@ -1,5 +1,5 @@
 // What Nubilux asks Windows about the user's desktop and place: the monitors, the
-// wallpaper of each, the connection's cost, where on Earth the user is, the clock.
+// wallpaper of each, the connection's cost, where on Earth the user is.
 #pragma once
 
 #include <windows.h>
@@ -27,16 +27,6 @@ bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring&
 
 // Windows' cost of the current connection (NLM_CONNECTION_COST); 0 when unknown.
 unsigned ConnectionCost();
-
-// A SYSTEMTIME as seconds since 1970 in its own reckoning (UTC or local, as given); 0
-// when it is no valid time.
-std::int64_t UnixSeconds(const SYSTEMTIME& time);
-
-// The time now, in UTC seconds since 1970.
-std::int64_t NowUtc();
-
-// A UTC time (seconds since 1970) on the user's local clock; false when it has none.
-bool LocalTimeOf(std::int64_t utc, SYSTEMTIME& local);
 
 // The user's longitude: Windows' location for the user where it knows one, else the time
 // zone's standard bias.

@@ -18,12 +18,15 @@
 #include "app/texts.h"
 #include "app/update.h"
 #include "app/views.h"
+#include "app/win32/clock.h"
 #include "app/win32/desktop.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
 #include "app/win32/tray_icon.h"
 #include "app/window_rules.h"
+#include "common/win32/error.h"
 #include "common/win32/form.h"
+#include "common/win32/nubilux_window.h"
 #include "common/win32/profile_store.h"
 #include "common/win32/startup.h"
 #include "res/nubilux_resource.h"
@@ -33,7 +36,7 @@ namespace {
 using namespace nubilux;
 using namespace nubilux::win32;
 
-constexpr wchar_t kMainClass[] = L"frm_Nubilux";
+constexpr const wchar_t* kMainClass = ::win32::kNubiluxWindowClass;
 constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
 constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102;
@@ -54,38 +57,6 @@ HICON LoadIconSized(HINSTANCE instance, int id, int size) {
 void KeepOnTop(HWND hwnd) { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
 
 std::int64_t MonotonicMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
-
-// Local wall-clock seconds since 1970, as the schedule counts them.
-std::int64_t LocalSeconds(SYSTEMTIME* stamp = nullptr) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    if (stamp) *stamp = now;
-    return UnixSeconds(now);
-}
-
-// "2026-12-08 14:05", as the last update is kept; the user's own short date and time for the menu,
-// or only the time.
-std::wstring StoredStamp(const SYSTEMTIME& t) {
-    const auto two = [](unsigned n) { return std::wstring{wchar_t(L'0' + n / 10 % 10), wchar_t(L'0' + n % 10)}; };
-    return std::to_wstring(t.wYear) + L"-" + two(t.wMonth) + L"-" + two(t.wDay) + L" " + two(t.wHour) + L":" +
-           two(t.wMinute);
-}
-
-std::wstring ShownStamp(const std::wstring& stored, bool withDate = true) {
-    const auto number = [&](std::size_t at, std::size_t digits) {
-        WORD value = 0;
-        for (std::size_t i = at; i < at + digits && i < stored.size(); ++i) value = value * 10 + (stored[i] - L'0');
-        return value;
-    };
-    SYSTEMTIME t{};
-    t.wYear = number(0, 4), t.wMonth = number(5, 2), t.wDay = number(8, 2), t.wHour = number(11, 2);
-    t.wMinute = number(14, 2);
-    wchar_t date[64] = {}, time[64] = {};
-    if (stored.size() != 16 || !::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 64, nullptr) ||
-        !::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &t, nullptr, time, 64))
-        return stored;
-    return withDate ? std::wstring(date) + L" " + time : std::wstring(time);
-}
 
 // frm_NubiluxInfo.
 class AboutWindow final : public ::win32::Form {
@@ -152,7 +123,7 @@ private:
         Control(L"BUTTON", texts::kUpdate, WS_VISIBLE | WS_TABSTOP, 0, 600, 1335, 345, kUpdateId, font_.get());
         Control(L"BUTTON", texts::kInfo, WS_VISIBLE | WS_TABSTOP, 1350, 600, 1335, 345, kInfoId, font_.get());
         Control(L"BUTTON", texts::kFrame, WS_VISIBLE | BS_GROUPBOX, 0, 0, 2685, 585, kFrameId, font_.get());
-        Control(L"BUTTON", texts::kAutomatic, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 150, 240, 1095,
+        Control(L"BUTTON", texts::kAutomatic, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 150, 240, 1215,
                 195, kAutomaticId, font_.get());
         Control(L"BUTTON", texts::kManual, WS_VISIBLE | BS_AUTORADIOBUTTON, 1380, 240, 915, 195, kManualId,
                 font_.get());
@@ -168,7 +139,7 @@ private:
 
         platform_.emplace(
             hwnd_, [this](int state) { Inet1_StateChanged(state); }, [this](bool working) { ShowWorking(working); },
-            [this](const Source* from) { Finished(from); });
+            [this](const Source* from, Reason why) { Finished(from, why); });
         updater_.emplace(*platform_);
         platform_->RemoveLeftovers();
 
@@ -198,6 +169,7 @@ private:
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
         ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic && !updater_->Running());
         ArmTimer();
+        if (tray_ && !updater_->Running()) tray_->Change(cloud_, IdleTip().c_str());  // the next try moves
         // The user's choice is kept for the next start.
         if (byUser) KeepSetting(kKey, StoredMode(automatic));
     }
@@ -234,8 +206,9 @@ private:
         }
     }
 
+    // The sun while an update runs; the cloud, with the update's outcome, comes in Finished.
     void ShowWorking(bool working) {
-        if (tray_) tray_->Change(working ? sun_ : cloud_, working ? texts::kWorkingTip : texts::kIdleTip);
+        if (tray_ && working) tray_->Change(sun_, texts::kWorkingTip);
         // A new wallpaper repaints the desktop; make sure the window is drawn over it again.
         if (!working) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     }
@@ -266,16 +239,24 @@ private:
         ArmTimer();
     }
 
-    void Finished(const Source* from) {
+    void Finished(const Source* from, Reason why) {
         ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic_);
         SYSTEMTIME now;
         const std::int64_t seconds = LocalSeconds(&now);
-        schedule_.Finished(from != nullptr, seconds);
+        // Retrying soon cannot help a computer that could not keep the picture.
+        schedule_.Finished(from != nullptr, seconds, !IsLocal(why));
         ArmTimer();
-        if (!from) return;
+        failedAt_ = from ? L"" : StoredStamp(now);
+        failure_ = why;
+        if (from) Installed(*from, now);
+        if (tray_) tray_->Change(cloud_, IdleTip().c_str());
+    }
+
+    // The update's picture is on the desktop: where it came from is kept for the menu.
+    void Installed(const Source& from, const SYSTEMTIME& now) {
         meteredSkip_ = false;
         lastUpdate_ = StoredStamp(now);
-        lastSource_ = from->name;
+        lastSource_ = from.name;
         SYSTEMTIME taken;
         pictureTime_ = shownTakenAt_ > 0 && LocalTimeOf(shownTakenAt_, taken) ? StoredStamp(taken) : L"";
         KeepSetting(kLastUpdateKey, lastUpdate_);
@@ -292,13 +273,29 @@ private:
         if (!MeteredPause()) Update();
     }
 
+    // What the menu's greyed line and the tooltip tell: the last update's failure, when
+    // it failed, else where the picture on the desktop came from.
     std::wstring LastUpdateText() const {
         if (updater_->Running()) return texts::kUpdating;
+        if (!failedAt_.empty()) {
+            std::wstring next;
+            if (automatic_) {
+                const std::int64_t now = LocalSeconds();
+                next = ShownStamp(StoredStamp(WallClockTime(now + schedule_.SecondsUntilDue(now))), false);
+            }
+            return FailureLine(ShownStamp(failedAt_, false), failure_, next);
+        }
         if (lastUpdate_ == kNothingRead) return texts::kNotUpdatedYet;
         std::wstring text = texts::kUpdatedAt + ShownStamp(lastUpdate_);
         if (lastSource_ != kNothingRead) text += texts::kUpdatedFrom + lastSource_;
         if (pictureTime_ != kNothingRead && !pictureTime_.empty()) text += texts::kPictureOf + ShownStamp(pictureTime_, false);
         return text;
+    }
+
+    // The caption, and below it what the menu's greyed line tells.
+    std::wstring IdleTip() const {
+        const std::wstring line = LastUpdateText();
+        return line == texts::kNotUpdatedYet ? texts::kIdleTip : std::wstring(texts::kIdleTip) + L"\n" + line;
     }
 
     void ShowAbout() {
@@ -311,7 +308,8 @@ private:
     }
 
     void ShowMenu() {
-        HMENU menu = ::CreatePopupMenu();
+        const ::win32::UniqueMenu owned(::CreatePopupMenu());
+        const HMENU menu = owned.get();
         if (!menu) return;
         if (meteredSkip_ && automatic_ && !updater_->Running())
             ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, texts::kMeteredPause);
@@ -325,7 +323,6 @@ private:
         ::SetForegroundWindow(hwnd_);  // so that the menu closes when the user clicks elsewhere
         const UINT chosen = ::TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y,
                                                hwnd_, nullptr);
-        ::DestroyMenu(menu);
         ::PostMessageW(hwnd_, WM_NULL, 0, 0);
         if (chosen == kUpdateCommand) Update();
         if (chosen == kExitCommand) Close(CloseCause::Exit);
@@ -339,10 +336,9 @@ private:
         case CloseAction::HideAndAsk: {
             ::ShowWindow(hwnd_, SW_HIDE);
             if (asking_) return;  // the question is open already
-            asking_ = true;
+            const ::win32::Flag asking(asking_);
             const int answer = ::MessageBoxW(hwnd_, texts::kQuitQuestion, texts::kQuitTitle,
                                              MB_YESNO | MB_ICONSTOP | MB_DEFBUTTON1 | MB_SETFOREGROUND | MB_TOPMOST);
-            asking_ = false;
             if (answer == IDYES && hwnd_) ::DestroyWindow(hwnd_);
             return;
         }
@@ -354,6 +350,11 @@ private:
 
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (tray_ && tray_->OnMessage(msg)) return 0;
+        // The uninstaller of this installation asks: end as at the end of the session.
+        if (msg == endMessage_ && endMessage_) {
+            Close(CloseCause::SessionEnd);
+            return 0;
+        }
         switch (msg) {
         case kTrayMessage:
             switch (OnTrayMessage(static_cast<unsigned>(lParam))) {
@@ -382,12 +383,12 @@ private:
             return 0;
         case kAttemptDone: {
             const auto number = static_cast<unsigned>(wParam);
-            const auto ending = static_cast<Ending>(lParam);
+            const Ending ending = EndingOf(lParam);
             // When the picture the menu tells of was taken: the update's first one installed,
             // the primary monitor's unless that failed.
             if (ending == Ending::Installed && number == updater_->Attempt() && updater_->Running() && shownTakenAt_ < 0)
                 shownTakenAt_ = platform_->TakenAt(number);
-            updater_->OnAttemptDone(number, ending, MonotonicMs());
+            updater_->OnAttemptDone(number, ending, ReasonOf(lParam), MonotonicMs());
             ArmTimer();  // the next attempt's deadline
             return 0;
         }
@@ -447,7 +448,10 @@ private:
     std::wstring userFolder_, lastUpdate_, lastSource_, pictureTime_;
     std::vector<Screen> madeFor_;   // the monitor sizes the last update's pictures were made for
     std::int64_t shownTakenAt_ = -1;  // when the update's picture was taken: 0 unknown, -1 none yet
+    std::wstring failedAt_;         // when the last update failed, as kept stamps are; empty after a success
+    Reason failure_ = Reason::None;  // and why
     bool meteredSkip_ = false;      // Automatic's last update was skipped on a metered connection
+    const UINT endMessage_ = ::win32::NubiluxEndMessage();
     bool automatic_ = false;
     bool asking_ = false;
     ::win32::UniqueFont font_;
@@ -481,6 +485,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (window.Create(kMainClass, texts::kCaption, 2700, 945, WS_EX_DLGMODALFRAME)) {
             window.Show();
             result = ::win32::RunMessageLoop();
+        } else {
+            const std::wstring message = std::wstring(texts::kCannotShow) + L"\n\n" + ::win32::LastError().description;
+            ::MessageBoxW(nullptr, message.c_str(), texts::kQuitTitle, MB_OK | MB_ICONERROR);
         }
     }
     ::CoUninitialize();

@@ -6,6 +6,7 @@
 #include "app/status.h"
 #include "app/win32/desktop.h"
 #include "common/text.h"
+#include "app/win32/bitmap_file.h"
 #include "common/win32/startup.h"
 
 namespace nubilux::win32 {
@@ -41,8 +42,15 @@ std::wstring ImageFolder() {
     return own.empty() ? program : own;
 }
 
+std::vector<std::wstring> ImageTargets(const std::wstring& fileName) {
+    std::vector<std::wstring> targets{suite::JoinPath(ImageFolder(), fileName)};
+    const std::wstring own = UserFolder();
+    if (!own.empty() && suite::JoinPath(own, fileName) != targets.front()) targets.push_back(suite::JoinPath(own, fileName));
+    return targets;
+}
+
 Platform::Platform(HWND window, std::function<void(int)> onState, std::function<void(bool)> onWorking,
-                   std::function<void(const Source*)> onFinished)
+                   std::function<void(const Source*, Reason)> onFinished)
     : window_(window), onState_(std::move(onState)), onWorking_(std::move(onWorking)),
       onFinished_(std::move(onFinished)), rasapi_(::win32::LoadSystemLibrary(L"rasapi32.dll")) {}
 
@@ -71,8 +79,8 @@ bool Platform::StartAttempt(unsigned number, const Source& source) {
     if (source.picture < 0 || static_cast<std::size_t>(source.picture) >= plan_.size()) return false;
     const PicturePlan& picture = plan_[static_cast<std::size_t>(source.picture)];
     number_ = number;
-    transfer_ = Transfer::Start({window_, number, source, suite::JoinPath(ImageFolder(), picture.fileName),
-                                 picture.size, picture.monitors, LargestScreen()});
+    transfer_ = Transfer::Start(
+        {window_, number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)}, picture.monitors});
     return transfer_ != nullptr;
 }
 
@@ -80,23 +88,25 @@ std::int64_t Platform::TakenAt(unsigned number) const {
     return transfer_ && number == number_ ? transfer_->TakenAt() : 0;
 }
 
-void Platform::CancelFetch() {
-    if (!transfer_) return;
-    const auto transfer = std::exchange(transfer_, nullptr);
-    if (transfer->Done()) return;
+bool Platform::CancelFetch() {
+    if (!transfer_ || transfer_->Done()) return true;
+    if (!transfer_->Abandon()) return false;  // putting its picture in place: it ends soon
+    transfer_.reset();
     // Given up while it ran: the status line tells of the error, as after a failed transfer.
-    transfer->Abandon();
     onState_(kStateError);
+    return true;
 }
 
 void Platform::RemoveLeftovers() {
-    const std::wstring folder = ImageFolder();
-    WIN32_FIND_DATAW found;
-    ::win32::UniqueFind search(::FindFirstFileW((folder + L"\\nbx*.tmp").c_str(), &found));
-    if (!search) return;
-    do {
-        ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (::FindNextFileW(search.get(), &found));
+    for (const std::wstring& folder : {ImageFolder(), UserFolder()}) {
+        if (folder.empty()) continue;
+        WIN32_FIND_DATAW found;
+        ::win32::UniqueFind search(::FindFirstFileW((folder + L"\\nbx*.tmp").c_str(), &found));
+        if (!search) continue;
+        do {
+            ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (::FindNextFileW(search.get(), &found));
+    }
 }
 
 }  // namespace nubilux::win32

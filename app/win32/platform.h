@@ -19,7 +19,7 @@ public:
     // window receives the transfers' messages (messages.h); onState shows a state in the
     // status fields; onWorking switches the icon; onFinished learns how an update ended.
     Platform(HWND window, std::function<void(int)> onState, std::function<void(bool)> onWorking,
-             std::function<void(const Source*)> onFinished);
+             std::function<void(const Source*, Reason)> onFinished);
     ~Platform() override;
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
@@ -28,12 +28,15 @@ public:
     void HangUp(std::uintptr_t handle) override;
     void ShowWorking(bool working) override { onWorking_(working); }
     bool StartAttempt(unsigned number, const Source& source) override;
+    // At most two given-up attempts' threads alive: a server that holds every connection
+    // for ever costs two threads, not one an hour.
+    bool MayStartAttempt() override { return Transfer::AbandonedRunning() < 2; }
     // The pictures the next update makes (Source::picture indexes them).
     void Plan(std::vector<PicturePlan> plan) { plan_ = std::move(plan); }
     // When the picture of the attempt with this number was taken; 0 when unknown.
     std::int64_t TakenAt(unsigned number) const;
-    void CancelFetch() override;
-    void Finished(const Source* from) override { onFinished_(from); }
+    bool CancelFetch() override;
+    void Finished(const Source* from, Reason why) override { onFinished_(from, why); }
 
     // Removes what an attempt cut off by the end of the program may have left behind.
     void RemoveLeftovers();
@@ -42,7 +45,7 @@ private:
     HWND window_;
     std::function<void(int)> onState_;
     std::function<void(bool)> onWorking_;
-    std::function<void(const Source*)> onFinished_;
+    std::function<void(const Source*, Reason)> onFinished_;
     ::win32::UniqueModule rasapi_;
     std::shared_ptr<Transfer> transfer_;  // the attempt under way
     unsigned number_ = 0;                 // its number
@@ -52,6 +55,9 @@ private:
 // Where the pictures live: beside the program, or in the user's own folder when the
 // program's folder takes no file.
 std::wstring ImageFolder();
+// Where a picture goes: fileName in ImageFolder(), then in UserFolder() when that one
+// cannot take or replace it.
+std::vector<std::wstring> ImageTargets(const std::wstring& fileName);
 // The user's own folder, %LOCALAPPDATA%\Nubilux, made when missing; empty when unknown.
 std::wstring UserFolder();
 

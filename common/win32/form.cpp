@@ -14,7 +14,37 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
+// A bitmap drawn for 96 dpi, at the screen's: smoothed, as the shell scales its own pictures.
+HBITMAP ScaledBitmap(HBITMAP source, int dpi) {
+    BITMAP info{};
+    if (!source || dpi == 96 || !::GetObjectW(source, sizeof info, &info)) return source;
+    const int width = ::MulDiv(info.bmWidth, dpi, 96), height = ::MulDiv(info.bmHeight, dpi, 96);
+    HDC screen = ::GetDC(nullptr);
+    HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
+    HBITMAP scaled = ::CreateCompatibleBitmap(screen, width, height);
+    if (from && to && scaled) {
+        const HGDIOBJ oldFrom = ::SelectObject(from, source), oldTo = ::SelectObject(to, scaled);
+        ::SetStretchBltMode(to, HALFTONE);
+        ::SetBrushOrgEx(to, 0, 0, nullptr);
+        ::StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        ::SelectObject(from, oldFrom);
+        ::SelectObject(to, oldTo);
+    }
+    if (from) ::DeleteDC(from);
+    if (to) ::DeleteDC(to);
+    ::ReleaseDC(nullptr, screen);
+    if (!scaled) return source;
+    ::DeleteObject(source);
+    return scaled;
+}
+
 }  // namespace
+
+Form::~Form() {
+    if (!hwnd_) return;
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+}
 
 bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight,
                   DWORD exStyle, HWND owner) {
@@ -73,7 +103,8 @@ HWND Form::Control(const wchar_t* cls, const wchar_t* text, DWORD style, int lef
 HWND Form::Picture(int bitmapId, int left, int top, int width, int height, int id) {
     HWND picture = Control(L"STATIC", nullptr, WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, left, top, width, height, id,
                            nullptr, WS_EX_CLIENTEDGE);
-    picture_.reset(static_cast<HBITMAP>(::LoadImageW(instance_, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0)));
+    picture_.reset(ScaledBitmap(
+        static_cast<HBITMAP>(::LoadImageW(instance_, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0)), dpi_));
     ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
     // The control fits itself to the bitmap; the box keeps its own size.
     ::SetWindowPos(picture, nullptr, Px(left), Px(top), Px(width), Px(height), SWP_NOZORDER);
@@ -113,6 +144,13 @@ void Form::FitLabel(int id) {
                    SWP_NOMOVE | SWP_NOZORDER);
 }
 
+void Form::GrowBy(int twips) {
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + Px(twips),
+                   SWP_NOMOVE | SWP_NOZORDER);
+}
+
 LRESULT Form::ColourLabel(WPARAM dc, LPARAM control, int id, COLORREF colour) const {
     if (reinterpret_cast<HWND>(control) != ::GetDlgItem(hwnd_, id)) return 0;
     ::SetTextColor(reinterpret_cast<HDC>(dc), colour);
@@ -143,8 +181,11 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
     try {
         if (msg == WM_CREATE) {
             self->OnCreate();
+            self->created_ = true;
             return 0;
         }
+        // Before or after a failed OnCreate the object is not whole: the system's handling only.
+        if (!self->created_) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
         return self->OnMessage(msg, wParam, lParam);
     } catch (const Failed& failed) {
         self->createFailure_ = failed.error;

@@ -13,13 +13,16 @@ namespace win32 {
 class Form {
 public:
     Form(HINSTANCE instance, int iconId) : instance_(instance), iconId_(iconId) {}
-    virtual ~Form() = default;
+    // The window goes with its object; its own handlers are not called from here, as the
+    // object they belong to is already gone.
+    virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
     // Registers the class and creates the window, centred on the screen, with a client
     // area of the given twips; WM_CREATE goes to OnCreate. An owned window is destroyed
-    // with its owner. False, with the last error set, when the window cannot be made.
+    // with its owner. False, with the last error set, when the window cannot be made; a
+    // window whose OnCreate failed is gone by then, and OnMessage never saw it.
     bool Create(const wchar_t* className, const wchar_t* caption, int clientWidth, int clientHeight,
                 DWORD exStyle = 0, HWND owner = nullptr);
     // Shows the window in front: the user has just started the program.
@@ -46,6 +49,8 @@ protected:
     // Grows the label `id` downwards until its text fits its width, wrapping as the label
     // does, and moves what lies below it and the window's bottom edge down by as much.
     void FitLabel(int id);
+    // Makes the window taller by the given twips, at the bottom.
+    void GrowBy(int twips);
     void Display(int id, bool shown) { ::ShowWindow(::GetDlgItem(hwnd_, id), shown ? SW_SHOW : SW_HIDE); }
 
     HINSTANCE instance_;
@@ -61,6 +66,7 @@ private:
     int dpi_ = 96;
     int defaultId_ = 0;         // the button Enter presses: the last BS_DEFPUSHBUTTON, or DM_SETDEFID
     DWORD createFailure_ = 0;   // why OnCreate failed, for the caller of Create
+    bool created_ = false;      // OnCreate has succeeded: the window's own handlers may run
     UniqueBitmap picture_;
 };
 

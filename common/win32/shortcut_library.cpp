@@ -3,7 +3,7 @@
 #include "common/win32/ansi.h"
 #include "common/win32/error.h"
 #include "common/win32/startup.h"
-#include "stkit/stkit.h"
+#include "common/win32/stkit.h"
 
 namespace win32 {
 

@@ -70,6 +70,11 @@ struct FindTraits {
     static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) noexcept { ::FindClose(h); }
 };
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DestroyMenu(h); }
+};
 template <typename H>
 struct GdiObjectTraits {
     using Handle = H;
@@ -103,10 +108,23 @@ private:
 
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindTraits>;
+using UniqueMenu = Unique<MenuTraits>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueItemIdList = Unique<ItemIdListTraits>;
+
+// An in-progress flag, set for the life of the object and cleared on every way out.
+class Flag {
+public:
+    explicit Flag(bool& flag) noexcept : flag_(flag) { flag_ = true; }
+    ~Flag() { flag_ = false; }
+    Flag(const Flag&) = delete;
+    Flag& operator=(const Flag&) = delete;
+
+private:
+    bool& flag_;
+};
 
 }  // namespace win32

@@ -15,6 +15,7 @@
 #include "install/win32/first_run.h"
 #include "install/win32/platform.h"
 #include "res/setup_resource.h"
+#include "suite_version.h"
 
 namespace {
 
@@ -69,6 +70,8 @@ private:
         switch (msg) {
         case WM_COMMAND:
             if (LOWORD(wParam) == kCommand1Id && HIWORD(wParam) == BN_CLICKED) Command1_Click();
+            // Escape: the window closes as with its close box, starting nothing.
+            if (LOWORD(wParam) == IDCANCEL) ::DestroyWindow(hwnd_);
             return 0;
         case WM_CTLCOLORSTATIC:
             if (const LRESULT brush = ColourLabel(wParam, lParam, kLabel2Id, kDarkBlue)) return brush;
@@ -98,7 +101,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                                 Environment(L"ProgramFiles"),
                                                 win32::GetSpecialFolder(2),
                                                 win32::GetSpecialFolder(7),
-                                                win32::GetSpecialFolder(16)};
+                                                win32::GetSpecialFolder(16),
+                                                SUITE_VERSION_TEXT_WIDE};
     win32::ProfileStore store;
     const suite::ProfileReader ini = install::MakeReader(store, folder);
     install::win32::Platform platform(folder);

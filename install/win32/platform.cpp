@@ -152,4 +152,21 @@ suite::Outcome Platform::RemoveShortcut(const std::wstring& folder, const std::w
 
 suite::Outcome Platform::RemoveFolder(const std::wstring& path) { return ::win32::Check(::RemoveDirectoryW(path.c_str())); }
 
+std::uint64_t Platform::FolderBytes(const std::wstring& path) {
+    std::uint64_t bytes = 0;
+    WIN32_FIND_DATAW found;
+    ::win32::UniqueFind search(::FindFirstFileW((path + L"\\*").c_str(), &found));
+    if (!search) return 0;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // not ours to count
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            bytes += FolderBytes(path + L"\\" + name);
+        else
+            bytes += static_cast<std::uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+    } while (::FindNextFileW(search.get(), &found));
+    return bytes;
+}
+
 }  // namespace install::win32

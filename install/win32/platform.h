@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/win32/apps_entry_store.h"
 #include "common/win32/shortcut_library.h"
 #include "install/platform.h"
 
@@ -30,6 +31,8 @@ public:
                                   const std::wstring& target) override;
     suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override;
     suite::Outcome RemoveFolder(const std::wstring& path) override;
+    std::uint64_t FolderBytes(const std::wstring& path) override;
+    suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) override { return ::win32::WriteAppsEntry(entry); }
 
 private:
     std::wstring logFile_;

@@ -9,7 +9,7 @@ import unittest
 from pathlib import Path
 
 from support import proxy
-from support.session import BUILD_DIR, DLL_OVERRIDES, PRODUCT_DIR, SYSTEM_FOLDER, WineSession
+from support.session import BUILD_DIR, DLL_OVERRIDES, PRODUCT_DIR, SYSTEM_FOLDER, WINE_USER, WineSession
 
 # Windows' KnownDLLs (and ntdll, which every process has): never searched for on disk.
 KNOWN_DLLS = {
@@ -116,6 +116,9 @@ class PlantedDlls(unittest.TestCase):
         def beside(folder):
             (folder / "install.ini").write_text("[APPLICATION]\r\nGruppo=G\r\nFolder=F\r\nName=N\r\n")
             shutil.copy(PRODUCT_DIR / "LIB" / "VB6STKIT.DLL", folder.parent / "windows" / SYSTEM_FOLDER)
+            # An installation to remove: only then is "Procedi" offered.
+            programs = folder.parent / "users" / WINE_USER / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+            (programs / "G" / "F").mkdir(parents=True)
 
         def proceed(session):
             session.wait_window("Quintaris - Uninstall Wizard", 60)

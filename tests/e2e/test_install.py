@@ -125,6 +125,12 @@ class Installer(unittest.TestCase):
         self.assertTrue(self.session.window_gone(CAPTION))
         self.assertNotEqual(self.session.probe("wait", "Probe Test Window", "3")[0], 0)
 
+    def test_3b_escape_closes_as_the_close_box_does_starting_nothing(self):
+        self.run_installer("C:\\Setup\\testwin.exe")
+        self.session.probe("escape", CAPTION)
+        self.assertTrue(self.session.window_gone(CAPTION))
+        self.assertNotEqual(self.session.probe("wait", "Probe Test Window", "3")[0], 0)
+
     def test_4_a_first_run_command_that_cannot_start_is_reported(self):
         self.run_installer("C:\\Setup\\missing.exe")
         self.session.click(CAPTION, "Installazione Terminata")
@@ -174,6 +180,20 @@ class AnyProfile(unittest.TestCase):
                 lambda: session.control(product.UNINSTALL, control_id=103)["text"] == "Rimozione di Nubilux terminata."))
             self.assertEqual(list(start_menu.rglob("*.lnk")), [])
             self.assertFalse((start_menu / greek / "Quintaris").exists())
+
+
+class AsNotepadSavesIt(unittest.TestCase):
+    def test_a_utf8_description_without_a_mark_gives_the_right_name_everywhere(self):
+        name = "Meteo Citt\u00e0"
+        with WineSession() as session:
+            app = product.unpack(session)
+            text = (app / "Install.ini").read_bytes().decode("cp1252").replace("Name=Nubilux", f"Name={name}")
+            (app / "Install.ini").write_bytes(text.encode("utf-8"))  # Notepad's default: no byte-order mark
+            self.assertEqual(product.install(session, app), ("Installazione del programma", name))
+            session.probe("close", product.SETUP)
+            session.window_gone(product.SETUP)
+            made = [p.name for p in (session.programs_folder / "Quintaris" / "Nubilux").glob("*.lnk")]
+            self.assertEqual(sorted(made), sorted([f"{name}.lnk", "Uninstall.lnk"]))  # never "Citt\u00c3\u00a0"
 
 
 if __name__ == "__main__":

@@ -33,6 +33,7 @@ class Journey(unittest.TestCase):
             session.click(product.UNINSTALL, "Procedi")
             self.assertTrue(session.wait_until(
                 lambda: session.control(product.UNINSTALL, control_id=103)["text"] == "Rimozione di Nubilux terminata."))
+            self.assertTrue(session.window_gone(product.NUBILUX, 1))  # asked to end before the removal
             session.click(product.UNINSTALL, "Chiudi")
             session.window_gone(product.UNINSTALL)
             left = {p.relative_to(session.drive_c) for p in session.drive_c.rglob("*")} - files_before
@@ -41,8 +42,6 @@ class Journey(unittest.TestCase):
             for path in files_before:
                 self.assertTrue((session.drive_c / path).exists(), path)
 
-            session.probe("close", product.NUBILUX)
-            session.probe("answer", "Nubilux", "Yes", "15")
             self.assertEqual(product.install(session, app, server.env()), ("Installazione del programma", "Nubilux"))
             session.probe("close", product.SETUP)
 

@@ -4,13 +4,14 @@ from the prefix afterwards."""
 
 import hashlib
 import shutil
+import time
 import unittest
 
 from support.session import WineSession
 
 SETUP_CAPTION = "Quintaris Srl - Setup Wizard"
 CAPTION = "Quintaris - Uninstall Wizard"
-OK, ANNULLA, PICTURE, LABEL2, UNLOAD, LABEL1 = 100, 101, 102, 103, 104, 105
+OK, ANNULLA, PICTURE, LABEL2, UNLOAD, LABEL1, STAYS = 100, 101, 102, 103, 104, 105, 106
 DARK_RED = (128, 0, 0)
 
 
@@ -68,7 +69,8 @@ class Uninstaller(unittest.TestCase):
         self.assertEqual(texts[ANNULLA], ("Annulla", True))
         self.assertFalse(texts[UNLOAD][1])
         self.assertFalse(texts[LABEL1][1])
-        self.assertEqual([c["id"] for c in window["controls"]], [OK, ANNULLA, PICTURE, LABEL2, UNLOAD, LABEL1])
+        self.assertEqual([c["id"] for c in window["controls"]], [OK, ANNULLA, PICTURE, LABEL2, UNLOAD, LABEL1, STAYS])
+        self.assertFalse(texts[STAYS][1])
         self.assertTrue(self.session.control(CAPTION, control_id=OK)["focused"])
         before = self.snapshot()
 
@@ -79,6 +81,8 @@ class Uninstaller(unittest.TestCase):
         self.assertEqual(texts[LABEL1], ("E' stato rimosso anche il gruppo di programmi\" Quintaris", True))
         self.assertEqual(texts[UNLOAD], ("Chiudi", True))
         self.assertFalse(texts[OK][1] or texts[ANNULLA][1])
+        self.assertTrue(texts[STAYS][0].startswith("Restano la cartella C:\\Program Files (x86)\\Quintaris\\Nubilux,"))
+        self.assertTrue(texts[STAYS][1])
         self.assertIn(DARK_RED, self.session.colours(CAPTION, LABEL1))
 
         removed = {self.group, self.group / "Nubilux", self.group / "Nubilux" / "Nubilux.lnk",
@@ -113,6 +117,27 @@ class Uninstaller(unittest.TestCase):
         self.assertEqual(self.snapshot(), before)
         self.session.probe("close", CAPTION)
         self.assertTrue(self.session.window_gone(CAPTION))
+
+    def test_escape_presses_annulla_then_chiudi(self):
+        before = self.snapshot()
+        self.start()
+        self.session.probe("escape", CAPTION)
+        self.assertTrue(self.session.wait_until(lambda: self.texts()[UNLOAD][1]))
+        self.assertEqual(self.texts()[LABEL2], ("Rimozione di Nubilux annullata.", True))
+        self.assertEqual(self.snapshot(), before)
+        self.session.probe("escape", CAPTION)
+        self.assertTrue(self.session.window_gone(CAPTION))
+
+    def test_a_click_on_the_hidden_procedi_removes_nothing(self):
+        (self.app / "install.ini").unlink()  # nothing can be told: only "Chiudi" is offered
+        before = self.snapshot()
+        self.start()
+        self.assertFalse(self.texts()[OK][1])
+        self.assertEqual(self.session.probe("post", CAPTION, str(0x0111), str(OK), "0")[0], 0)  # WM_COMMAND
+        self.session.probe("click", CAPTION, "Procedi")
+        time.sleep(1)
+        self.assertEqual(self.texts()[LABEL2], ("Impossibile stabilire cosa rimuovere.", True))
+        self.assertEqual(self.snapshot(), before)
 
     def test_startup_and_desktop_shortcuts_stay_unless_their_flags_are_exactly_TRUE(self):
         (self.app / "install.ini").write_text(description(startup="True", desktop="true"))

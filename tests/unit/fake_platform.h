@@ -112,6 +112,15 @@ public:
         return Record(op);
     }
 
+    std::uint64_t FolderBytes(const std::wstring&) override { return 5000; }
+    // Kept apart from the journal: the entry is written after everything it lists.
+    suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) override {
+        if (failing.count(L"apps entry")) return suite::Outcome::Failure(5, L"Accesso negato.");
+        appsEntries.push_back(entry);
+        return suite::Outcome::Success();
+    }
+    std::vector<suite::AppsEntry> appsEntries;
+
     // The journal without the log lines: what was done to files and libraries.
     std::vector<std::wstring> Actions() const {
         std::vector<std::wstring> out;

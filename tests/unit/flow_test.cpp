@@ -15,7 +15,7 @@ const std::wstring P = L"C:\\U\\Start Menu\\Programs";
 const std::wstring kIni = L"D:\\Setup\\Install.ini";
 
 install::StartEnvironment Environment() {
-    return {L"D:\\Setup", L"C:\\Windows", L"C:\\Program Files", P, P + L"\\StartUp", L"C:\\U\\Desktop"};
+    return {L"D:\\Setup", L"C:\\Windows", L"C:\\Program Files", P, P + L"\\StartUp", L"C:\\U\\Desktop", L"1.5.0.0"};
 }
 
 class Flow : public ::testing::Test {
@@ -56,7 +56,7 @@ TEST_F(Flow, FoldersAreWorkedOutByPlainConcatenation) {
     install::Calcola_Cartelle({L"D:\\Setup", L"", L"", L"", L"NoBackslash", L""}, bare);
     EXPECT_EQ(bare.Cartella_Sistema, L"\\system32");
     EXPECT_EQ(bare.Nome_Esecuzione_Automatica, L"NoBackslash");
-    EXPECT_EQ(bare.Cartella_Menu, L"\\\\");
+    EXPECT_EQ(bare.Cartella_Menu, L"\\");  // no group: the program's folder right below Programs
 }
 
 TEST_F(Flow, CleanRunMakesGroupFolderAndTheTwoShortcutsAfterDeployment) {
@@ -69,6 +69,37 @@ TEST_F(Flow, CleanRunMakesGroupFolderAndTheTwoShortcutsAfterDeployment) {
                                      L"link G\\F|Uninstall|" + app + L"\\uninstall.exe"));
     // the shortcut library was deployed before any shortcut was asked of it
     EXPECT_EQ(platform.Actions()[1], L"call C:\\Windows\\system32\\VB6STKIT.DLL RegisterVB6STKIT in C:\\Windows\\system32");
+}
+
+TEST_F(Flow, ACompletedInstallationIsListedUnderSettingsApps) {
+    Load();
+    ASSERT_EQ(platform.appsEntries.size(), 1u);
+    const suite::AppsEntry& entry = platform.appsEntries[0];
+    EXPECT_EQ(entry.key, L"Quintaris Meteo");
+    EXPECT_EQ(entry.displayName, L"Meteo");
+    EXPECT_EQ(entry.displayVersion, L"1.5.0.0");
+    EXPECT_EQ(entry.publisher, L"Quintaris Srl");
+    EXPECT_EQ(entry.displayIcon, L"D:\\Setup\\Nubilux.exe");
+    EXPECT_EQ(entry.installLocation, L"D:\\Setup");
+    EXPECT_EQ(entry.uninstallString, L"\"D:\\Setup\\uninstall.exe\"");
+    EXPECT_EQ(entry.estimatedSizeKiB, 5u);  // 5000 bytes, rounded up
+    // A name holding a backslash still names one key of its own.
+    EXPECT_EQ(suite::AppsEntryKey(L"Meteo\\Pro"), L"Quintaris Meteo-Pro");
+}
+
+TEST_F(Flow, NoEntryWithoutShortcutsAndAnEntryThatCannotBeWrittenIsLoggedOnly) {
+    platform.folders.insert(P + L"\\G");
+    platform.folders.insert(P + L"\\G\\F");
+    Load();  // the shortcut step failed: nothing to list
+    EXPECT_TRUE(platform.appsEntries.empty());
+
+    FakePlatform refusing;
+    refusing.folders.insert(P);
+    refusing.failing.insert(L"apps entry");
+    install::InstallerState other;
+    EXPECT_EQ(install::Form_Load(refusing, ini, Environment(), other).label1, L"Installazione del programma");
+    EXPECT_EQ(refusing.log.back(), L"Errore: 5-Accesso negato. HKCU\\Software\\Microsoft\\Windows\\CurrentVersion"
+                                   L"\\Uninstall\\Quintaris Meteo");
 }
 
 TEST_F(Flow, ExistingGroupOnlyGetsTheProgramFolder) {
@@ -122,7 +153,7 @@ TEST_F(Flow, WithoutGroupAnExistingProgramFolderIsReused) {
 TEST_F(Flow, WithoutGroupAMissingProgramFolderIsCreated) {
     Set(L"Gruppo", L"");
     Load();
-    EXPECT_EQ(Links()[0], L"mkdir " + P + L"\\\\F");
+    EXPECT_EQ(Links()[0], L"mkdir " + P + L"\\F");
 }
 
 TEST_F(Flow, EmptyFolderAlwaysFails) {

@@ -26,6 +26,8 @@ public:
     bool IsEmptyFolder(const std::wstring&) override { return true; }
     bool WasRemoved(const std::wstring&) override { return false; }
     void RecordRemoval(const std::wstring&) override {}
+    bool EndProgram(const std::wstring&) override { return true; }
+    suite::Outcome RemoveAppsEntry(const std::wstring&) override { return suite::Outcome::Success(); }
 };
 
 TEST(Layout, WhatInstallMakesIsWhatUninstallRemoves) {
@@ -42,7 +44,7 @@ TEST(Layout, WhatInstallMakesIsWhatUninstallRemoves) {
                 install::InstallerState installed;
                 install::File_INI_Carica(ini, installed);
                 install::Calcola_Cartelle({L"C:\\App", L"C:\\Windows", L"C:\\Program Files", P, P + L"\\StartUp",
-                                           L"C:\\U\\Desktop"},
+                                           L"C:\\U\\Desktop", L"1.5.0.0"},
                                           installed);
                 std::vector<std::wstring> made;
                 for (const auto& shortcut : install::PianoIcone(installed))
@@ -50,9 +52,10 @@ TEST(Layout, WhatInstallMakesIsWhatUninstallRemoves) {
 
                 Recorder menu;
                 uninstall::UninstallState state;
-                const auto opening = uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", true}, state);
+                auto opening = uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", true, L"C:\\App", L""},
+                                                   state);
                 ASSERT_EQ(opening.verdict, uninstall::Verdict::Remove);
-                uninstall::cmd_OK_Click(menu, state, opening.verdict);
+                uninstall::cmd_OK_Click(menu, state, opening);
                 EXPECT_EQ(menu.removed, made) << group << " " << startup << " " << desktop;
                 EXPECT_EQ(made.size(), 2u + (std::wstring(startup) == L"TRUE") + (std::wstring(desktop) == L"TRUE"));
             }

@@ -17,6 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using enum nubilux::Ending;
+using enum nubilux::Reason;
 
 TEST(Mode, OnlyTextReadingAsZeroStartsAutomatic) {
     for (const wchar_t* automatic : {L"0", L"00", L" 0", L"0.0", L"-0", L"0 "}) {
@@ -42,6 +43,9 @@ TEST(Mode, TheUsersOwnSettingComesBeforeTheOneBesideTheProgram) {
     EXPECT_EQ(read(), L"0");
     store.Set(L"C:\\U\\Nubilux\\Nubilux.ini", L"Nubilux", L"Aggiornamento", L"1");  // the user chose Manual
     EXPECT_EQ(read(), L"1");
+    // Without a folder of the user's, no file at the root of the drive is read for one.
+    store.Set(L"\\Nubilux.ini", L"Nubilux", L"Aggiornamento", L"1");
+    EXPECT_EQ(nubilux::ReadSetting(store, L"", L"C:\\App", nubilux::kKey), L"0");
 }
 
 TEST(Hourly, FirstTickUpdatesThenOnceAnHour) {
@@ -267,7 +271,9 @@ public:
     std::vector<std::vector<nubilux::Connection>> enumerations;  // one list per call
     std::vector<unsigned> started;
     bool startFails = false, startThrows = false;
+    bool mayStart = true, installing = false;
     std::optional<std::wstring> finishedFrom;  // set when the update has ended
+    nubilux::Reason finishedWhy = nubilux::Reason::None;
 
     std::vector<nubilux::Connection> EnumConnections() override {
         journal.push_back(L"enum");
@@ -285,8 +291,15 @@ public:
         journal.push_back(L"start " + source.name);
         return true;
     }
-    void CancelFetch() override { journal.push_back(L"cancel"); }
-    void Finished(const nubilux::Source* from) override { finishedFrom = from ? from->name : L"-"; }
+    bool MayStartAttempt() override { return mayStart; }
+    bool CancelFetch() override {
+        journal.push_back(L"cancel");
+        return !installing;
+    }
+    void Finished(const nubilux::Source* from, nubilux::Reason why) override {
+        finishedFrom = from ? from->name : L"-";
+        finishedWhy = why;
+    }
 };
 
 std::vector<nubilux::Source> Three() { return {{L"A", L"https://a/"}, {L"B", L"https://b/"}, {L"C", L"https://c/"}}; }
@@ -296,7 +309,7 @@ TEST(Update, StepsInOrderWithTheFinishingStepsLast) {
     nubilux::Updater updater(platform);
     EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
     EXPECT_TRUE(updater.Running());
-    updater.OnAttemptDone(platform.started.back(), Installed, 500);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 500);
     EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"sun", L"start A", L"cancel", L"enum", L"cloud"));
     EXPECT_EQ(platform.finishedFrom, L"A");
     EXPECT_FALSE(updater.Running());
@@ -306,13 +319,13 @@ TEST(Update, AFailedSourceGivesWayToTheNextUntilNoneIsLeft) {
     FakeUpdate platform;
     nubilux::Updater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
-    updater.OnAttemptDone(platform.started.back(), Failed, 100);
-    updater.OnAttemptDone(platform.started.back(), Installed, 200);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 100);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 200);
     EXPECT_EQ(platform.finishedFrom, L"B");
     FakeUpdate none;
     nubilux::Updater failing(none);
     failing.Aggiorna_Sfondo(Three(), 0);
-    for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), Failed, 100);
+    for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), SourceFailed, NoConnection, 100);
     EXPECT_EQ(none.finishedFrom, L"-");
     EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 3, none.journal.end()),
                 ElementsAre(L"cancel", L"enum", L"cloud"));
@@ -327,7 +340,7 @@ TEST(Update, DeadlinesGiveUpAStalledSourceAndTheWholeUpdate) {
     updater.OnClock(61'000);  // A's minute is over: B starts
     EXPECT_EQ(platform.started.size(), 2u);
     const unsigned late = platform.started.front();
-    updater.OnAttemptDone(late, Installed, 62'000);  // A's answer, too late: ignored
+    updater.OnAttemptDone(late, Installed, None, 62'000);  // A's answer, too late: ignored
     EXPECT_FALSE(platform.finishedFrom);
     updater.OnClock(121'000);  // the update's two minutes are over: C is never tried
     EXPECT_EQ(platform.started.size(), 2u);
@@ -384,12 +397,12 @@ TEST(Update, AMissingSlotStepsBackAtMostTwiceAnOutrightFailureNot) {
     FakeUpdate platform;
     nubilux::Updater updater(platform);
     updater.Aggiorna_Sfondo(TwoPictures(), 0);
-    for (int i = 0; i < 3; ++i) updater.OnAttemptDone(platform.started.back(), SlotMissing, 10);
-    updater.OnAttemptDone(platform.started.back(), Installed, 20);
+    for (int i = 0; i < 3; ++i) updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 10);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 20);
     EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1"));
-    updater.OnAttemptDone(platform.started.back(), Failed, 30);  // refused, unreachable: no earlier slot either
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 30);  // refused, unreachable: no earlier slot either
     EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1", L"file1"));
-    updater.OnAttemptDone(platform.started.back(), Installed, 40);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 40);
     EXPECT_EQ(platform.finishedFrom, L"file0");  // the primary monitor's picture
 }
 
@@ -401,8 +414,8 @@ TEST(Update, EachPictureTakesItsFirstGoodSourceWithinItsOwnTime) {
     updater.OnClock(120'000);
     EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"file0", L"map1"));
     EXPECT_FALSE(platform.finishedFrom);
-    updater.OnAttemptDone(platform.started.back(), SlotMissing, 121'000);
-    updater.OnAttemptDone(platform.started.back(), Installed, 122'000);
+    updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 121'000);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 122'000);
     EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"file0", L"map1", L"map1-1"));
     EXPECT_EQ(platform.finishedFrom, L"map1-1");  // the primary's failed: the other monitor's tells
 }
@@ -412,7 +425,7 @@ TEST(Update, ConnectionsDialledByTheDownloadAreHungUp) {
     platform.enumerations = {{}, {{L"Casa", 7}, {L"Ufficio", 9}}};
     nubilux::Updater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
-    updater.OnAttemptDone(platform.started.back(), Installed, 1);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 1);
     EXPECT_EQ(updater.Connessione_Iniziale(), L"");
     EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 3, platform.journal.end() - 1),
                 ElementsAre(L"hangup 7", L"hangup 9"));
@@ -423,10 +436,80 @@ TEST(Update, ConnectionsOpenBeforeAreLeftAlone) {
     platform.enumerations = {{{L"Casa", 7}, {L"Ufficio", 9}}, {{L"Casa", 7}, {L"Ufficio", 9}, {L"Altro", 11}}};
     nubilux::Updater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
-    updater.OnAttemptDone(platform.started.back(), Failed, 1);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 1);
     updater.Stop();
     EXPECT_EQ(updater.Connessione_Iniziale(), L"Ufficio");  // the last one listed
     for (const auto& entry : platform.journal) EXPECT_EQ(entry.rfind(L"hangup", 0), std::wstring::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Update, ALocalFailureEndsTheUpdateAtOnceWithItsReason) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform);
+    updater.Aggiorna_Sfondo(TwoPictures(), 0);
+    updater.OnAttemptDone(platform.started.back(), LocalFailure, DiskFull, 10);
+    EXPECT_THAT(Started(platform), ElementsAre(L"map0"));  // no other source, no other picture
+    EXPECT_EQ(platform.finishedFrom, L"-");
+    EXPECT_EQ(platform.finishedWhy, DiskFull);
+}
+
+TEST(Update, AFailedUpdateTellsItsLastAttemptsReasonAndASuccessNone) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform, {60'000, 120'000});
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 10);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, Certificate, 20);
+    updater.OnClock(60'020);  // C never answers
+    EXPECT_EQ(platform.finishedFrom, L"-");
+    EXPECT_EQ(platform.finishedWhy, NoAnswer);
+    updater.Aggiorna_Sfondo(Three(), 100'000);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 100'010);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 100'020);
+    EXPECT_EQ(platform.finishedFrom, L"B");
+    EXPECT_EQ(platform.finishedWhy, None);
+}
+
+TEST(Update, AnAttemptPuttingItsPictureInPlaceAtItsDeadlineCountsWhenItEnds) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform, {60'000, 120'000});
+    updater.Aggiorna_Sfondo(Three(), 0);
+    platform.installing = true;
+    updater.OnClock(60'000);
+    EXPECT_THAT(Started(platform), ElementsAre(L"A"));  // B does not start beside it
+    EXPECT_FALSE(updater.Deadline());                  // and the clock has nothing to watch
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 60'500);
+    EXPECT_EQ(platform.finishedFrom, L"A");
+}
+
+TEST(Update, WithTwoGivenUpThreadsAliveTheNextAttemptWaits) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform, {60'000, 120'000});
+    updater.Aggiorna_Sfondo(Three(), 0);
+    platform.mayStart = false;
+    updater.OnClock(60'000);  // A given up; B may not start yet
+    EXPECT_THAT(Started(platform), ElementsAre(L"A"));
+    EXPECT_EQ(updater.Deadline(), 120'000);  // the picture's own time
+    platform.mayStart = true;
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoAnswer, 70'000);  // A's thread has ended
+    EXPECT_THAT(Started(platform), ElementsAre(L"A", L"B"));
+    EXPECT_EQ(updater.Deadline(), 120'000);  // B's minute is clamped to the picture's time
+    platform.mayStart = false;
+    updater.OnClock(120'000);
+    EXPECT_EQ(platform.finishedFrom, L"-");  // waited to the end: the update is over, nothing more
+    EXPECT_THAT(Started(platform), ElementsAre(L"A", L"B"));
+}
+
+TEST(Schedule, ALocalFailureIsTriedAgainTheNextHourNotInMinutes) {
+    nubilux::Schedule schedule;
+    const std::int64_t ten = 10 * 3600;
+    EXPECT_TRUE(schedule.Tick(ten));
+    schedule.Finished(false, ten + 30, /*retry=*/false);
+    EXPECT_EQ(schedule.SecondsUntilDue(ten + 30), 3600 - 30);
+    for (std::int64_t t = ten + 31; t < ten + 3600; t += 60) EXPECT_FALSE(schedule.Tick(t)) << t;
+    EXPECT_TRUE(schedule.Tick(ten + 3600));
 }
 
 }  // namespace

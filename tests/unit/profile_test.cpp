@@ -63,3 +63,21 @@ TEST(Text, PathsAndLastComponent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(IniEncoding, ValidUtf8WithoutAMarkIsUtf8AnythingElseThePlatforms) {
+    using suite::IniEncoding;
+    EXPECT_EQ(suite::EncodingOf("[APPLICATION]\r\nName=Meteo Citt\xC3\xA0\r\n"), IniEncoding::Utf8);  // Notepad's default
+    EXPECT_EQ(suite::EncodingOf("Name=\xE2\x82\xAC \xF0\x9F\x8C\x8D"), IniEncoding::Utf8);  // three and four bytes
+    EXPECT_EQ(suite::EncodingOf("[APPLICATION]\r\nName=Nubilux\r\n"), IniEncoding::Platform);  // ASCII reads the same
+    EXPECT_EQ(suite::EncodingOf("Name=Citt\xE0\r\n"), IniEncoding::Platform);  // ANSI (Windows-1252)
+    EXPECT_EQ(suite::EncodingOf("\xEF\xBB\xBFName=Citt\xC3\xA0"), IniEncoding::Platform);  // marked: the platform's
+    EXPECT_EQ(suite::EncodingOf("\xFF\xFEN\0a\0"), IniEncoding::Platform);
+    EXPECT_EQ(suite::EncodingOf("Name=\xC3"), IniEncoding::Platform);            // cut short
+    EXPECT_EQ(suite::EncodingOf("Name=\xC0\xAF"), IniEncoding::Platform);        // overlong
+    EXPECT_EQ(suite::EncodingOf("Name=\xED\xA0\x80"), IniEncoding::Platform);    // a surrogate
+    EXPECT_EQ(suite::EncodingOf("Name=\xC3\xA0 \xE0"), IniEncoding::Platform);   // mixed
+}
+
+}  // namespace

@@ -14,6 +14,7 @@ using ::testing::ElementsAre;
 
 const std::wstring P = L"C:\\U\\Programs";
 const std::wstring kIni = L"C:\\App\\install.ini";
+const std::wstring kApp = L"C:\\App", kSettings = L"C:\\U\\AppData\\Local\\Nubilux";
 
 // The Start menu in memory: folders and the files in them, and a journal of removals.
 class FakeMenu : public uninstall::Platform {
@@ -27,6 +28,20 @@ public:
         return (folder.size() > 1 && folder[1] == L':' ? folder : P + L"\\" + folder) + L"\\" + name + L".lnk";
     }
     bool WasRemoved(const std::wstring& installation) override { return removed.count(installation) > 0; }
+    // A running program at this path, and whether it ends when asked.
+    std::wstring running;
+    bool endsWhenAsked = true;
+    std::vector<std::wstring> askedToEnd;  // before any removal, when asked at all
+    bool EndProgram(const std::wstring& path) override {
+        askedToEnd.push_back(path + L" before " + std::to_wstring(journal.size()) + L" removals");
+        if (path == running && endsWhenAsked) running.clear();
+        return running != path;
+    }
+    std::set<std::wstring> appsEntries{L"Quintaris Nubilux"};
+    suite::Outcome RemoveAppsEntry(const std::wstring& key) override {
+        appsEntries.erase(key);
+        return suite::Outcome::Success();
+    }
     void RecordRemoval(const std::wstring& installation) override { removed.insert(installation); }
 
     suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override {
@@ -56,6 +71,7 @@ protected:
     Removal() {
         Set(L"Gruppo", L"Quintaris");
         Set(L"Name", L"Nubilux");
+        Set(L"Executable", L"Nubilux.exe");
         Set(L"Folder", L"Meteo");
         Installed();
     }
@@ -68,9 +84,12 @@ protected:
     }
     void Set(const wchar_t* key, const wchar_t* value) { store.Set(kIni, L"APPLICATION", key, value); }
     uninstall::Opening Load(bool found = true) {
-        return uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", found}, state);
+        return uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", found, kApp, kSettings}, state);
     }
-    uninstall::WindowTexts Proceed() { return uninstall::cmd_OK_Click(menu, state, Load().verdict); }
+    uninstall::WindowTexts Proceed() {
+        uninstall::Opening opening = Load();
+        return uninstall::cmd_OK_Click(menu, state, opening).value_or(uninstall::WindowTexts{L"refused", L"", L""});
+    }
 
     test::FakeProfileStore store;
     suite::ProfileReader ini{store, kIni, L""};
@@ -183,6 +202,21 @@ TEST_F(Removal, ADescriptionThatDoesNotMatchRemovesNothing) {
     EXPECT_EQ(menu.files.size(), 4u);
 }
 
+TEST_F(Removal, AnEmptyFolderOrAnUnknownProgramsFolderOffersNoRemoval) {
+    // Without a Folder the program's menu folder would be the group itself, or Programs.
+    Set(L"Folder", L"");
+    EXPECT_EQ(Load().verdict, uninstall::Verdict::IncompleteDescription);
+    Set(L"Folder", L"Meteo");
+    // Without the Programs folder every path would start at the root of a drive: nothing
+    // there is this installation, even where a folder of that name exists.
+    menu.folders.insert(L"\\Quintaris\\Meteo");
+    uninstall::UninstallState unknown;
+    const auto opening = uninstall::Form_load(menu, ini, {L"", P + L"\\StartUp", L"C:\\U\\Desktop", true, kApp, kSettings}, unknown);
+    EXPECT_EQ(opening.verdict, uninstall::Verdict::NothingInstalled);
+    EXPECT_FALSE(opening.CanProceed());
+    EXPECT_TRUE(menu.journal.empty());
+}
+
 TEST_F(Removal, WithoutAGroupTheProgramFolderGoesAndProgramsStays) {
     Set(L"Gruppo", L"");
     menu.folders = {P, P + L"\\Meteo"};
@@ -195,18 +229,67 @@ TEST_F(Removal, WithoutAGroupTheProgramFolderGoesAndProgramsStays) {
     EXPECT_TRUE(menu.folders.count(P));
 }
 
+TEST_F(Removal, TheRunningProgramIsAskedToEndFirstAndWhatStaysIsTold) {
+    menu.running = L"C:\\App\\Nubilux.exe";
+    const auto texts = Proceed();
+    EXPECT_THAT(menu.askedToEnd, ElementsAre(L"C:\\App\\Nubilux.exe before 0 removals"));
+    EXPECT_EQ(texts.label2, L"Rimozione di Nubilux terminata.");  // the texts of before, as they were
+    EXPECT_EQ(texts.label1, L"E' stato rimosso anche il gruppo di programmi\" Quintaris");
+    EXPECT_EQ(texts.stays, L"Restano la cartella C:\\App, con il programma e la sua immagine (ancora sfondo del "
+                           L"desktop), e le impostazioni in C:\\U\\AppData\\Local\\Nubilux.");
+    EXPECT_TRUE(menu.appsEntries.empty());  // and the Settings > Apps entry is gone
+}
+
+TEST_F(Removal, AProgramThatDoesNotEndIsNamedAndTheRemovalGoesOn) {
+    menu.running = L"C:\\App\\Nubilux.exe";
+    menu.endsWhenAsked = false;
+    const auto texts = Proceed();
+    EXPECT_EQ(texts.label2, L"Rimozione di Nubilux terminata.");
+    EXPECT_TRUE(menu.files.count(P + L"\\Quintaris\\Meteo\\Nubilux.lnk") == 0);
+    EXPECT_NE(texts.stays.find(L"\nNubilux.exe \u00e8 ancora in esecuzione"), std::wstring::npos) << texts.stays.size();
+}
+
+TEST_F(Removal, TheSettingsAppsEntryStaysUntilARemovalIsComplete) {
+    menu.files.insert(P + L"\\Quintaris\\Meteo\\Manuale.lnk");  // the user's own: the removal stops
+    EXPECT_EQ(Proceed().label2, L"Rimozione di Nubilux non completata.");
+    EXPECT_EQ(menu.appsEntries.count(L"Quintaris Nubilux"), 1u);
+    EXPECT_TRUE(Proceed().stays.empty());
+}
+
 TEST_F(Removal, CancelChangesNothing) {
-    Load();
+    auto opening = Load();
     const auto before = menu.files;
-    EXPECT_EQ(uninstall::cmd_Annulla_Click(state).label2, L"Rimozione di Nubilux annullata.");
+    EXPECT_EQ(uninstall::cmd_Annulla_Click(state, opening)->label2, L"Rimozione di Nubilux annullata.");
     EXPECT_EQ(menu.files, before);
     EXPECT_TRUE(menu.journal.empty());
+}
+
+TEST_F(Removal, AChoiceNotOfferedIsRefusedWhateverAsks) {
+    // "Procedi" hidden because install.ini is missing: a click on it (BM_CLICK reaches a
+    // hidden button) must not start a removal of an empty name.
+    test::FakeProfileStore empty;
+    suite::ProfileReader none{empty, kIni, L""};
+    auto missing = uninstall::Form_load(menu, none, {P, P + L"\\StartUp", L"", false, L"", L""}, state);
+    EXPECT_FALSE(uninstall::cmd_OK_Click(menu, state, missing));
+    EXPECT_FALSE(uninstall::cmd_Annulla_Click(state, missing));
+    EXPECT_TRUE(menu.journal.empty());
+    // Once chosen, neither acts again: no second removal after "Annulla" or "Procedi".
+    auto cancelled = Load();
+    ASSERT_TRUE(uninstall::cmd_Annulla_Click(state, cancelled));
+    EXPECT_FALSE(uninstall::cmd_OK_Click(menu, state, cancelled));
+    EXPECT_TRUE(menu.journal.empty());
+    auto done = Load();
+    ASSERT_TRUE(uninstall::cmd_OK_Click(menu, state, done));
+    const auto after = menu.journal.size();
+    EXPECT_FALSE(uninstall::cmd_OK_Click(menu, state, done));
+    EXPECT_FALSE(uninstall::cmd_Annulla_Click(state, done));
+    EXPECT_EQ(menu.journal.size(), after);
 }
 
 TEST_F(Removal, MissingDescriptionFileNamesItAndRemovesNothing) {
     test::FakeProfileStore empty;
     suite::ProfileReader none{empty, kIni, L""};
-    const auto opening = uninstall::Form_load(menu, none, {P, P + L"\\StartUp", L"", false}, state);
+    const auto opening = uninstall::Form_load(menu, none, {P, P + L"\\StartUp", L"", false, kApp, kSettings}, state);
     EXPECT_EQ(opening.verdict, uninstall::Verdict::NoDescription);
     EXPECT_FALSE(opening.CanProceed());
     EXPECT_EQ(opening.texts.label2, L"Impossibile stabilire cosa rimuovere.");

@@ -11,7 +11,7 @@
 #include "common/win32/startup.h"
 #include "fixtures.h"
 #include "install/win32/platform.h"
-#include "stkit/stkit.h"
+#include "common/win32/stkit.h"
 #include "temp_folder.h"
 
 namespace {

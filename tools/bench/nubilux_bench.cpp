@@ -32,12 +32,12 @@ bool OneAttempt(HWND window, unsigned number, const std::wstring& url) {
     using namespace nubilux::win32;
     nubilux::Source source;
     source.url = url;
-    const auto transfer = Transfer::Start({window, number, source, suite::JoinPath(ImageFolder(), L"NUBILUX.BMP"), PrimaryScreen(),
-                                           {}, LargestScreen()});
+    const auto transfer =
+        Transfer::Start({window, number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}});
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kAttemptDone && msg.wParam == number)
-            return msg.lParam == static_cast<LPARAM>(nubilux::Ending::Installed);
+            return EndingOf(msg.lParam) == nubilux::Ending::Installed;
         ::DispatchMessageW(&msg);
     }
     return false;

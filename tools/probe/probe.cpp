@@ -12,18 +12,24 @@
 //   probe answer <title> <button> [seconds]          press a message box's button
 //   probe close  <caption>               ask the window to close (WM_CLOSE)
 //   probe enter  <caption>               press Enter where the window's keyboard focus is
+//   probe escape <caption>               press Escape there
 //   probe elevated <caption>             1 when the window's process runs with an elevated token, else 0
 //   probe ping   <caption> [ms]          whether the window answers a message within ms (1000); prints the time
 //   probe link   <file.lnk>              a shortcut's target, arguments and folder, as JSON
 //   probe hold   <file> <seconds>        keep a file in use: a DLL loaded, any other file open unshared
 //   probe trust  <file.cer>              put a certificate (DER) into the current user's Root store
+//   probe pointer <x> <y>               move the mouse pointer there (off the windows, for a quiet measure)
+//   probe tray   <caption> <seconds>     stand in for the notification area: asks the window to add its
+//                                        icon again, then prints each tip it is given, one line each
 #include <windows.h>
 
 #include <objidl.h>
+#include <shellapi.h>
 #include <wincrypt.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -191,6 +197,50 @@ int Usage() {
     return 2;
 }
 
+// Wine's shell hands each notification-icon call to the topmost "Shell_TrayWnd" window as
+// WM_COPYDATA: the data starts with the window, id, flags and callback message, then, in
+// newer releases, the icon's size, planes and depth, then the tip. dwData is the call.
+LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_COPYDATA) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    const auto* bytes = static_cast<const BYTE*>(data->lpData);
+    if (data->cbData < 16 + 16 + 256) return TRUE;
+    UINT flags = 0, width = 0;
+    std::memcpy(&flags, bytes + 8, sizeof flags);
+    std::memcpy(&width, bytes + 16, sizeof width);  // an icon's width, or the tip's first two letters
+    if (!(flags & NIF_TIP)) return TRUE;
+    const std::size_t at = width <= 256 ? 32 : 16;
+    wchar_t tip[129] = {};
+    std::memcpy(tip, bytes + at, 128 * sizeof(wchar_t));
+    std::wstring line = std::to_wstring(data->dwData) + L"\t";
+    for (const wchar_t* c = tip; *c; ++c) line += *c == L'\n' ? std::wstring(L"\\n") : std::wstring(1, *c);
+    Write(line + L"\n");
+    return TRUE;
+}
+
+int Tray(const std::wstring& caption, double seconds) {
+    WNDCLASSW tray{};
+    tray.lpfnWndProc = TrayProc;
+    tray.hInstance = ::GetModuleHandleW(nullptr);
+    tray.lpszClassName = L"Shell_TrayWnd";
+    ::RegisterClassW(&tray);
+    HWND window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 1, 1,
+                                    nullptr, nullptr, tray.hInstance, nullptr);
+    if (!window) return 1;
+    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND program = FindTopLevel(caption, false);
+    if (!program) return 1;
+    Write(L"ready\n");
+    ::PostMessageW(program, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -209,6 +259,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"link") return Link(caption);
+    if (command == L"tray") return Tray(caption, seconds(3));
+    if (command == L"pointer") return argc > 3 && ::SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3])) ? 0 : 1;
     if (command == L"hold") {
         HMODULE image = ::LoadLibraryExW(caption.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
         HANDLE file = image ? INVALID_HANDLE_VALUE
@@ -273,14 +325,15 @@ int wmain(int argc, wchar_t** argv) {
         Write(elevation.TokenIsElevated ? L"1\n" : L"0\n");
         return 0;
     }
-    if (command == L"enter") {
+    if (command == L"enter" || command == L"escape") {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         const HWND target = ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus
                                 ? info.hwndFocus
                                 : top;
-        return ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001) &&
-                       ::PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001)
+        const WPARAM key = command == L"enter" ? VK_RETURN : VK_ESCAPE;
+        const LPARAM scan = command == L"enter" ? 0x001C0001 : 0x00010001;
+        return ::PostMessageW(target, WM_KEYDOWN, key, scan) && ::PostMessageW(target, WM_KEYUP, key, scan | 0xC0000000)
                    ? 0
                    : 1;
     }

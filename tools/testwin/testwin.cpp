@@ -1,5 +1,6 @@
 // A small window that the probe is proven on: labels, a clickable button, a disabled
-// and a hidden one, a message box, a custom message, and a WinINet fetch.
+// and a hidden one, a message box, a custom message, and a WinINet fetch. It ends only on
+// its close box or WM_CLOSE.
 #include <windows.h>
 
 #include <wininet.h>
@@ -101,7 +102,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+// The command line, when given, names the window's class: the tests stand it in for a
+// program that ignores what it is asked (a Nubilux that does not end).
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) {
     win32::RestrictDllSearch();
     // Loaded by name, the way the programs load theirs: a planted copy must never win.
     win32::LoadSystemLibrary(L"rasapi32.dll");
@@ -113,7 +116,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"ProbeTestWindow";
+    wc.lpszClassName = commandLine && *commandLine ? commandLine : L"ProbeTestWindow";
     ::RegisterClassExW(&wc);
 
     RECT rect{0, 0, 320, 110};

@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr int kOkId = 100, kAnnullaId = 101, kPictureId = 102, kLabel2Id = 103, kUnloadId = 104, kLabel1Id = 105;
+constexpr int kOkId = 100, kAnnullaId = 101, kPictureId = 102, kLabel2Id = 103, kUnloadId = 104, kLabel1Id = 105,
+              kStaysId = 106;
 constexpr COLORREF kDarkRed = RGB(128, 0, 0);
 
 // frmUnInstall.
@@ -40,6 +41,8 @@ private:
                 boldFont_.get());
         Control(L"BUTTON", uninstall::texts::kClose, WS_TABSTOP, 1560, 960, 3495, 375, kUnloadId, font_.get());
         Control(L"STATIC", L"", SS_CENTER | SS_NOPREFIX | SS_EDITCONTROL, 1560, 420, 3495, 495, kLabel1Id, font_.get());
+        // Beneath the outcome: what stays on the computer; the window grows to show it.
+        Control(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 120, 1425, 4935, 0, kStaysId, font_.get());
         if (opening_.CanProceed()) {
             SetText(kLabel2Id, opening_.texts.label2);
             FitLabel(kLabel2Id);
@@ -53,9 +56,13 @@ private:
     void ShowOutcome(const uninstall::WindowTexts& texts) {
         SetText(kLabel2Id, texts.label2);
         SetText(kLabel1Id, texts.label1);
+        SetText(kStaysId, texts.stays);
         FitLabel(kLabel2Id);
         FitLabel(kLabel1Id);
+        FitLabel(kStaysId);
         Display(kLabel1Id, !texts.label1.empty());
+        Display(kStaysId, !texts.stays.empty());
+        if (!texts.stays.empty()) GrowBy(120);  // a margin beneath it
         Display(kOkId, false);
         Display(kAnnullaId, false);
         // "Chiudi" is now the button Enter presses, and looks it.
@@ -70,9 +77,19 @@ private:
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) break;
             switch (LOWORD(wParam)) {
-            case kOkId: ShowOutcome(uninstall::cmd_OK_Click(platform_, state_, opening_.verdict)); return 0;
-            case kAnnullaId: ShowOutcome(uninstall::cmd_Annulla_Click(state_)); return 0;
+            case kOkId:
+                if (const auto texts = uninstall::cmd_OK_Click(platform_, state_, opening_)) ShowOutcome(*texts);
+                return 0;
+            case IDCANCEL:  // Escape: "Annulla" while it is offered, else "Chiudi"
+                if (opening_.CanProceed()) {
+                    if (const auto texts = uninstall::cmd_Annulla_Click(state_, opening_)) ShowOutcome(*texts);
+                    return 0;
+                }
+                [[fallthrough]];
             case kUnloadId: ::DestroyWindow(hwnd_); return 0;
+            case kAnnullaId:
+                if (const auto texts = uninstall::cmd_Annulla_Click(state_, opening_)) ShowOutcome(*texts);
+                return 0;
             }
             break;
         case WM_CTLCOLORSTATIC:
@@ -99,9 +116,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     win32::ProfileStore store;
     const suite::ProfileReader ini = uninstall::MakeReader(store, win32::ProgramFolder());
-    const uninstall::StartEnvironment environment{win32::GetSpecialFolder(2), win32::GetSpecialFolder(7),
+    const std::wstring local = win32::GetSpecialFolder(28);  // CSIDL_LOCAL_APPDATA, where Nubilux keeps its settings
+    const uninstall::StartEnvironment environment{win32::GetSpecialFolder(2),
+                                                  win32::GetSpecialFolder(7),
                                                   win32::GetSpecialFolder(16),
-                                                  ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES};
+                                                  ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES,
+                                                  win32::ProgramFolder(),
+                                                  local.empty() ? L"" : local + L"\\Nubilux"};
     uninstall::win32::Platform platform;
     uninstall::UninstallState state;
     uninstall::Opening opening = uninstall::Form_load(platform, ini, environment, state);

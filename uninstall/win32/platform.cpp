@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <vector>
 
 #include "common/win32/ansi.h"
 #include "common/win32/error.h"
 #include "common/win32/files.h"
+#include "common/win32/nubilux_window.h"
 #include "common/win32/startup.h"
+#include "common/win32/unique.h"
 
 namespace uninstall::win32 {
 
@@ -59,6 +62,41 @@ bool Platform::IsEmptyFolder(const std::wstring& path) {
         const std::wstring name = found.cFileName;
         if (name != L"." && name != L"..") return false;
     } while (::FindNextFileW(find.get(), &found));
+    return true;
+}
+
+namespace {
+
+constexpr DWORD kEndWaitMs = 5000;  // as long as Windows gives a program at the end of a session
+
+// The full path of the program a process runs; empty when it cannot be told.
+std::wstring ImageOf(HANDLE process) {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    return ::QueryFullProcessImageNameW(process, 0, path, &size) ? std::wstring(path, size) : L"";
+}
+
+}  // namespace
+
+bool Platform::EndProgram(const std::wstring& path) {
+    std::vector<::win32::UniqueHandle> asked;
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, ::win32::kNubiluxWindowClass, nullptr); window;
+         window = ::FindWindowExW(nullptr, window, ::win32::kNubiluxWindowClass, nullptr)) {
+        DWORD id = 0;
+        ::GetWindowThreadProcessId(window, &id);
+        ::win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id));
+        // Only this installation's: a copy started from another folder is another's.
+        if (!process || ::CompareStringOrdinal(ImageOf(process.get()).c_str(), -1, path.c_str(), -1, TRUE) != CSTR_EQUAL)
+            continue;
+        ::PostMessageW(window, ::win32::NubiluxEndMessage(), 0, 0);
+        asked.push_back(std::move(process));
+    }
+    const ULONGLONG end = ::GetTickCount64() + kEndWaitMs;
+    for (const auto& process : asked) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (::WaitForSingleObject(process.get(), now < end ? static_cast<DWORD>(end - now) : 0) != WAIT_OBJECT_0)
+            return false;
+    }
     return true;
 }
 

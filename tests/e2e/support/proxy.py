@@ -14,7 +14,7 @@ from urllib.parse import urlsplit, urlunsplit
 from . import tls
 
 SERVE, NOT_FOUND, GARBAGE, TRUNCATED, STALL, REFUSE = "serve", "404", "garbage", "truncated", "stall", "refuse"
-SERVER_ERROR, REDIRECT, XML_ERROR, SILENT, TRICKLE = "500", "redirect", "xml", "silent", "trickle"
+SERVER_ERROR, REDIRECT, XML_ERROR, SILENT, TRICKLE, LATE = "500", "redirect", "xml", "silent", "trickle", "late"
 REDIRECT_TARGET = "https://mirror.quintaris.example/pictures/latest.jpg"
 GARBAGE_BODY = b"<html><body>This is not a picture.</body></html>\n"
 # What a map server says, with status 200, about a request it cannot serve.
@@ -105,6 +105,10 @@ class FakeProxy:
 
     def _answer(self, handler, url):
         mode, body = self._choose(url)
+        if mode == LATE:
+            # The whole answer at once, but only after the stall: just past an attempt's time.
+            self._stop.wait(self.stall_seconds)
+            mode = SERVE
         if mode == REDIRECT and _without_default_port(url) != REDIRECT_TARGET:
             # Moved to another host; the body is then served from there.
             handler.send_response(302)

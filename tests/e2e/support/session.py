@@ -7,6 +7,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -57,6 +58,11 @@ def switches_since(before, pid):
     """Context switches since the `before` counts: of threads alive now (a thread that
     ended meanwhile takes its counts with it)."""
     return sum(count - before.get(tid, 0) for tid, count in context_switches(pid).items())
+
+
+class TrayLog(list):
+    """The tips a program gave its notification icon, in order; deleted once it removed it."""
+    deleted = False
 
 
 class WineSession:
@@ -163,6 +169,34 @@ class WineSession:
         result = subprocess.run(["wine", str(PROBE), *args], cwd=self.root, env=self.env,
                                 capture_output=True, timeout=timeout)
         return result.returncode, result.stdout.decode("utf-8", "replace")
+
+    def watch_tray(self, caption, seconds=120):
+        """Stands in for the notification area (Wine's shell hands it every icon call), so
+        that the tips a program gives its icon can be read; the program is asked to add its
+        icon again, as after the taskbar starts. Returns the list the tips arrive in."""
+        tips = TrayLog()
+        process = subprocess.Popen(["wine", str(PROBE), "tray", caption, str(seconds)], cwd=self.root, env=self.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self._processes.append(process)
+        ready = threading.Event()
+
+        def read():
+            for raw in process.stdout:
+                line = raw.decode("utf-8", "replace").rstrip("\r\n")
+                if line == "ready":
+                    ready.set()
+                elif "\t" in line:
+                    call, tip = line.split("\t", 1)
+                    if call == "2":  # NIM_DELETE
+                        tips.deleted = True
+                    else:
+                        tips.append(tip.replace("\\n", "\n"))
+            ready.set()
+
+        threading.Thread(target=read, daemon=True).start()
+        if not ready.wait(30) or process.poll() not in (None, 0):
+            raise AssertionError("the notification area's stand-in did not start")
+        return tips
 
     def trust_test_authority(self):
         """Puts the tests' certificate authority into the current user's Root store."""

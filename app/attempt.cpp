@@ -1,0 +1,91 @@
+#include "app/attempt.h"
+
+#include "app/texts.h"
+
+namespace nubilux {
+
+namespace {
+
+AttemptEnd Failed(Reason reason) { return {Ending::SourceFailed, reason, {}}; }
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+}  // namespace
+
+const wchar_t* ReasonText(Reason reason) {
+    switch (reason) {
+    case Reason::NoConnection: return texts::kNoConnection;
+    case Reason::NoAnswer: return texts::kNoAnswer;
+    case Reason::Certificate: return texts::kCertificate;
+    case Reason::NoPicture: return texts::kNoPicture;
+    case Reason::BadPicture: return texts::kBadPicture;
+    case Reason::CannotSave: return texts::kCannotSave;
+    case Reason::DiskFull: return texts::kDiskFull;
+    case Reason::Wallpaper: return texts::kNoWallpaper;
+    case Reason::None: break;
+    }
+    return texts::kNoConnection;
+}
+
+Reason ReasonForTransferError(unsigned long code) {
+    switch (code) {
+    case 12002:  // timeout
+    case 1223:   // cancelled at the attempt's deadline
+        return Reason::NoAnswer;
+    case 12037: case 12038: case 12044: case 12045: case 12055: case 12057: case 12169: case 12170: case 12175:
+        return Reason::Certificate;
+    case 223:  // larger than any picture may be
+    case 13:   // stale or otherwise not a picture
+        return Reason::BadPicture;
+    }
+    if (code >= 100 && code <= 599) return Reason::NoPicture;  // an HTTP status
+    return Reason::NoConnection;
+}
+
+Reason ReasonForFileError(unsigned long code) {
+    return code == 112 || code == 39 ? Reason::DiskFull : Reason::CannotSave;  // ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL
+}
+
+AttemptEnd RunAttempt(AttemptSeams& seams, const AttemptPlan& plan) {
+    Canvas canvas;
+    {
+        Fetched fetched = seams.Fetch();
+        if (!fetched.whole) return {fetched.slotMissing ? Ending::SlotMissing : Ending::SourceFailed, fetched.reason, {}};
+        // A map server's error comes as XML with status 200: for a time slot, most often
+        // one not yet made.
+        if (LooksLikeMarkup(fetched.body)) return {Ending::SlotMissing, Reason::NoPicture, {}};
+        // Judged by its own header before any codec sees it.
+        const auto header = ReadPictureHeader(fetched.body);
+        const auto limit = static_cast<std::uint32_t>(MaxPictureSide(plan.largest));
+        if (!header || header->width > limit || header->height > limit) return Failed(Reason::BadPicture);
+        if (!seams.Decode(fetched.body, *header, canvas)) return Failed(Reason::BadPicture);
+    }  // the body is let go before the bitmap is written
+    if (IsNearlyOneColour(canvas.Picture(), static_cast<std::uint32_t>(canvas.fitted.width),
+                          static_cast<std::uint32_t>(canvas.fitted.height), canvas.Stride()))
+        return Failed(Reason::BadPicture);
+
+    // Written beside its target and moved over it only when whole and on the disk: the
+    // previous picture stays until then. A target that cannot take it passes it on to the
+    // next; none that can is this computer's failure, not the source's.
+    Reason why = Reason::CannotSave;
+    for (const std::wstring& target : plan.targets) {
+        const std::wstring temporary = seams.WriteTemporary(FolderOf(target), canvas, why);
+        if (temporary.empty()) continue;
+        if (!seams.Claim()) {
+            seams.Discard(temporary);
+            return Failed(Reason::NoAnswer);  // given up meanwhile: another attempt counts now
+        }
+        if (!seams.Replace(temporary, target, why)) {
+            seams.Discard(temporary);
+            continue;
+        }
+        if (!seams.ShowAsWallpaper(target)) return {Ending::LocalFailure, Reason::Wallpaper, {}};
+        return {Ending::Installed, Reason::None, target};
+    }
+    return {Ending::LocalFailure, why, {}};
+}
+
+}  // namespace nubilux

@@ -1,0 +1,138 @@
+#include "app/win32/codec.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <algorithm>
+
+#include "common/win32/unique.h"
+
+namespace nubilux::win32 {
+
+namespace {
+
+// WIC's identifiers, spelled out: taking them from its import library would tie the
+// program to windowscodecs.dll at load time; COM loads it from system32 by full path.
+constexpr CLSID kWicFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr IID kIWicFactory = {0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+constexpr CLSID kJpegDecoder = {0x9456a480, 0xe88b, 0x43ea, {0x9e, 0x73, 0x0b, 0x2d, 0x9b, 0x71, 0xb1, 0xca}};
+constexpr CLSID kPngDecoder = {0x389ea17b, 0x5078, 0x4cde, {0xb6, 0xef, 0x25, 0xc1, 0x51, 0x75, 0xc7, 0x51}};
+constexpr IID kIDecoder = {0x9edde9e7, 0x8dee, 0x47ea, {0x99, 0xdf, 0xe6, 0xfa, 0xf2, 0xed, 0x44, 0xbf}};
+constexpr IID kISourceTransform = {0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
+constexpr GUID kBgr24 = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
+constexpr GUID kBgra32 = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
+
+// WIC's scale-while-decoding interface, method for method in WIC's order: the MinGW
+// headers lack it.
+struct IWICBitmapSourceTransform : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height, WICPixelFormatGUID* format,
+                                                 WICBitmapTransformOptions transform, UINT stride, UINT size,
+                                                 BYTE* buffer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
+};
+
+constexpr UINT kStripRows = 64;  // rows asked of a scaler at once: its source rows stay few
+
+// The source's pixels, of the fitted size, into the canvas a strip at a time.
+bool CopyInStrips(IWICBitmapSource* source, Canvas& canvas) {
+    const auto width = static_cast<UINT>(canvas.fitted.width), height = static_cast<UINT>(canvas.fitted.height);
+    const auto stride = static_cast<UINT>(canvas.Stride());
+    for (UINT top = 0; top < height; top += kStripRows) {
+        const UINT rows = std::min(kStripRows, height - top);
+        const WICRect strip{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+        std::uint8_t* at = canvas.Picture() + static_cast<std::size_t>(top) * stride;
+        const auto room = static_cast<UINT>(canvas.rows.data() + canvas.rows.size() - at);
+        if (FAILED(source->CopyPixels(&strip, stride, room, at))) return false;
+    }
+    return true;
+}
+
+// Scaled to the fitted size with a filter that averages what it drops, when it is not
+// that size already.
+bool FitInto(IWICImagingFactory* factory, IWICBitmapSource* source, Canvas& canvas) {
+    UINT width = 0, height = 0;
+    if (FAILED(source->GetSize(&width, &height))) return false;
+    if (static_cast<int>(width) == canvas.fitted.width && static_cast<int>(height) == canvas.fitted.height)
+        return CopyInStrips(source, canvas);
+    ::win32::ComPtr<IWICBitmapScaler> scaler;
+    if (FAILED(factory->CreateBitmapScaler(scaler.put())) ||
+        FAILED(scaler->Initialize(source, static_cast<UINT>(canvas.fitted.width), static_cast<UINT>(canvas.fitted.height),
+                                  WICBitmapInterpolationModeFant)))
+        return false;
+    return CopyInStrips(scaler.get(), canvas);
+}
+
+// Where the decoder can scale while it decodes (Windows' JPEG decoder can, by 1/2, 1/4
+// and 1/8), the frame is never held whole: only the nearest size at or above the fitted
+// one. Nothing done (false) where it cannot, or the format it gives is not the bitmap's.
+bool DecodeScaled(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, Canvas& canvas, bool& failed) {
+    ::win32::ComPtr<IWICBitmapSourceTransform> transform;
+    if (FAILED(frame->QueryInterface(kISourceTransform, transform.put_void()))) return false;
+    UINT width = static_cast<UINT>(canvas.fitted.width), height = static_cast<UINT>(canvas.fitted.height);
+    WICPixelFormatGUID format = kBgr24;
+    BOOL rotates = FALSE;
+    if (FAILED(transform->GetClosestSize(&width, &height)) || FAILED(transform->GetClosestPixelFormat(&format)) ||
+        FAILED(transform->DoesSupportTransform(WICBitmapTransformRotate0, &rotates)))
+        return false;
+    UINT fullWidth = 0, fullHeight = 0;
+    frame->GetSize(&fullWidth, &fullHeight);
+    if (format != kBgr24 || !rotates || width < static_cast<UINT>(canvas.fitted.width) ||
+        height < static_cast<UINT>(canvas.fitted.height) || (width >= fullWidth && height >= fullHeight))
+        return false;  // no smaller size on offer that still covers the monitor
+    failed = true;
+    const UINT stride = static_cast<UINT>(BmpRowBytes(width));
+    std::vector<std::uint8_t> reduced(static_cast<std::size_t>(stride) * height);
+    if (FAILED(transform->CopyPixels(nullptr, width, height, &format, WICBitmapTransformRotate0, stride,
+                                     static_cast<UINT>(reduced.size()), reduced.data())))
+        return true;
+    ::win32::ComPtr<IWICBitmap> bitmap;
+    if (FAILED(factory->CreateBitmapFromMemory(width, height, kBgr24, stride, static_cast<UINT>(reduced.size()),
+                                               reduced.data(), bitmap.put())))
+        return true;
+    reduced = {};
+    failed = !FitInto(factory, bitmap.get(), canvas);
+    return true;
+}
+
+}  // namespace
+
+bool DecodePicture(const std::string& body, const PictureHeader& header, Screen monitor, Canvas& canvas) {
+    ::win32::ComPtr<IWICImagingFactory> factory;
+    if (FAILED(::CoCreateInstance(kWicFactory, nullptr, CLSCTX_INPROC_SERVER, kIWicFactory, factory.put_void())))
+        return false;
+    ::win32::ComPtr<IWICStream> stream;
+    if (FAILED(factory->CreateStream(stream.put())) ||
+        FAILED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(body.data())),
+                                            static_cast<DWORD>(body.size()))))
+        return false;
+    // The system's decoder for the format the header names, by its class id.
+    ::win32::ComPtr<IWICBitmapDecoder> decoder;
+    const CLSID& codec = header.format == PictureFormat::Jpeg ? kJpegDecoder : kPngDecoder;
+    if (FAILED(::CoCreateInstance(codec, nullptr, CLSCTX_INPROC_SERVER, kIDecoder, decoder.put_void())) ||
+        FAILED(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand)))
+        return false;
+    ::win32::ComPtr<IWICBitmapFrameDecode> frame;
+    UINT width = 0, height = 0;
+    if (FAILED(decoder->GetFrame(0, frame.put())) || FAILED(frame->GetSize(&width, &height))) return false;
+    if (width != header.width || height != header.height) return false;  // a header that lied
+    canvas = Canvas::For(monitor, {static_cast<int>(width), static_cast<int>(height)});
+    bool failed = false;
+    if (DecodeScaled(factory.get(), frame.get(), canvas, failed)) return !failed;
+    const auto convert = [&](IWICBitmapSource* from, const GUID& to, ::win32::ComPtr<IWICFormatConverter>& converter) {
+        return SUCCEEDED(factory->CreateFormatConverter(converter.put())) &&
+               SUCCEEDED(converter->Initialize(from, to, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                               WICBitmapPaletteTypeCustom));
+    };
+    ::win32::ComPtr<IWICFormatConverter> converter, wide;
+    if (convert(frame.get(), kBgr24, converter) && FitInto(factory.get(), converter.get(), canvas)) return true;
+    // Where no converter goes to the bitmap's format in one step (16 bits a sample under
+    // Wine, which says so only when the pixels are asked for): by way of 32-bit BGRA.
+    return convert(frame.get(), kBgra32, wide) && convert(wide.get(), kBgr24, converter) &&
+           FitInto(factory.get(), converter.get(), canvas);
+}
+
+}  // namespace nubilux::win32

@@ -1,0 +1,161 @@
+#include "app/win32/fetch.h"
+
+#include <string>
+#include <utility>
+
+#include "app/status.h"
+#include "app/win32/clock.h"
+#include "common/win32/startup.h"
+#include "suite_version.h"
+
+namespace nubilux::win32 {
+
+using ::win32::ProcAddress;
+
+namespace {
+
+constexpr std::size_t kMaxBody = 64u << 20;  // no unbounded memory for a picture
+constexpr DWORD kTimeoutMs = 60 * 1000;
+
+// WinINet, loaded from system32 once for the whole run: a thread given up may still be
+// inside it, so it is never unloaded.
+struct WinInet {
+    decltype(&::InternetOpenW) open = nullptr;
+    decltype(&::InternetOpenUrlW) openUrl = nullptr;
+    decltype(&::InternetReadFile) read = nullptr;
+    decltype(&::HttpQueryInfoW) query = nullptr;
+    decltype(&::InternetSetOptionW) setOption = nullptr;
+    decltype(&::InternetSetStatusCallbackW) setCallback = nullptr;
+    decltype(&::InternetCloseHandle) close = nullptr;
+
+    static const WinInet& Get() {
+        static const WinInet loaded = [] {
+            WinInet api;
+            const HMODULE net = ::win32::LoadSystemLibrary(L"wininet.dll").release();
+            api.open = ProcAddress<decltype(api.open)>(net, "InternetOpenW");
+            api.openUrl = ProcAddress<decltype(api.openUrl)>(net, "InternetOpenUrlW");
+            api.read = ProcAddress<decltype(api.read)>(net, "InternetReadFile");
+            api.query = ProcAddress<decltype(api.query)>(net, "HttpQueryInfoW");
+            api.setOption = ProcAddress<decltype(api.setOption)>(net, "InternetSetOptionW");
+            api.setCallback = ProcAddress<decltype(api.setCallback)>(net, "InternetSetStatusCallbackW");
+            api.close = ProcAddress<decltype(api.close)>(net, "InternetCloseHandle");
+            return api;
+        }();
+        return loaded;
+    }
+    bool Complete() const { return open && openUrl && read && query && setOption && setCallback && close; }
+};
+
+struct Lock {
+    explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
+    SRWLOCK& lock_;
+};
+
+Fetched Failed(DWORD error) {
+    Fetched fetched;
+    fetched.reason = ReasonForTransferError(error);
+    return fetched;
+}
+
+}  // namespace
+
+Fetched HttpFetch::Get(const Source& source, std::atomic<std::int64_t>& takenAt) {
+    bool completed = false;  // the answer came whole, whatever it holds
+    Fetched fetched = [&] {
+        const WinInet& net = WinInet::Get();
+        if (!net.Complete()) return Failed(ERROR_MOD_NOT_FOUND);
+        if (!Keep(session_, net.open(L"Nubilux/" SUITE_RELEASE_WIDE, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)))
+            return Failed(::GetLastError());
+        HINTERNET session = session_;
+        DWORD timeout = kTimeoutMs;
+        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            net.setOption(session, option, &timeout, sizeof timeout);
+        net.setCallback(session, OnStatus);
+        const HINTERNET opened =
+            net.openUrl(session, source.url.c_str(), nullptr, 0,
+                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                            INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES,
+                        reinterpret_cast<DWORD_PTR>(this));
+        if (!opened) return Failed(closed_ ? ERROR_CANCELLED : ::GetLastError());
+        if (!Keep(request_, opened)) return Failed(ERROR_CANCELLED);
+
+        DWORD code = 0, size = sizeof code;
+        if (!net.query(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
+            return Failed(::GetLastError());
+        if (code < 200 || code > 299) {
+            Fetched missing = Failed(code);
+            missing.slotMissing = code == HTTP_STATUS_NOT_FOUND || code >= 500;  // not there (yet), or the server's trouble with it
+            return missing;
+        }
+        // A published file's date tells a cache's old copy from the picture asked for.
+        SYSTEMTIME modified{};
+        size = sizeof modified;
+        std::int64_t lastModified = 0;
+        if (net.query(opened, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &modified, &size, nullptr))
+            lastModified = UnixSeconds(modified);
+        if (source.dated && IsStale(lastModified, source.slot, NowUtc())) {
+            Fetched stale;
+            stale.reason = Reason::NoPicture;
+            return stale;
+        }
+        takenAt = source.slot ? source.slot : lastModified;
+        DWORD announced = 0;
+        size = sizeof announced;
+        const bool hasLength =
+            net.query(opened, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size, nullptr) != FALSE;
+        if (hasLength && announced > kMaxBody) return Failed(ERROR_FILE_TOO_LARGE);
+        Fetched whole;
+        if (hasLength) whole.body.reserve(announced);
+        char chunk[64 * 1024];
+        for (;;) {
+            DWORD got = 0;
+            if (!net.read(opened, chunk, sizeof chunk, &got)) return Failed(closed_ ? ERROR_CANCELLED : ::GetLastError());
+            if (closed_) return Failed(ERROR_CANCELLED);  // a trickle past its time
+            if (got == 0) break;
+            if (whole.body.size() + got > kMaxBody) return Failed(ERROR_FILE_TOO_LARGE);
+            whole.body.append(chunk, got);
+        }
+        // A connection that broke off before the announced end is a failed transfer.
+        if (hasLength && whole.body.size() != announced) return Failed(ERROR_HANDLE_EOF);
+        completed = true;
+        whole.whole = !whole.body.empty();
+        if (!whole.whole) whole.reason = Reason::BadPicture;
+        return whole;
+    }();
+    if (!closed_) report_(completed ? kStateResponseCompleted : kStateError);
+    reporting_ = false;  // the closing of its connection comes after, and is not news
+    Close();
+    return fetched;
+}
+
+bool HttpFetch::Keep(HINTERNET& slot, HINTERNET handle) {
+    if (!handle) return false;
+    const Lock lock(handles_);
+    if (closed_) {
+        WinInet::Get().close(handle);
+        ::SetLastError(ERROR_CANCELLED);
+        return false;
+    }
+    slot = handle;
+    return true;
+}
+
+void HttpFetch::Close() noexcept {
+    reporting_ = false;
+    const Lock lock(handles_);
+    closed_ = true;
+    const auto close = WinInet::Get().close;
+    if (!close) return;
+    if (request_) close(std::exchange(request_, nullptr));
+    if (session_) close(std::exchange(session_, nullptr));
+}
+
+void CALLBACK HttpFetch::OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) noexcept {
+    if (!context) return;  // the session's own notifications
+    auto* self = reinterpret_cast<HttpFetch*>(context);
+    if (!self->reporting_) return;
+    if (const auto state = StateForInternetStatus(status)) self->report_(*state);
+}
+
+}  // namespace nubilux::win32

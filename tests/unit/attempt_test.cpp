@@ -1,0 +1,223 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/attempt.h"
+#include "app/picture_header.h"
+#include "app/status.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using nubilux::Ending;
+using nubilux::PictureFormat;
+using nubilux::Reason;
+using nubilux::ReadPictureHeader;
+
+// A JPEG's start: SOI, an APP0 segment, a DQT-like segment, then a frame header of the
+// given marker and size.
+std::string Jpeg(unsigned width, unsigned height, unsigned char sof = 0xC0) {
+    std::string out = "\xFF\xD8";
+    out += std::string("\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 18);
+    out += std::string("\xFF\xC4\x00\x04\x00\x00", 6);  // DHT shares the SOF range
+    out += std::string("\xFF", 1) + static_cast<char>(sof);
+    out += std::string("\x00\x11\x08", 3);
+    out += static_cast<char>(height >> 8);
+    out += static_cast<char>(height & 0xFF);
+    out += static_cast<char>(width >> 8);
+    out += static_cast<char>(width & 0xFF);
+    out += std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
+    out += "\xFF\xDA";  // the scan follows
+    return out;
+}
+
+std::string Png(unsigned width, unsigned height, unsigned char depth) {
+    std::string out("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16);
+    for (unsigned value : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+    out += static_cast<char>(depth);
+    out += std::string("\x02\x00\x00\x00", 4);  // truecolour, then the CRC
+    out += std::string(4, '\0');
+    return out;
+}
+
+TEST(PictureHeader, TheFrameSizeOfJpegAndPngAsDeclared) {
+    const auto baseline = ReadPictureHeader(Jpeg(1808, 1356));
+    ASSERT_TRUE(baseline);
+    EXPECT_EQ(baseline->format, PictureFormat::Jpeg);
+    EXPECT_EQ(baseline->width, 1808u);  // width after height in the frame header
+    EXPECT_EQ(baseline->height, 1356u);
+    const auto progressive = ReadPictureHeader(Jpeg(5424, 5424, 0xC2));
+    ASSERT_TRUE(progressive);
+    EXPECT_EQ(progressive->width, 5424u);
+    const auto deep = ReadPictureHeader(Png(4000, 3000, 16));  // 16 bits a sample: still a size
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->format, PictureFormat::Png);
+    EXPECT_EQ(deep->width, 4000u);
+    EXPECT_EQ(deep->height, 3000u);
+    // A lying header is read as it lies: the size judged is the one a decoder would make.
+    EXPECT_EQ(ReadPictureHeader(Jpeg(20000, 20000))->width, 20000u);
+}
+
+TEST(PictureHeader, AnythingElseHasNoSize) {
+    const std::string whole = Jpeg(1024, 768);
+    for (std::size_t cut : {std::size_t{1}, std::size_t{3}, std::size_t{20}, std::size_t{28}, whole.find("\x03\x01")})
+        EXPECT_FALSE(ReadPictureHeader(whole.substr(0, cut))) << "cut at " << cut;
+    EXPECT_FALSE(ReadPictureHeader(Png(1024, 768, 8).substr(0, 20)));
+    EXPECT_FALSE(ReadPictureHeader(Jpeg(1024, 0)));  // height left to a later marker
+    EXPECT_FALSE(ReadPictureHeader(Png(0, 768, 8)));
+    EXPECT_FALSE(ReadPictureHeader("GIF89a\x00\x04\x00\x03"));
+    EXPECT_FALSE(ReadPictureHeader("BM\x36\x00"));
+    EXPECT_FALSE(ReadPictureHeader("\xFF\xD8\xFF\xDA scan before any frame"));
+    EXPECT_FALSE(ReadPictureHeader(std::string("\xFF\xD8\xFF\xE0\x00\x01", 6)));  // a length below its own
+}
+
+// The seams of one attempt, with a journal of what reached which.
+class FakeSeams : public nubilux::AttemptSeams {
+public:
+    nubilux::Fetched fetched;
+    bool decodes = true, claims = true, wallpaperSet = true;
+    std::uint8_t shade = 0;                 // 0: a picture of many shades; else all this one
+    std::vector<std::wstring> lockedTargets;  // cannot be replaced
+    std::vector<std::wstring> fullFolders;    // take no file
+    std::vector<std::wstring> journal;
+
+    nubilux::Fetched Fetch() override { return fetched; }
+    bool Decode(const std::string&, const nubilux::PictureHeader& header, nubilux::Canvas& canvas) override {
+        journal.push_back(L"decode " + std::to_wstring(header.width));
+        if (!decodes) return false;
+        canvas = nubilux::Canvas::For({64, 48}, {64, 48});
+        for (std::size_t i = 0; i < canvas.rows.size(); ++i)
+            canvas.rows[i] = shade ? shade : static_cast<std::uint8_t>(i * 7);
+        return true;
+    }
+    std::wstring WriteTemporary(const std::wstring& folder, const nubilux::Canvas&, Reason& why) override {
+        if (std::find(fullFolders.begin(), fullFolders.end(), folder) != fullFolders.end()) {
+            why = Reason::DiskFull;
+            return L"";
+        }
+        journal.push_back(L"write " + folder);
+        return folder + L"\\nbx1.tmp";
+    }
+    bool Replace(const std::wstring&, const std::wstring& target, Reason& why) override {
+        if (std::find(lockedTargets.begin(), lockedTargets.end(), target) != lockedTargets.end()) {
+            why = Reason::CannotSave;
+            return false;
+        }
+        journal.push_back(L"replace " + target);
+        return true;
+    }
+    void Discard(const std::wstring& temporary) override { journal.push_back(L"discard " + temporary); }
+    bool Claim() override { return claims; }
+    bool ShowAsWallpaper(const std::wstring& picture) override {
+        journal.push_back(L"wallpaper " + picture);
+        return wallpaperSet;
+    }
+};
+
+const nubilux::AttemptPlan kPlan{{1024, 768}, {1024, 768}, {L"C:\\App\\NUBILUX.BMP", L"C:\\U\\Nubilux\\NUBILUX.BMP"}};
+
+FakeSeams Answering(std::string body) {
+    FakeSeams seams;
+    seams.fetched.whole = true;
+    seams.fetched.body = std::move(body);
+    return seams;
+}
+
+TEST(Attempt, AGoodPictureIsWrittenBesideTheProgramThenTheWallpaper) {
+    FakeSeams seams = Answering(Jpeg(1024, 768));
+    const auto end = nubilux::RunAttempt(seams, kPlan);
+    EXPECT_EQ(end.ending, Ending::Installed);
+    EXPECT_EQ(end.placed, L"C:\\App\\NUBILUX.BMP");
+    EXPECT_THAT(seams.journal, ElementsAre(L"decode 1024", L"write C:\\App", L"replace C:\\App\\NUBILUX.BMP",
+                                           L"wallpaper C:\\App\\NUBILUX.BMP"));
+}
+
+TEST(Attempt, APictureIsJudgedByItsHeaderBeforeAnyCodecSeesIt) {
+    for (const std::string& body : {Jpeg(20000, 20000), Jpeg(4097, 10), Png(10, 20000, 8), std::string("GIF89a...."),
+                                    std::string("\xFF\xD8\xFF\xE0\x00")}) {
+        FakeSeams seams = Answering(body);
+        const auto end = nubilux::RunAttempt(seams, kPlan);
+        EXPECT_EQ(end.ending, Ending::SourceFailed);
+        EXPECT_EQ(end.reason, Reason::BadPicture);
+        EXPECT_TRUE(seams.journal.empty()) << "reached " << std::string(seams.journal.front().begin(), seams.journal.front().end());
+    }
+    FakeSeams largest = Answering(Jpeg(4096, 4096));  // the limit itself is taken
+    EXPECT_EQ(nubilux::RunAttempt(largest, kPlan).ending, Ending::Installed);
+}
+
+TEST(Attempt, TheSourcesOwnFailuresAreTheSources) {
+    FakeSeams missing;
+    missing.fetched.slotMissing = true;
+    missing.fetched.reason = Reason::NoPicture;
+    EXPECT_EQ(nubilux::RunAttempt(missing, kPlan).ending, Ending::SlotMissing);
+    FakeSeams report = Answering("<?xml version=\"1.0\"?><ServiceExceptionReport/>");
+    EXPECT_EQ(nubilux::RunAttempt(report, kPlan).ending, Ending::SlotMissing);
+    FakeSeams unreachable;
+    unreachable.fetched.reason = Reason::NoConnection;
+    const auto end = nubilux::RunAttempt(unreachable, kPlan);
+    EXPECT_EQ(end.ending, Ending::SourceFailed);
+    EXPECT_EQ(end.reason, Reason::NoConnection);
+    FakeSeams refused = Answering(Jpeg(1024, 768));
+    refused.decodes = false;
+    EXPECT_EQ(nubilux::RunAttempt(refused, kPlan).reason, Reason::BadPicture);
+    FakeSeams blank = Answering(Jpeg(1024, 768));
+    blank.shade = 3;
+    EXPECT_EQ(nubilux::RunAttempt(blank, kPlan).reason, Reason::BadPicture);
+    EXPECT_THAT(blank.journal, ElementsAre(L"decode 1024"));  // nothing written
+}
+
+TEST(Attempt, ABitmapThatCannotBeReplacedGoesToTheUsersFolder) {
+    FakeSeams seams = Answering(Jpeg(1024, 768));
+    seams.lockedTargets = {L"C:\\App\\NUBILUX.BMP"};
+    const auto end = nubilux::RunAttempt(seams, kPlan);
+    EXPECT_EQ(end.ending, Ending::Installed);
+    EXPECT_EQ(end.placed, L"C:\\U\\Nubilux\\NUBILUX.BMP");
+    EXPECT_THAT(seams.journal,
+                ElementsAre(L"decode 1024", L"write C:\\App", L"discard C:\\App\\nbx1.tmp", L"write C:\\U\\Nubilux",
+                            L"replace C:\\U\\Nubilux\\NUBILUX.BMP", L"wallpaper C:\\U\\Nubilux\\NUBILUX.BMP"));
+}
+
+TEST(Attempt, NowhereToKeepThePictureIsALocalFailureWithItsReason) {
+    FakeSeams full = Answering(Jpeg(1024, 768));
+    full.fullFolders = {L"C:\\App", L"C:\\U\\Nubilux"};
+    auto end = nubilux::RunAttempt(full, kPlan);
+    EXPECT_EQ(end.ending, Ending::LocalFailure);
+    EXPECT_EQ(end.reason, Reason::DiskFull);
+    FakeSeams locked = Answering(Jpeg(1024, 768));
+    locked.lockedTargets = kPlan.targets;
+    end = nubilux::RunAttempt(locked, kPlan);
+    EXPECT_EQ(end.ending, Ending::LocalFailure);
+    EXPECT_EQ(end.reason, Reason::CannotSave);
+    for (const auto& entry : locked.journal) EXPECT_EQ(entry.rfind(L"wallpaper", 0), std::wstring::npos);
+    FakeSeams noWallpaper = Answering(Jpeg(1024, 768));
+    noWallpaper.wallpaperSet = false;
+    end = nubilux::RunAttempt(noWallpaper, kPlan);
+    EXPECT_EQ(end.ending, Ending::LocalFailure);
+    EXPECT_EQ(end.reason, Reason::Wallpaper);
+}
+
+TEST(Attempt, AnAttemptGivenUpReplacesNothing) {
+    FakeSeams seams = Answering(Jpeg(1024, 768));
+    seams.claims = false;
+    EXPECT_EQ(nubilux::RunAttempt(seams, kPlan).ending, Ending::SourceFailed);
+    EXPECT_THAT(seams.journal, ElementsAre(L"decode 1024", L"write C:\\App", L"discard C:\\App\\nbx1.tmp"));
+}
+
+TEST(Attempt, ReasonsInTheUsersWords) {
+    EXPECT_EQ(nubilux::ReasonForTransferError(12007), Reason::NoConnection);  // name not resolved
+    EXPECT_EQ(nubilux::ReasonForTransferError(12029), Reason::NoConnection);  // cannot connect
+    EXPECT_EQ(nubilux::ReasonForTransferError(12002), Reason::NoAnswer);
+    EXPECT_EQ(nubilux::ReasonForTransferError(1223), Reason::NoAnswer);  // given up at its deadline
+    EXPECT_EQ(nubilux::ReasonForTransferError(12175), Reason::Certificate);
+    EXPECT_EQ(nubilux::ReasonForTransferError(404), Reason::NoPicture);
+    EXPECT_EQ(nubilux::ReasonForFileError(112), Reason::DiskFull);
+    EXPECT_EQ(nubilux::ReasonForFileError(32), Reason::CannotSave);  // in use
+    EXPECT_EQ(nubilux::FailureLine(L"10:00", Reason::NoConnection, L"10:02"),
+              L"Last update failed at 10:00: no connection; next try 10:02");
+    EXPECT_EQ(nubilux::FailureLine(L"10:00", Reason::DiskFull, L""), L"Last update failed at 10:00: the disk is full");
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Nubilux's seams against the real system: the clock and its stamps, the system's picture
+// codecs chosen by class id, and the bitmap file written, flushed and moved.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/picture_header.h"
+#include "app/win32/bitmap_file.h"
+#include "app/win32/clock.h"
+#include "app/win32/codec.h"
+#include "common/win32/unique.h"
+#include "temp_folder.h"
+
+namespace {
+
+using namespace nubilux;
+using namespace nubilux::win32;
+
+std::string Fixture(const char* relative) {
+    std::ifstream file(std::string(SUITE_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(Clock, StampsKeepMonthAndDayInTheirPlaces) {
+    SYSTEMTIME t{};
+    t.wYear = 2026, t.wMonth = 3, t.wDay = 4, t.wHour = 5, t.wMinute = 6;
+    EXPECT_EQ(StoredStamp(t), L"2026-03-04 05:06");
+    EXPECT_EQ(ShownStamp(L"2026-03-04 05:06", true, L"en-US"), L"3/4/2026 5:06 AM");
+    EXPECT_EQ(ShownStamp(L"2026-03-04 17:06", false, L"de-DE"), L"17:06");
+    const std::wstring german = ShownStamp(L"2026-03-04 05:06", true, L"de-DE");  // the day first
+    EXPECT_TRUE(german == L"04.03.2026 05:06" || german == L"4.3.2026 05:06") << std::string(german.begin(), german.end());
+    // What is no stamp is shown as it stands.
+    EXPECT_EQ(ShownStamp(L"2026-13-04 05:06"), L"2026-13-04 05:06");
+    EXPECT_EQ(ShownStamp(L"nontrovato"), L"nontrovato");
+    EXPECT_EQ(ShownStamp(L"2026-0x-04 05:06"), L"2026-0x-04 05:06");
+}
+
+TEST(Clock, LocalSecondsFollowTheLocalClockNotUtc) {
+    TIME_ZONE_INFORMATION zone{};
+    const DWORD kind = ::GetTimeZoneInformation(&zone);
+    const LONG bias = zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0);
+    ASSERT_NE(bias, 0) << "run in a time zone off UTC (the tests set TZ=Asia/Tokyo)";
+    SYSTEMTIME stamp{};
+    const std::int64_t local = LocalSeconds(&stamp), utc = NowUtc();
+    EXPECT_NEAR(static_cast<double>(local - utc), -60.0 * bias, 2.0);
+    EXPECT_EQ(UnixSeconds(stamp), local);
+    SYSTEMTIME back{};
+    ASSERT_TRUE(LocalTimeOf(utc, back));
+    EXPECT_NEAR(static_cast<double>(UnixSeconds(back) - local), 0.0, 2.0);
+    const SYSTEMTIME wall = WallClockTime(local);
+    EXPECT_EQ(wall.wHour, stamp.wHour);
+    EXPECT_EQ(wall.wMinute, stamp.wMinute);
+}
+
+class Codec : public ::testing::Test {
+protected:
+    void SetUp() override { ::CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    void TearDown() override { ::CoUninitialize(); }
+};
+
+TEST_F(Codec, AJpegIsFittedAndCentredOnTheMonitorsCanvas) {
+    const std::string jpeg = Fixture("res/sample/sat11.jpg");
+    const auto header = ReadPictureHeader(jpeg);
+    ASSERT_TRUE(header);
+    Canvas canvas;
+    ASSERT_TRUE(DecodePicture(jpeg, *header, {800, 800}, canvas));
+    EXPECT_EQ(canvas.width, 800u);
+    EXPECT_EQ(canvas.height, 800u);
+    EXPECT_EQ(canvas.fitted, (Screen{800, 600}));
+    EXPECT_EQ(canvas.placement.top, 100);
+    EXPECT_EQ(canvas.rows[0], 0);                           // black above the picture
+    EXPECT_FALSE(IsNearlyOneColour(canvas.Picture(), 800, 600, canvas.Stride()));
+}
+
+TEST_F(Codec, AnEightBitPngIsDecodedByThePngDecoder) {
+    const std::string png = Fixture("tests/fixtures/shallow.png");
+    const auto header = ReadPictureHeader(png);
+    ASSERT_TRUE(header);
+    Canvas canvas;
+    ASSERT_TRUE(DecodePicture(png, *header, {64, 48}, canvas));
+}
+
+TEST_F(Codec, ASixteenBitPngIsDecodedByThePngDecoder) {
+    const std::string png = Fixture("tests/fixtures/deep.png");
+    const auto header = ReadPictureHeader(png);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->format, PictureFormat::Png);
+    Canvas canvas;
+    ASSERT_TRUE(DecodePicture(png, *header, {64, 48}, canvas));
+    EXPECT_EQ(canvas.fitted, (Screen{64, 48}));
+    // Blue at the top, yellow at the bottom (BGR).
+    EXPECT_GT(canvas.rows[0], 200);
+    EXPECT_LT(canvas.rows[(47 * canvas.Stride()) + 0], 60);
+}
+
+TEST_F(Codec, AHeaderThatDisagreesWithTheCodecOrItsFormatIsRefused) {
+    const std::string jpeg = Fixture("res/sample/sat11.jpg");
+    Canvas canvas;
+    EXPECT_FALSE(DecodePicture(jpeg, {PictureFormat::Jpeg, 1000, 768}, {800, 600}, canvas));
+    EXPECT_FALSE(DecodePicture(jpeg, {PictureFormat::Png, 1024, 768}, {800, 600}, canvas));  // only the PNG decoder
+    EXPECT_FALSE(DecodePicture(jpeg.substr(0, 600), {PictureFormat::Jpeg, 1024, 768}, {800, 600}, canvas));
+}
+
+TEST(BitmapFile, WrittenWholeThenMovedOverTheTargetUnlessItIsInUse) {
+    test::TempFolder folder;
+    Canvas canvas = Canvas::For({10, 4}, {10, 4});
+    canvas.rows[0] = 0x11;  // the top row's first byte: last in the file
+    Reason why = Reason::None;
+    const std::wstring written = WriteTemporaryBitmap(folder.Path(), canvas, why);
+    ASSERT_FALSE(written.empty());
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(written.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 54u + 4 * 32);  // 10 pixels: 30 bytes, padded to 32
+
+    const std::wstring target = folder.Path() + L"\\NUBILUX.BMP";
+    {
+        ::win32::UniqueFile held(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(ReplaceWith(written, target, why));
+        EXPECT_EQ(why, Reason::CannotSave);
+    }
+    ASSERT_TRUE(ReplaceWith(written, target, why));
+    EXPECT_EQ(::GetFileAttributesW(written.c_str()), INVALID_FILE_ATTRIBUTES);
+    std::ifstream moved(target.c_str(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(moved)), {});
+    ASSERT_EQ(bytes.size(), 54u + 4 * 32);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[54 + 3 * 32]), 0x11);  // bottom row first
+
+    EXPECT_TRUE(WriteTemporaryBitmap(folder.Path() + L"\\missing", canvas, why).empty());
+    EXPECT_EQ(why, Reason::CannotSave);
+}
+
+}  // namespace
