@@ -159,8 +159,10 @@ def nubilux_memory(session, pictures, bomb):
             f"<= {allowed / 1048576:.0f} MiB (decoded frame + body + 16 MiB, under Wine)")
         row("idle after the updates, above before the first", f"{(after - first) / 1024:.2f} MiB", "<= 1 MiB")
         # At rest: Manual is the floor (Wine's own threads); Automatic sleeps until its hour.
-        # The pointer off the window: a control under it keeps Wine's hover tracking busy.
+        # The pointer off the window, and settled: a control under it keeps Wine's hover
+        # tracking busy.
         session.probe("pointer", "1919", "0")
+        time.sleep(5)
         switches = context_switches(pid)
         time.sleep(60)
         manual = switches_since(switches, pid)
