@@ -409,7 +409,9 @@ private:
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) break;
             switch (LOWORD(wParam)) {
-            case kUpdateId: Update(); return 0;
+            case kUpdateId:  // greyed in Automatic mode: a click sent to it anyway starts nothing
+                if (!automatic_) Update();
+                return 0;
             case kInfoId: ShowAbout(); return 0;
             case kAutomaticId: SelectMode(true, true); return 0;
             case kManualId: SelectMode(false, true); return 0;

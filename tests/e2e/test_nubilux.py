@@ -216,6 +216,12 @@ class Modes(unittest.TestCase):
         self.assertTrue(n.session.wait_until(lambda: n.server.tunnels, 15))
         self.assertLess(time.monotonic() - started, 15)
         self.assertTrue(n.session.wait_until(lambda: n.bitmap.exists(), 15))
+        # The greyed Update, clicked anyway (a message sent to it), starts nothing.
+        time.sleep(1)
+        asked = len(n.server.urls())
+        n.session.probe("post", CAPTION, str(0x0111), str(UPDATE), "0")  # WM_COMMAND, BN_CLICKED
+        time.sleep(3)
+        self.assertEqual(len(n.server.urls()), asked)
 
     def test_an_idle_automatic_nubilux_wakes_no_more_often_than_a_manual_one(self):
         # Automatic sleeps until its next hour; a timer ticking every second would add 40
