@@ -230,11 +230,13 @@ class Modes(unittest.TestCase):
         for mode in ("1", "0"):
             n = NubiluxSession(self, mode=mode)
             n.start()
-            if mode == "0":
+            if mode == "0":  # its first update done: the picture is the wallpaper
                 self.assertTrue(n.session.wait_until(lambda: n.control(LABEL1)["text"] == "12", 30))
+                self.assertTrue(n.session.wait_until(lambda: n.wallpaper().endswith("NUBILUX.BMP"), 30))
             # The pointer off the window: a control under it keeps Wine's hover tracking busy.
+            # Then time for the first update's tail (the bitmap, the wallpaper, the icon).
             n.session.probe("pointer", "1023", "0")
-            time.sleep(3)
+            time.sleep(8)
             pid = n.session.linux_pid("Nubilux.exe")
             before = context_switches(pid)
             time.sleep(40)
