@@ -34,8 +34,8 @@ bool WriteRows(HANDLE file, const Canvas& canvas) {
     return ::FlushFileBuffers(file) != FALSE;
 }
 
-}  // namespace
-
+// A new, empty file "nbx*.tmp" in folder, for writing before a move; empty when the
+// folder takes no new file.
 std::wstring NewTemporaryFile(const std::wstring& folder) {
     wchar_t path[MAX_PATH];
     if (!::GetTempFileNameW(folder.c_str(), L"nbx", 0, path)) return L"";
@@ -46,6 +46,8 @@ std::wstring NewTemporaryFile(const std::wstring& folder) {
     }
     return path;
 }
+
+}  // namespace
 
 std::wstring WriteTemporaryBitmap(const std::wstring& folder, const Canvas& canvas, Reason& why) {
     const std::wstring path = NewTemporaryFile(folder);

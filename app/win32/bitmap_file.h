@@ -10,10 +10,6 @@
 
 namespace nubilux::win32 {
 
-// A new, empty file "nbx*.tmp" in folder, for writing before a move; empty when the
-// folder takes no new file.
-std::wstring NewTemporaryFile(const std::wstring& folder);
-
 // The canvas as a 24-bit bitmap in a new temporary file of folder, flushed: its path, or
 // empty (nothing left behind) with the reason.
 std::wstring WriteTemporaryBitmap(const std::wstring& folder, const Canvas& canvas, Reason& why);

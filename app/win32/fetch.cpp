@@ -124,8 +124,7 @@ Fetched HttpFetch::Get(const Source& source, std::atomic<std::int64_t>& takenAt)
         return whole;
     }();
     if (!closed_) report_(completed ? kStateResponseCompleted : kStateError);
-    reporting_ = false;  // the closing of its connection comes after, and is not news
-    Close();
+    Close();  // the closing of its connection comes after, and is not news
     return fetched;
 }
 
@@ -142,9 +141,8 @@ bool HttpFetch::Keep(HINTERNET& slot, HINTERNET handle) {
 }
 
 void HttpFetch::Close() noexcept {
-    reporting_ = false;
+    closed_ = true;  // from here on nothing is reported, and Keep closes what it is given
     const Lock lock(handles_);
-    closed_ = true;
     const auto close = WinInet::Get().close;
     if (!close) return;
     if (request_) close(std::exchange(request_, nullptr));
@@ -154,7 +152,7 @@ void HttpFetch::Close() noexcept {
 void CALLBACK HttpFetch::OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) noexcept {
     if (!context) return;  // the session's own notifications
     auto* self = reinterpret_cast<HttpFetch*>(context);
-    if (!self->reporting_) return;
+    if (self->closed_) return;
     if (const auto state = StateForInternetStatus(status)) self->report_(*state);
 }
 

@@ -37,7 +37,6 @@ private:
 
     std::function<void(int)> report_;
     std::atomic<bool> closed_{false};
-    std::atomic<bool> reporting_{true};
     // Guards the handles between the fetching thread and Close.
     SRWLOCK handles_ = SRWLOCK_INIT;
     HINTERNET session_ = nullptr;

@@ -6,24 +6,11 @@
 #include "app/status.h"
 #include "app/win32/desktop.h"
 #include "common/text.h"
-#include "app/win32/bitmap_file.h"
 #include "common/win32/startup.h"
 
 namespace nubilux::win32 {
 
 using ::win32::ProcAddress;
-
-namespace {
-
-
-bool IsWritableFolder(const std::wstring& folder) {
-    const std::wstring probe = NewTemporaryFile(folder);
-    if (probe.empty()) return false;
-    ::DeleteFileW(probe.c_str());
-    return true;
-}
-
-}  // namespace
 
 std::wstring UserFolder() {
     wchar_t local[MAX_PATH] = {};
@@ -34,16 +21,9 @@ std::wstring UserFolder() {
 }
 
 // Beside the program, as ever; but a standard user may not write Program Files, and then
-// the picture lives in the user's own application data.
-std::wstring ImageFolder() {
-    const std::wstring program = ::win32::ProgramFolder();
-    if (IsWritableFolder(program)) return program;
-    const std::wstring own = UserFolder();
-    return own.empty() ? program : own;
-}
-
+// the attempt puts the picture in the user's own application data.
 std::vector<std::wstring> ImageTargets(const std::wstring& fileName) {
-    std::vector<std::wstring> targets{suite::JoinPath(ImageFolder(), fileName)};
+    std::vector<std::wstring> targets{suite::JoinPath(::win32::ProgramFolder(), fileName)};
     const std::wstring own = UserFolder();
     if (!own.empty() && suite::JoinPath(own, fileName) != targets.front()) targets.push_back(suite::JoinPath(own, fileName));
     return targets;
@@ -98,7 +78,7 @@ bool Platform::CancelFetch() {
 }
 
 void Platform::RemoveLeftovers() {
-    for (const std::wstring& folder : {ImageFolder(), UserFolder()}) {
+    for (const std::wstring& folder : {::win32::ProgramFolder(), UserFolder()}) {
         if (folder.empty()) continue;
         WIN32_FIND_DATAW found;
         ::win32::UniqueFind search(::FindFirstFileW((folder + L"\\nbx*.tmp").c_str(), &found));

@@ -52,11 +52,8 @@ private:
     std::vector<PicturePlan> plan_;
 };
 
-// Where the pictures live: beside the program, or in the user's own folder when the
-// program's folder takes no file.
-std::wstring ImageFolder();
-// Where a picture goes: fileName in ImageFolder(), then in UserFolder() when that one
-// cannot take or replace it.
+// Where a picture goes: fileName beside the program, then in UserFolder() when the
+// program's folder cannot take or replace it (a standard user may not write Program Files).
 std::vector<std::wstring> ImageTargets(const std::wstring& fileName);
 // The user's own folder, %LOCALAPPDATA%\Nubilux, made when missing; empty when unknown.
 std::wstring UserFolder();

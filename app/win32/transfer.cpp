@@ -19,7 +19,8 @@ std::atomic<int> running{0}, abandonedRunning{0};
 }  // namespace
 
 Transfer::Transfer(AttemptOrder order)
-    : order_(std::move(order)), fetch_([this](int state) { Report(state); }) {}
+    : order_(std::move(order)),
+      fetch_([this](int state) { ::PostMessageW(order_.window, kAttemptState, order_.number, state); }) {}
 
 std::shared_ptr<Transfer> Transfer::Start(AttemptOrder order) {
     auto transfer = std::make_shared<Transfer>(std::move(order));
@@ -48,8 +49,7 @@ bool Transfer::Abandon() noexcept {
     int working = kWorking;
     if (done_ || !phase_.compare_exchange_strong(working, kAbandoned)) return false;  // an install under way finishes
     ++abandonedRunning;
-    reporting_ = false;
-    fetch_.Close();
+    fetch_.Close();  // and its reports end with it
     return true;
 }
 
@@ -92,9 +92,5 @@ bool Transfer::Claim() {
 }
 
 bool Transfer::ShowAsWallpaper(const std::wstring& picture) { return SetWallpaper(order_.monitors, picture); }
-
-void Transfer::Report(int state) noexcept {
-    if (reporting_) ::PostMessageW(order_.window, kAttemptState, order_.number, state);
-}
 
 }  // namespace nubilux::win32

@@ -50,7 +50,6 @@ private:
 
     static DWORD WINAPI ThreadMain(void* parameter) noexcept;
     void Run() noexcept;
-    void Report(int state) noexcept;
 
     Fetched Fetch() override;
     bool Decode(const std::string& body, const PictureHeader& header, Canvas& canvas) override;
@@ -63,7 +62,6 @@ private:
     AttemptOrder order_;
     HttpFetch fetch_;
     std::atomic<int> phase_{kWorking};
-    std::atomic<bool> reporting_{true};
     std::atomic<bool> done_{false};
     std::atomic<std::int64_t> takenAt_{0};
 };

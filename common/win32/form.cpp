@@ -138,16 +138,15 @@ void Form::FitLabel(int id) {
         else if (r.top >= place.bottom)
             ::SetWindowPos(child, nullptr, r.left, r.top + grow, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
-    RECT window{};
-    ::GetWindowRect(hwnd_, &window);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + grow,
-                   SWP_NOMOVE | SWP_NOZORDER);
+    GrowByPixels(grow);
 }
 
-void Form::GrowBy(int twips) {
+void Form::GrowBy(int twips) { GrowByPixels(Px(twips)); }
+
+void Form::GrowByPixels(int pixels) {
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + Px(twips),
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + pixels,
                    SWP_NOMOVE | SWP_NOZORDER);
 }
 

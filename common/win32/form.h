@@ -61,6 +61,8 @@ private:
         DWORD error;
     };
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    // Makes the window taller by the given pixels, at the bottom.
+    void GrowByPixels(int pixels);
 
     int iconId_;
     int dpi_ = 96;
