@@ -1,5 +1,8 @@
 #include "app/attempt.h"
 
+#include <new>
+#include <stdexcept>
+
 #include "app/texts.h"
 
 namespace nubilux {
@@ -30,33 +33,25 @@ const wchar_t* ReasonText(Reason reason) {
     return texts::kNoConnection;
 }
 
-Reason ReasonForTransferError(unsigned long code) {
-    switch (code) {
-    case 12002:  // timeout
-    case 1223:   // cancelled at the attempt's deadline
-        return Reason::NoAnswer;
-    case 12037: case 12038: case 12044: case 12045: case 12055: case 12057: case 12169: case 12170: case 12175:
-        return Reason::Certificate;
-    case 223:  // larger than any picture may be
-    case 13:   // stale or otherwise not a picture
-        return Reason::BadPicture;
-    }
-    if (code >= 100 && code <= 599) return Reason::NoPicture;  // an HTTP status
-    return Reason::NoConnection;
+Fetched Fetched::WithStatus(int httpStatus) {
+    Fetched answer = Failure(Reason::NoPicture);
+    answer.slotMissing = httpStatus == 404 || httpStatus >= 500;
+    return answer;
 }
 
-Reason ReasonForFileError(unsigned long code) {
-    return code == 112 || code == 39 ? Reason::DiskFull : Reason::CannotSave;  // ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL
-}
+namespace {
 
-AttemptEnd RunAttempt(AttemptSeams& seams, const AttemptPlan& plan) {
+AttemptEnd Run(AttemptSeams& seams, const AttemptPlan& plan) {
     Canvas canvas;
+    std::int64_t takenAt = 0;
     {
         Fetched fetched = seams.Fetch();
         if (!fetched.whole) return {fetched.slotMissing ? Ending::SlotMissing : Ending::SourceFailed, fetched.reason, {}};
+        takenAt = fetched.takenAt;
         // A map server's error comes as XML with status 200: for a time slot, most often
-        // one not yet made.
-        if (LooksLikeMarkup(fetched.body)) return {Ending::SlotMissing, Reason::NoPicture, {}};
+        // one not yet made. An HTML page is no picture at all.
+        if (LooksLikeXml(fetched.body)) return {Ending::SlotMissing, Reason::NoPicture, {}};
+        if (LooksLikeMarkup(fetched.body)) return Failed(Reason::BadPicture);
         // Judged by its own header before any codec sees it.
         const auto header = ReadPictureHeader(fetched.body);
         const auto limit = static_cast<std::uint32_t>(MaxPictureSide(plan.largest));
@@ -83,9 +78,23 @@ AttemptEnd RunAttempt(AttemptSeams& seams, const AttemptPlan& plan) {
             continue;
         }
         if (!seams.ShowAsWallpaper(target)) return {Ending::LocalFailure, Reason::Wallpaper, {}};
-        return {Ending::Installed, Reason::None, target};
+        return {Ending::Installed, Reason::None, target, takenAt};
     }
     return {Ending::LocalFailure, why, {}};
+}
+
+}  // namespace
+
+AttemptEnd RunAttempt(AttemptSeams& seams, const AttemptPlan& plan) noexcept {
+    try {
+        return Run(seams, plan);
+    } catch (const std::bad_alloc&) {
+        return Failed(Reason::BadPicture);  // too large for this computer's memory: another source may fit
+    } catch (const std::length_error&) {
+        return Failed(Reason::BadPicture);
+    } catch (...) {
+        return {Ending::LocalFailure, Reason::CannotSave, {}};
+    }
 }
 
 }  // namespace nubilux

@@ -28,10 +28,6 @@ inline bool IsLocal(Reason reason) {
 
 // In the user's words, to follow "failed at 10:00: ".
 const wchar_t* ReasonText(Reason reason);
-// The reason a failed transfer's error number stands for (WinINet's and the system's).
-Reason ReasonForTransferError(unsigned long code);
-// The reason a file that could not be written, flushed or replaced stands for.
-Reason ReasonForFileError(unsigned long code);
 
 // A source's answer: a whole body, or why there is none.
 struct Fetched {
@@ -39,6 +35,18 @@ struct Fetched {
     bool slotMissing = false;  // the server has no picture for the slot asked (yet)
     Reason reason = Reason::None;
     std::string body;
+    // When the picture was taken (UTC seconds since 1970): its time slot, else the
+    // server's Last-Modified; 0 when unknown.
+    std::int64_t takenAt = 0;
+
+    static Fetched Failure(Reason why) {
+        Fetched failed;
+        failed.reason = why;
+        return failed;
+    }
+    // An HTTP status other than success: a slot not there (yet), or the server's trouble
+    // with it, is missing; anything else is a failure of the source.
+    static Fetched WithStatus(int httpStatus);
 };
 
 class AttemptSeams {
@@ -73,9 +81,12 @@ struct AttemptPlan {
 struct AttemptEnd {
     Ending ending = Ending::SourceFailed;
     Reason reason = Reason::None;
-    std::wstring placed;  // the bitmap that became the wallpaper
+    std::wstring placed;      // the bitmap that became the wallpaper
+    std::int64_t takenAt = 0;  // when its picture was taken, as Fetched tells
 };
 
-AttemptEnd RunAttempt(AttemptSeams& seams, const AttemptPlan& plan);
+// Never throws: a picture too large for memory is the source's failure, so the next one
+// is tried.
+AttemptEnd RunAttempt(AttemptSeams& seams, const AttemptPlan& plan) noexcept;
 
 }  // namespace nubilux

@@ -9,12 +9,6 @@ std::wstring FormatHour(int hour) {
     return text.size() < 2 ? L"0" + text : text;
 }
 
-bool IsMetered(unsigned cost) {
-    constexpr unsigned kUnrestricted = 0x1, kOverDataLimit = 0x10000, kRoaming = 0x40000;
-    if (cost == 0) return false;
-    return !(cost & kUnrestricted) || (cost & (kRoaming | kOverDataLimit)) != 0;
-}
-
 bool HourlyRule::Timer1_Timer(int hour) {
     const std::wstring now = FormatHour(hour);
     if (now == ultimaOra_) return false;
@@ -54,8 +48,15 @@ void Schedule::Finished(bool success, std::int64_t now, bool retry) {
     if (retries_ < static_cast<int>(std::size(kRetryMinutes))) retryAt_ = now + 60 * kRetryMinutes[retries_];
 }
 
-bool Schedule::Resumed(std::int64_t now) {
+bool Schedule::ResumeWanted(std::int64_t now) const {
     if (lastSuccessHour_ == HourOf(now)) return false;
+    // Sleep and wake do not lift the limit on retries.
+    return failedHour_ != HourOf(now) || retries_ < static_cast<int>(std::size(kRetryMinutes));
+}
+
+bool Schedule::Resumed(std::int64_t now) {
+    if (!ResumeWanted(now)) return false;
+    if (failedHour_ == HourOf(now)) ++retries_;  // the wake-up's update is one of the hour's retries
     hourly_.Timer1_Timer(static_cast<int>(HourOf(now) % 24));  // this hour is being seen to
     retryAt_ = -1;
     return true;

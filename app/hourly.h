@@ -22,11 +22,6 @@ private:
     std::wstring ultimaOra_;  // empty until the first automatic update of the run
 };
 
-// Windows' cost of the connection (NLM_CONNECTION_COST flags): metered when it is not
-// unrestricted, or when roaming or over its data limit; Automatic mode then fetches
-// nothing of its own accord. Unknown (0) is not metered.
-bool IsMetered(unsigned cost);
-
 // Pauses before retrying an hour whose update failed, in minutes: a few, growing, so
 // that a source in trouble is not hammered.
 inline constexpr int kRetryMinutes[] = {2, 5, 10, 20};
@@ -36,8 +31,10 @@ inline constexpr int kRetryMinutes[] = {2, 5, 10, 20};
 // (seconds / 3600) % 24.
 class Schedule {
 public:
-    // One tick of the timer: true when an update is due.
+    // One tick of the timer: true when an update is due, which is then taken as started.
     bool Tick(std::int64_t now);
+    // Whether a tick now would start an update, without taking it.
+    bool Due(std::int64_t now) const { return SecondsUntilDue(now) == 0; }
     // How long the timer may sleep before the next tick that can find an update due: 0
     // when one is due now (the hour differs from the last update's), else until the next
     // clock hour begins or a pending retry falls due, whichever comes first.
@@ -46,8 +43,11 @@ public:
     // retrying cannot help (this computer could not keep the picture): then the next
     // hour tries again.
     void Finished(bool success, std::int64_t now, bool retry = true);
-    // The computer woke up: true when this hour's picture is missing.
+    // The computer woke up: true when this hour's picture is missing. In an hour that has
+    // failed already, the wake-up's update counts as one of its retries.
     bool Resumed(std::int64_t now);
+    // Whether Resumed would start an update now, without taking it.
+    bool ResumeWanted(std::int64_t now) const;
 
     const HourlyRule& Hourly() const { return hourly_; }
 

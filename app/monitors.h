@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sources.h"
+#include "app/geometry.h"
 
 namespace nubilux {
 

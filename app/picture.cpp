@@ -13,10 +13,22 @@ void Put(std::string& out, std::uint32_t value, int bytes) {
 
 }  // namespace
 
-bool LooksLikeMarkup(std::string_view body) {
-    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);  // UTF-8 byte order mark
+namespace {
+
+// The body from its first character that is not white space or a UTF-8 byte order mark.
+std::string_view Content(std::string_view body) {
+    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
     const auto first = body.find_first_not_of(" \t\r\n");
-    return first != std::string_view::npos && body[first] == '<';
+    return first == std::string_view::npos ? std::string_view{} : body.substr(first);
+}
+
+}  // namespace
+
+bool LooksLikeMarkup(std::string_view body) { return Content(body).substr(0, 1) == "<"; }
+
+bool LooksLikeXml(std::string_view body) {
+    const std::string_view content = Content(body);
+    return content.substr(0, 5) == "<?xml" || content.find("ServiceExceptionReport") != std::string_view::npos;
 }
 
 int MaxPictureSide(Screen screen) { return std::max({2 * screen.width, 2 * screen.height, 4096}); }

@@ -6,13 +6,15 @@
 #include <string_view>
 #include <vector>
 
-#include "app/sources.h"
+#include "app/geometry.h"
 
 namespace nubilux {
 
 // An error page in place of a picture: XML (a map server's ServiceExceptionReport comes
 // with status 200) or HTML.
 bool LooksLikeMarkup(std::string_view body);
+// Of those, an XML document: what a map server answers about a slot it cannot serve.
+bool LooksLikeXml(std::string_view body);
 
 // The largest width or height taken from a source: twice what the screen shows, and
 // never less than 4096. A picture that claims more is refused before it is decoded.

@@ -7,16 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/geometry.h"
 #include "app/views.h"
 
 namespace nubilux {
-
-// A size in pixels: a monitor's, a picture's.
-struct Screen {
-    int width = 0;
-    int height = 0;
-    bool operator==(const Screen&) const = default;
-};
 
 struct Source {
     std::wstring name;  // the view and its picture, as the menu tells where it came from

@@ -24,24 +24,6 @@ std::optional<StateTexts> DescribeState(int state) {
     return kStates[state];
 }
 
-std::optional<int> StateForInternetStatus(unsigned long status) {
-    // WinINet's INTERNET_STATUS_* numbers.
-    switch (status) {
-    case 10: return 1;    // resolving name
-    case 11: return 2;    // name resolved
-    case 20: return 3;    // connecting to server
-    case 21: return 4;    // connected to server
-    case 30: return 5;    // sending request
-    case 31: return 6;    // request sent
-    case 40: return 7;    // receiving response
-    case 41: return 8;    // response received
-    case 50: return 9;    // closing connection
-    case 51: return 10;   // connection closed
-    case 100: return kStateResponseCompleted;  // request complete
-    default: return std::nullopt;
-    }
-}
-
 std::wstring FailureLine(const std::wstring& at, Reason reason, const std::wstring& nextTry) {
     std::wstring line = texts::kFailedAt + at + L": " + ReasonText(reason);
     if (!nextTry.empty()) line += texts::kNextTry + nextTry;

@@ -8,6 +8,7 @@
 
 namespace nubilux {
 
+inline constexpr int kStateRequestSent = 6;
 inline constexpr int kStateError = 11;
 inline constexpr int kStateResponseCompleted = 12;
 
@@ -18,10 +19,6 @@ struct StateTexts {
 
 // The name and Italian description of states 0 to 12; nothing for any other number.
 std::optional<StateTexts> DescribeState(int state);
-
-// The state a WinINet status notification stands for; nothing for notifications that
-// have no state of their own (handle created, redirects, cookies, ...).
-std::optional<int> StateForInternetStatus(unsigned long status);
 
 // The menu's and the tooltip's line after a failed update: "Last update failed at 10:00:
 // no connection; next try 10:02", without the next try when none is planned.

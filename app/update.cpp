@@ -16,7 +16,6 @@ bool Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
         reason_ = Reason::None;
         connessioneIniziale_.clear();
         Connessioni_Attive();
-        platform_.ShowWorking(true);
         TryNext(nowMs);
     } catch (...) {
         Finish();  // out of memory or a platform failure: still a whole ending
@@ -46,8 +45,9 @@ void Updater::TryNext(std::int64_t nowMs) {
         if (!platform_.StartAttempt(++attempt_, source)) continue;  // not even started: the next one
         ++next_;
         attemptRunning_ = true;
-        installing_ = false;
+        installing_ = requestSent_ = false;
         attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
+        startDeadline_ = nowMs + deadlines_.startMs;
         return;
     }
     Finish();
@@ -60,7 +60,7 @@ void Updater::OnAttemptDone(unsigned number, Ending ending, Reason why, std::int
             if (waiting_) TryNext(nowMs);  // a given-up thread has ended: the next may start
             return;
         }
-        attemptRunning_ = false;
+        attemptRunning_ = installing_ = false;
         const Source& source = sources_[next_ - 1];
         if (ending == Ending::Installed) {
             if (!shown_) shown_ = &source;  // pictures come in order: the primary's, if it was installed
@@ -78,6 +78,10 @@ void Updater::OnAttemptDone(unsigned number, Ending ending, Reason why, std::int
     }
 }
 
+void Updater::OnRequestSent(unsigned number) {
+    if (running_ && attemptRunning_ && number == attempt_) requestSent_ = true;
+}
+
 void Updater::OnClock(std::int64_t nowMs) {
     if (!running_) return;
     try {
@@ -85,11 +89,22 @@ void Updater::OnClock(std::int64_t nowMs) {
             if (nowMs >= updateDeadline_) TryNext(nowMs);
             return;
         }
-        if (!attemptRunning_ || installing_ || nowMs < attemptDeadline_) return;
-        // Past the source's time: whatever its server does, it is given up, unless it is
-        // already putting its picture in place, which then counts when it ends.
+        if (installing_) {
+            if (nowMs < installDeadline_) return;
+            // The shell has not set the wallpaper in its time: this computer's failure,
+            // which another source would not mend.
+            platform_.Forsake();
+            attemptRunning_ = installing_ = false;
+            reason_ = Reason::Wallpaper;
+            return Finish();
+        }
+        if (!attemptRunning_ || nowMs < *Deadline()) return;
+        // Past the source's time, or its request never went out: whatever its server
+        // does, it is given up, unless it is already putting its picture in place (or has
+        // just ended), which then counts when its report comes.
         if (!platform_.CancelFetch()) {
             installing_ = true;
+            installDeadline_ = nowMs + deadlines_.installMs;
             return;
         }
         attemptRunning_ = false;
@@ -115,26 +130,32 @@ void Updater::Finish() noexcept {
         Chiudi_connessione();
     } catch (...) {
     }
-    try {
-        platform_.ShowWorking(false);
-    } catch (...) {
-    }
     running_ = false;
     try {
-        platform_.Finished(shown_, shown_ ? Reason::None : reason_);
+        if (finished_) finished_(shown_, shown_ ? Reason::None : reason_);
     } catch (...) {
     }
 }
 
 void Updater::Connessioni_Attive() {
+    openBefore_ = platform_.EnumConnections();
     // With several open, the last one listed is the one remembered.
-    for (const Connection& connection : platform_.EnumConnections()) connessioneIniziale_ = connection.entryName;
+    if (openBefore_)
+        for (const Connection& connection : *openBefore_) connessioneIniziale_ = connection.entryName;
 }
 
 void Updater::Chiudi_connessione() {
-    // Hang up only what the download itself dialled: nothing was open before it.
-    if (!connessioneIniziale_.empty()) return;
-    for (const Connection& connection : platform_.EnumConnections()) platform_.HangUp(connection.handle);
+    // Hang up only what the download itself dialled: a connection that was not open when
+    // it began, and no virtual private network (one may connect meanwhile, right after a
+    // resume). When either list is unknown, nothing is hung up.
+    if (!openBefore_) return;
+    const auto openNow = platform_.EnumConnections();
+    if (!openNow) return;
+    for (const Connection& connection : *openNow) {
+        const bool before = std::any_of(openBefore_->begin(), openBefore_->end(),
+                                        [&](const Connection& was) { return was.handle == connection.handle; });
+        if (!before && !connection.vpn) platform_.HangUp(connection.handle);
+    }
 }
 
 }  // namespace nubilux

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,13 +17,18 @@ namespace nubilux {
 struct Connection {
     std::wstring entryName;
     std::uintptr_t handle = 0;
+    bool vpn = false;  // a virtual private network, which an update never dials
 };
 
-// Time limits of one update, whatever the servers do (trickling included): per source,
-// and per picture (one for each monitor size).
+// Time limits of one update, whatever the servers or the shell do (trickling included):
+// per source, and per picture (one for each monitor size); a source whose request has
+// not even gone out by startMs hands over to the next; a picture being put in place
+// (the shell's calls have no limit of their own) is waited for installMs at most.
 struct Deadlines {
     std::int64_t perSourceMs = 60'000;
     std::int64_t overallMs = 120'000;
+    std::int64_t startMs = 20'000;
+    std::int64_t installMs = 30'000;
 };
 
 // The platform operations an update uses; app/win32/ implements them, the unit tests
@@ -30,11 +36,10 @@ struct Deadlines {
 class UpdatePlatform {
 public:
     virtual ~UpdatePlatform() = default;
-    // The open dial-up connections; none when the remote-access library is missing.
-    virtual std::vector<Connection> EnumConnections() = 0;
+    // The open remote-access connections; none when the remote-access library is
+    // missing; nothing when they cannot be listed.
+    virtual std::optional<std::vector<Connection>> EnumConnections() = 0;
     virtual void HangUp(std::uintptr_t handle) = 0;
-    // The notification icon: the sun with the working tip, or the cloud with the idle one.
-    virtual void ShowWorking(bool working) = 0;
     // Starts, off the window's thread, fetching one source's picture, checking it and,
     // when it is a good one, making it NUBILUX.BMP and the wallpaper. Its end comes back
     // through Updater::OnAttemptDone with the same number. False: nothing was started.
@@ -45,16 +50,22 @@ public:
     // Gives up the attempt under way, if any: its handles are closed, and whatever it
     // still does changes neither the picture nor the wallpaper. False when it cannot be
     // given up any more, because it is putting its picture in place.
+    // Also false for an attempt that has ended but whose report has not come yet.
     virtual bool CancelFetch() = 0;
-    // The update is over; `from` is the source of the primary monitor's new picture (or of
-    // another monitor's when the primary's failed), nullptr when none was installed, and
-    // then `why` tells the last attempt's reason.
-    virtual void Finished(const Source* from, Reason why) = 0;
+    // Gives up the attempt under way even while it puts its picture in place: it counts
+    // as a given-up attempt from here on, whatever it still does.
+    virtual void Forsake() = 0;
 };
+
+// The update is over; `from` is the source of the primary monitor's new picture (or of
+// another monitor's when the primary's failed), nullptr when none was installed, and then
+// `why` tells the last attempt's reason.
+using UpdateFinished = std::function<void(const Source* from, Reason why)>;
 
 class Updater {
 public:
-    explicit Updater(UpdatePlatform& platform, Deadlines deadlines = {}) : platform_(platform), deadlines_(deadlines) {}
+    Updater(UpdatePlatform& platform, UpdateFinished finished, Deadlines deadlines = {})
+        : platform_(platform), finished_(std::move(finished)), deadlines_(deadlines) {}
 
     // Starts one update over the sources, in order; nothing (false) while one runs. The
     // sources come grouped by the picture they are for; each picture takes the first
@@ -63,6 +74,8 @@ public:
     // An attempt has ended. Attempts given up earlier count only for letting a waiting
     // update go on.
     void OnAttemptDone(unsigned number, Ending ending, Reason why, std::int64_t nowMs);
+    // The attempt's request has gone out to its server: it is no longer held back.
+    void OnRequestSent(unsigned number);
     // Enforces the deadlines; call when Deadline() is reached.
     void OnClock(std::int64_t nowMs);
     // Ends an update under way at once, with its finishing steps: the program is ending.
@@ -72,7 +85,8 @@ public:
     // When OnClock has something to do: the attempt under way is given up, or a waiting
     // update's picture runs out of time; nothing otherwise.
     std::optional<std::int64_t> Deadline() const {
-        if (attemptRunning_ && !installing_) return attemptDeadline_;
+        if (installing_) return installDeadline_;
+        if (attemptRunning_) return requestSent_ ? attemptDeadline_ : std::min(attemptDeadline_, startDeadline_);
         if (waiting_) return updateDeadline_;
         return std::nullopt;
     }
@@ -87,8 +101,10 @@ private:
     void Chiudi_connessione();
 
     UpdatePlatform& platform_;
+    UpdateFinished finished_;
     Deadlines deadlines_;
     std::wstring connessioneIniziale_;
+    std::optional<std::vector<Connection>> openBefore_;  // nothing: they could not be listed
     std::vector<Source> sources_;
     std::size_t next_ = 0;        // the next source to try
     int picture_ = -1;            // the picture whose sources are being tried
@@ -97,10 +113,11 @@ private:
     unsigned attempt_ = 0;        // the number of the attempt under way; numbers only grow
     bool attemptRunning_ = false;
     bool installing_ = false;     // the attempt under way is past giving up: its end is awaited
+    bool requestSent_ = false;    // the attempt under way has sent its request
     bool waiting_ = false;        // no attempt may start yet: the next one waits for a thread to end
     Reason reason_ = Reason::None;  // the last failed attempt's
     bool running_ = false;
-    std::int64_t updateDeadline_ = 0, attemptDeadline_ = 0;
+    std::int64_t updateDeadline_ = 0, attemptDeadline_ = 0, startDeadline_ = 0, installDeadline_ = 0;
 };
 
 }  // namespace nubilux

@@ -2,14 +2,15 @@
 
 namespace nubilux {
 
-TrayAction OnTrayMessage(unsigned mouseMessage) {
-    switch (mouseMessage) {
-    case 0x203: return TrayAction::ShowWindow;  // WM_LBUTTONDBLCLK
-    case 0x205: return TrayAction::ShowMenu;    // WM_RBUTTONUP
-    case 0x202:                                 // WM_LBUTTONUP
-    case 0x206: return TrayAction::Nothing;     // WM_RBUTTONDBLCLK
-    default: return TrayAction::PassToDefault;
+TrayAction OnTrayMessage(TrayEvent event) {
+    switch (event) {
+    case TrayEvent::LeftDoubleClick: return TrayAction::ShowWindow;
+    case TrayEvent::RightUp: return TrayAction::ShowMenu;
+    case TrayEvent::LeftUp:
+    case TrayEvent::RightDoubleClick: return TrayAction::Nothing;
+    case TrayEvent::Other: break;
     }
+    return TrayAction::PassToDefault;
 }
 
 CloseAction OnCloseRequest(CloseCause cause) {

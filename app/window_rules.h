@@ -3,8 +3,8 @@
 
 namespace nubilux {
 
-// The icon's callback message: WM_USER + 257.
-inline constexpr unsigned kTrayCallback = 0x400 + 257;
+// What the user did to the notification icon, as the window translates it.
+enum class TrayEvent { LeftUp, LeftDoubleClick, RightUp, RightDoubleClick, Other };
 
 enum class TrayAction {
     ShowWindow,   // left double click
@@ -13,8 +13,7 @@ enum class TrayAction {
     PassToDefault // anything else goes to the default window procedure
 };
 
-// mouseMessage: the lParam of the icon's callback.
-TrayAction OnTrayMessage(unsigned mouseMessage);
+TrayAction OnTrayMessage(TrayEvent event);
 
 enum class CloseCause {
     User,         // close box, Alt+F4, system menu

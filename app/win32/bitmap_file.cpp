@@ -49,6 +49,10 @@ std::wstring NewTemporaryFile(const std::wstring& folder) {
 
 }  // namespace
 
+Reason ReasonForFileError(DWORD code) {
+    return code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL ? Reason::DiskFull : Reason::CannotSave;
+}
+
 std::wstring WriteTemporaryBitmap(const std::wstring& folder, const Canvas& canvas, Reason& why) {
     const std::wstring path = NewTemporaryFile(folder);
     if (path.empty()) {

@@ -3,6 +3,8 @@
 // cut or empty NUBILUX.BMP where the previous picture was.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/attempt.h"
@@ -16,5 +18,8 @@ std::wstring WriteTemporaryBitmap(const std::wstring& folder, const Canvas& canv
 
 // The temporary file moved over target, written through; false with the reason.
 bool ReplaceWith(const std::wstring& temporary, const std::wstring& target, Reason& why);
+
+// The reason a file that could not be written, flushed or replaced stands for.
+Reason ReasonForFileError(DWORD code);
 
 }  // namespace nubilux::win32

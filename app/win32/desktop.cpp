@@ -19,6 +19,9 @@ namespace {
 constexpr CLSID kNetworkListManager = {0xdcb00c01, 0x570f, 0x4a9b, {0x8d, 0x69, 0x19, 0x9f, 0xdb, 0xa5, 0x72, 0x3b}};
 constexpr IID kNetworkCostManager = {0xdcb00008, 0x570f, 0x4a9b, {0x8d, 0x69, 0x19, 0x9f, 0xdb, 0xa5, 0x72, 0x3b}};
 
+// How long one window may take over the news of a new wallpaper.
+constexpr UINT kSettingChangeMs = 1000;
+
 BOOL CALLBACK KeepLargest(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
@@ -69,7 +72,12 @@ std::vector<Monitor> WallpaperMonitors() {
 bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path) {
     if (monitors.empty()) {
         std::wstring file = path;
-        return ::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, file.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+        // SPIF_SENDWININICHANGE would broadcast with SendMessage, waiting on every window,
+        // hung ones too.
+        if (!::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, file.data(), SPIF_UPDATEINIFILE)) return false;
+        ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                              kSettingChangeMs, nullptr);
+        return true;
     }
     ::win32::ComPtr<DesktopWallpaper> wallpaper;
     if (!MakeDesktopWallpaper(wallpaper)) return false;
@@ -78,13 +86,19 @@ bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring&
     return all;
 }
 
-unsigned ConnectionCost() {
+bool IsMeteredCost(DWORD cost) {
+    if (cost == NLM_CONNECTION_COST_UNKNOWN) return false;
+    return !(cost & NLM_CONNECTION_COST_UNRESTRICTED) ||
+           (cost & (NLM_CONNECTION_COST_ROAMING | NLM_CONNECTION_COST_OVERDATALIMIT)) != 0;
+}
+
+bool MeteredConnection() {
     ::win32::ComPtr<INetworkCostManager> manager;
     DWORD cost = 0;
     if (FAILED(::CoCreateInstance(kNetworkListManager, nullptr, CLSCTX_ALL, kNetworkCostManager, manager.put_void())) ||
         FAILED(manager->GetCost(&cost, nullptr)))
-        return 0;
-    return cost;
+        return false;
+    return IsMeteredCost(cost);
 }
 
 double UserLongitude() {

@@ -22,11 +22,15 @@ Screen LargestScreen();
 std::vector<Monitor> WallpaperMonitors();
 
 // Makes `path` the wallpaper of the given monitors, or, with none given, of the whole
-// desktop. False when it could not be set.
+// desktop. False when it could not be set. Other programs are told without waiting on
+// any that does not answer.
 bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path);
 
-// Windows' cost of the current connection (NLM_CONNECTION_COST); 0 when unknown.
-unsigned ConnectionCost();
+// Whether Windows says the current connection is metered (IsMeteredCost of its cost).
+bool MeteredConnection();
+// A connection's cost (NLM_CONNECTION_COST flags) is metered when it is not unrestricted,
+// or when roaming or over its data limit. Unknown (0) is not metered.
+bool IsMeteredCost(DWORD cost);
 
 // The user's longitude: Windows' location for the user where it knows one, else the time
 // zone's standard bias.

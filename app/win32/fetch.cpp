@@ -14,6 +14,9 @@ using ::win32::ProcAddress;
 
 namespace {
 
+// Not in every SDK's headers: the body's content encoding could not be decoded.
+constexpr DWORD kDecodingFailed = 12175;
+
 constexpr std::size_t kMaxBody = 64u << 20;  // no unbounded memory for a picture
 constexpr DWORD kTimeoutMs = 60 * 1000;
 
@@ -39,6 +42,13 @@ struct WinInet {
             api.setOption = ProcAddress<decltype(api.setOption)>(net, "InternetSetOptionW");
             api.setCallback = ProcAddress<decltype(api.setCallback)>(net, "InternetSetStatusCallbackW");
             api.close = ProcAddress<decltype(api.close)>(net, "InternetCloseHandle");
+            // WinINet lets a process hold two connections to one server (and every server
+            // is one, the proxy, behind a proxy); given-up attempts may still hold them,
+            // and a new request would queue behind them for their whole time.
+            DWORD connections = 16;
+            if (api.setOption)
+                for (DWORD option : {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER})
+                    api.setOption(nullptr, option, &connections, sizeof connections);
             return api;
         }();
         return loaded;
@@ -52,15 +62,52 @@ struct Lock {
     SRWLOCK& lock_;
 };
 
-Fetched Failed(DWORD error) {
-    Fetched fetched;
-    fetched.reason = ReasonForTransferError(error);
-    return fetched;
-}
+Fetched Failed(DWORD error) { return Fetched::Failure(ReasonForNetError(error)); }
 
 }  // namespace
 
-Fetched HttpFetch::Get(const Source& source, std::atomic<std::int64_t>& takenAt) {
+Reason ReasonForNetError(DWORD code) {
+    switch (code) {
+    case ERROR_INTERNET_TIMEOUT:
+    case ERROR_CANCELLED:  // given up at its deadline
+        return Reason::NoAnswer;
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+    case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
+    case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:  // no secure channel could be agreed with the server
+        return Reason::Certificate;
+    case kDecodingFailed:
+    case ERROR_FILE_TOO_LARGE:           // larger than any picture may be
+    case ERROR_HANDLE_EOF:               // cut off before its announced end
+        return Reason::BadPicture;
+    default:
+        return Reason::NoConnection;
+    }
+}
+
+std::optional<int> StateForInternetStatus(DWORD status) {
+    switch (status) {
+    case INTERNET_STATUS_RESOLVING_NAME: return 1;
+    case INTERNET_STATUS_NAME_RESOLVED: return 2;
+    case INTERNET_STATUS_CONNECTING_TO_SERVER: return 3;
+    case INTERNET_STATUS_CONNECTED_TO_SERVER: return 4;
+    case INTERNET_STATUS_SENDING_REQUEST: return 5;
+    case INTERNET_STATUS_REQUEST_SENT: return kStateRequestSent;
+    case INTERNET_STATUS_RECEIVING_RESPONSE: return 7;
+    case INTERNET_STATUS_RESPONSE_RECEIVED: return 8;
+    case INTERNET_STATUS_CLOSING_CONNECTION: return 9;
+    case INTERNET_STATUS_CONNECTION_CLOSED: return 10;
+    case INTERNET_STATUS_REQUEST_COMPLETE: return kStateResponseCompleted;
+    default: return std::nullopt;
+    }
+}
+
+Fetched HttpFetch::Get(const Source& source) {
     bool completed = false;  // the answer came whole, whatever it holds
     Fetched fetched = [&] {
         const WinInet& net = WinInet::Get();
@@ -83,23 +130,14 @@ Fetched HttpFetch::Get(const Source& source, std::atomic<std::int64_t>& takenAt)
         DWORD code = 0, size = sizeof code;
         if (!net.query(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
             return Failed(::GetLastError());
-        if (code < 200 || code > 299) {
-            Fetched missing = Failed(code);
-            missing.slotMissing = code == HTTP_STATUS_NOT_FOUND || code >= 500;  // not there (yet), or the server's trouble with it
-            return missing;
-        }
+        if (code < 200 || code > 299) return Fetched::WithStatus(static_cast<int>(code));
         // A published file's date tells a cache's old copy from the picture asked for.
         SYSTEMTIME modified{};
         size = sizeof modified;
         std::int64_t lastModified = 0;
         if (net.query(opened, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &modified, &size, nullptr))
             lastModified = UnixSeconds(modified);
-        if (source.dated && IsStale(lastModified, source.slot, NowUtc())) {
-            Fetched stale;
-            stale.reason = Reason::NoPicture;
-            return stale;
-        }
-        takenAt = source.slot ? source.slot : lastModified;
+        if (source.dated && IsStale(lastModified, source.slot, NowUtc())) return Fetched::Failure(Reason::NoPicture);
         DWORD announced = 0;
         size = sizeof announced;
         const bool hasLength =
@@ -119,6 +157,7 @@ Fetched HttpFetch::Get(const Source& source, std::atomic<std::int64_t>& takenAt)
         // A connection that broke off before the announced end is a failed transfer.
         if (hasLength && whole.body.size() != announced) return Failed(ERROR_HANDLE_EOF);
         completed = true;
+        whole.takenAt = source.slot ? source.slot : lastModified;
         whole.whole = !whole.body.empty();
         if (!whole.whole) whole.reason = Reason::BadPicture;
         return whole;

@@ -8,8 +8,8 @@
 #include <wininet.h>
 
 #include <atomic>
-#include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "app/attempt.h"
 #include "app/sources.h"
@@ -24,9 +24,8 @@ public:
     HttpFetch(const HttpFetch&) = delete;
     HttpFetch& operator=(const HttpFetch&) = delete;
 
-    // The source's whole answer, or why there is none. takenAt: the picture's time slot,
-    // else the server's Last-Modified (UTC seconds since 1970), 0 when unknown.
-    Fetched Get(const Source& source, std::atomic<std::int64_t>& takenAt);
+    // The source's whole answer, or why there is none.
+    Fetched Get(const Source& source);
     // No further reports, and every handle closed; Get fails from here on.
     void Close() noexcept;
 
@@ -42,5 +41,12 @@ private:
     HINTERNET session_ = nullptr;
     HINTERNET request_ = nullptr;
 };
+
+// The reason a failed transfer's system or WinINet error stands for.
+Reason ReasonForNetError(DWORD code);
+
+// The download state (status.h) a WinINet status notification stands for; nothing for
+// notifications that have no state of their own (handle created, redirects, ...).
+std::optional<int> StateForInternetStatus(DWORD status);
 
 }  // namespace nubilux::win32

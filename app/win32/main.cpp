@@ -1,25 +1,21 @@
 // Nubilux.exe: keeps the wallpaper up to date with the latest satellite picture, from
-// the notification area.
+// the notification area. The window translates Windows' messages into the session's
+// events and shows what the session answers.
 #include <windows.h>
 
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "app/addresses.h"
 #include "app/config.h"
-#include "app/hourly.h"
-#include "app/monitors.h"
+#include "app/session.h"
 #include "app/status.h"
 #include "app/texts.h"
-#include "app/update.h"
-#include "app/views.h"
+#include "app/win32/about_window.h"
 #include "app/win32/clock.h"
-#include "app/win32/desktop.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
 #include "app/win32/tray_icon.h"
@@ -27,7 +23,6 @@
 #include "common/win32/error.h"
 #include "common/win32/form.h"
 #include "common/win32/nubilux_window.h"
-#include "common/win32/profile_store.h"
 #include "common/win32/startup.h"
 #include "res/nubilux_resource.h"
 
@@ -39,77 +34,28 @@ using namespace nubilux::win32;
 constexpr const wchar_t* kMainClass = ::win32::kNubiluxWindowClass;
 constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
-constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102;
 constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202;
-// One timer, due at the next event: while an update runs, its attempt's deadline; at rest
-// in Automatic mode, the next clock hour or retry; none at rest in Manual mode.
+// One timer, due when the session next has something to do; a second one for the monitors.
 constexpr UINT_PTR kTimerId = 1, kLayoutTimerId = 2;
-constexpr UINT kFirstTickMs = 1000;  // Automatic's first update comes about a second after it takes effect
 // Monitors are looked at again this long after the last change: a layout that settles
 // through several changes (docking, a resolution switch) makes one download, not many.
 constexpr UINT kLayoutSettleMs = 60 * 1000;
-constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
 
 HICON LoadIconSized(HINSTANCE instance, int id, int size) {
     return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
 }
 
-void KeepOnTop(HWND hwnd) { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+Moment Now() { return {static_cast<std::int64_t>(::GetTickCount64()), LocalSeconds()}; }
 
-std::int64_t MonotonicMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
-
-// frm_NubiluxInfo.
-class AboutWindow final : public ::win32::Form {
-public:
-    explicit AboutWindow(HINSTANCE instance) : Form(instance, IDI_CLOUD) {}
-
-private:
-    void OnCreate() override {
-        boldFont_ = Font(L"MS Sans Serif", 8.25, true);
-        font_ = Font(L"MS Sans Serif", 8.25, false);
-        Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, kAboutTextId,
-                boldFont_.get());
-        Control(L"STATIC", texts::kAboutCredits, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 1035, 3135, 390, kCreditsId,
-                font_.get());
-        const std::wstring link = std::wstring(L" ") + kWebSite;
-        Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, kLinkId,
-                font_.get());
-        ::SetFocus(Control(L"BUTTON", texts::kAboutOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 990, 2040, 1335,
-                           345, IDOK, font_.get()));
-        KeepOnTop(hwnd_);
+TrayEvent TrayEventOf(LPARAM lParam) {
+    switch (LOWORD(lParam)) {
+    case WM_LBUTTONUP: return TrayEvent::LeftUp;
+    case WM_LBUTTONDBLCLK: return TrayEvent::LeftDoubleClick;
+    case WM_RBUTTONUP: return TrayEvent::RightUp;
+    case WM_RBUTTONDBLCLK: return TrayEvent::RightDoubleClick;
+    default: return TrayEvent::Other;
     }
-
-    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        switch (msg) {
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-                ::DestroyWindow(hwnd_);
-                return 0;
-            }
-            if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED) {
-                // Label1_Click: the link reads as visited, and opens in the default browser.
-                visited_ = true;
-                ::InvalidateRect(::GetDlgItem(hwnd_, kLinkId), nullptr, TRUE);
-                ::ShellExecuteW(hwnd_, nullptr, kWebSite, L"", nullptr, SW_SHOW);
-                return 0;
-            }
-            break;
-        case WM_CTLCOLORSTATIC:
-            if (const LRESULT brush = ColourLabel(wParam, lParam, kLinkId, visited_ ? kPurple : kBlue)) return brush;
-            break;
-        case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(hwnd_, kLinkId)) {
-                ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
-                return TRUE;
-            }
-            break;
-        }
-        return Default(msg, wParam, lParam);
-    }
-
-    ::win32::UniqueFont boldFont_, font_;
-    bool visited_ = false;
-};
+}
 
 // frm_Nubilux.
 class MainWindow final : public ::win32::Form {
@@ -135,67 +81,38 @@ private:
         KeepOnTop(hwnd_);
         cloud_ = LoadIconSized(instance_, IDI_CLOUD, ::GetSystemMetrics(SM_CXSMICON));
         sun_ = LoadIconSized(instance_, IDI_SUN, ::GetSystemMetrics(SM_CXSMICON));
-        tray_.emplace(hwnd_, kTrayCallback, cloud_, texts::kIdleTip);
+        tray_.emplace(hwnd_, kTrayMessage, cloud_, texts::kIdleTip);
+        shownTip_ = texts::kIdleTip;
 
-        platform_.emplace(
-            hwnd_, [this](int state) { Inet1_StateChanged(state); }, [this](bool working) { ShowWorking(working); },
-            [this](const Source* from, Reason why) { Finished(from, why); });
-        updater_.emplace(*platform_);
+        platform_.emplace(hwnd_, [this](int state) { Inet1_StateChanged(state); });
+        session_.emplace(*platform_);
         platform_->RemoveLeftovers();
-
-        userFolder_ = nubilux::win32::UserFolder();
-        lastUpdate_ = Setting(kLastUpdateKey);
-        lastSource_ = Setting(kLastSourceKey);
-        pictureTime_ = Setting(kPictureTimeKey);
-        SelectMode(StartsAutomatic(Setting(kKey)), false);
+        const Record kept{platform_->Setting(kLastUpdateKey), platform_->Setting(kLastSourceKey),
+                          platform_->Setting(kPictureTimeKey)};
+        session_->Start(StartsAutomatic(platform_->Setting(kKey)), kept, Now());
+        Refresh();
     }
 
-    // A setting of the user's own Nubilux.ini, else of the one beside the program.
-    std::wstring Setting(const wchar_t* key) const {
-        ::win32::ProfileStore store;
-        return ReadSetting(store, userFolder_, ::win32::ProgramFolder(), key);
-    }
-
-    // Written where a standard user may write; a file that cannot be written is passed over.
-    void KeepSetting(const wchar_t* key, const std::wstring& value) const {
-        if (userFolder_.empty()) return;
-        const std::wstring file = suite::JoinPath(userFolder_, kConfigFile);
-        ::WritePrivateProfileStringW(kSection, key, value.c_str(), file.c_str());
-    }
-
-    // Option1_Click: Automatic runs the timer and disables Update; Manual the other way.
-    void SelectMode(bool automatic, bool byUser) {
-        automatic_ = automatic;
+    // Shows what the session now says: the mode, Update, the icon and its tip, and sets
+    // the one timer for its next event, or stops it when none is to come.
+    void Refresh() {
+        const Moment now = Now();
+        const bool automatic = session_->Automatic(), working = session_->Working();
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
-        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic && !updater_->Running());
-        ArmTimer();
-        if (tray_ && !updater_->Running()) tray_->Change(cloud_, IdleTip().c_str());  // the next try moves
-        // The user's choice is kept for the next start.
-        if (byUser) KeepSetting(kKey, StoredMode(automatic));
-    }
-
-    // Sets the one timer for the next event, or stops it when none is to come.
-    void ArmTimer() {
-        std::int64_t ms = -1;
-        if (const auto deadline = updater_->Deadline()) {
-            ms = std::max<std::int64_t>(1, *deadline - MonotonicMs());
-        } else if (automatic_ && !updater_->Running()) {
-            const std::int64_t seconds = schedule_.SecondsUntilDue(LocalSeconds());
-            ms = seconds ? seconds * 1000 : kFirstTickMs;
+        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), session_->UpdateEnabled());
+        const std::wstring tip = session_->Tip(now);
+        if (tray_ && (tip != shownTip_ || working != shownWorking_)) {
+            tray_->Change(working ? sun_ : cloud_, tip.c_str());
+            // A new wallpaper repaints the desktop; make sure the window is drawn over it again.
+            if (shownWorking_ && !working)
+                ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+            shownTip_ = tip;
+            shownWorking_ = working;
         }
-        if (ms < 0)
-            ::KillTimer(hwnd_, kTimerId);
+        if (const auto ms = session_->WakeInMs(now))
+            ::SetTimer(hwnd_, kTimerId, static_cast<UINT>(std::min<std::int64_t>(*ms, USER_TIMER_MAXIMUM)), nullptr);
         else
-            ::SetTimer(hwnd_, kTimerId, static_cast<UINT>(ms), nullptr);
-    }
-
-    // Timer1_Timer: the attempt's deadline while an update runs, else Automatic's next update.
-    void OnTimer() {
-        if (updater_->Running())
-            updater_->OnClock(MonotonicMs());
-        else if (automatic_ && schedule_.Tick(LocalSeconds()) && !MeteredPause())
-            Update();
-        ArmTimer();
+            ::KillTimer(hwnd_, kTimerId);
     }
 
     void Inet1_StateChanged(int state) {
@@ -204,98 +121,6 @@ private:
             SetText(kLabel2Id, texts->name);
             SetText(kLabel3Id, texts->description);
         }
-    }
-
-    // The sun while an update runs; the cloud, with the update's outcome, comes in Finished.
-    void ShowWorking(bool working) {
-        if (tray_ && working) tray_->Change(sun_, texts::kWorkingTip);
-        // A new wallpaper repaints the desktop; make sure the window is drawn over it again.
-        if (!working) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    }
-
-    // Automatic mode's own updates wait while Windows says the connection is metered.
-    bool MeteredPause() {
-        meteredSkip_ = IsMetered(ConnectionCost());
-        return meteredSkip_;
-    }
-
-    // One picture per monitor size, each from the view above the user first.
-    void Update() {
-        if (updater_->Running()) return;
-        const std::vector<PicturePlan> plan = PlanPictures(WallpaperMonitors(), PrimaryScreen());
-        const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), nubilux::win32::UserLongitude());
-        const std::wstring own = Setting(kAddressKey);
-        const std::int64_t now = NowUtc();
-        std::vector<Source> sources;
-        for (std::size_t i = 0; i < plan.size(); ++i)
-            for (Source& source : SourcesFor(own, views, plan[i].size, now, static_cast<int>(i)))
-                sources.push_back(std::move(source));
-        madeFor_ = PlannedSizes(plan);
-        shownTakenAt_ = -1;
-        platform_->Plan(plan);
-        if (!updater_->Aggiorna_Sfondo(std::move(sources), MonotonicMs())) return;
-        // Running: a click or tick starts nothing, and the deadline is watched.
-        if (updater_->Running()) ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), FALSE);
-        ArmTimer();
-    }
-
-    void Finished(const Source* from, Reason why) {
-        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), !automatic_);
-        SYSTEMTIME now;
-        const std::int64_t seconds = LocalSeconds(&now);
-        // Retrying soon cannot help a computer that could not keep the picture.
-        schedule_.Finished(from != nullptr, seconds, !IsLocal(why));
-        ArmTimer();
-        failedAt_ = from ? L"" : StoredStamp(now);
-        failure_ = why;
-        if (from) Installed(*from, now);
-        if (tray_) tray_->Change(cloud_, IdleTip().c_str());
-    }
-
-    // The update's picture is on the desktop: where it came from is kept for the menu.
-    void Installed(const Source& from, const SYSTEMTIME& now) {
-        meteredSkip_ = false;
-        lastUpdate_ = StoredStamp(now);
-        lastSource_ = from.name;
-        SYSTEMTIME taken;
-        pictureTime_ = shownTakenAt_ > 0 && LocalTimeOf(shownTakenAt_, taken) ? StoredStamp(taken) : L"";
-        KeepSetting(kLastUpdateKey, lastUpdate_);
-        KeepSetting(kLastSourceKey, lastSource_);
-        KeepSetting(kPictureTimeKey, pictureTime_);
-    }
-
-    // A new layout of monitors has settled: its pictures follow, if the ones on the
-    // desktop were made for another.
-    void LayoutSettled() {
-        ::KillTimer(hwnd_, kLayoutTimerId);
-        if (!automatic_ || updater_->Running() || madeFor_.empty()) return;
-        if (PlannedSizes(PlanPictures(WallpaperMonitors(), PrimaryScreen())) == madeFor_) return;
-        if (!MeteredPause()) Update();
-    }
-
-    // What the menu's greyed line and the tooltip tell: the last update's failure, when
-    // it failed, else where the picture on the desktop came from.
-    std::wstring LastUpdateText() const {
-        if (updater_->Running()) return texts::kUpdating;
-        if (!failedAt_.empty()) {
-            std::wstring next;
-            if (automatic_) {
-                const std::int64_t now = LocalSeconds();
-                next = ShownStamp(StoredStamp(WallClockTime(now + schedule_.SecondsUntilDue(now))), false);
-            }
-            return FailureLine(ShownStamp(failedAt_, false), failure_, next);
-        }
-        if (lastUpdate_ == kNothingRead) return texts::kNotUpdatedYet;
-        std::wstring text = texts::kUpdatedAt + ShownStamp(lastUpdate_);
-        if (lastSource_ != kNothingRead) text += texts::kUpdatedFrom + lastSource_;
-        if (pictureTime_ != kNothingRead && !pictureTime_.empty()) text += texts::kPictureOf + ShownStamp(pictureTime_, false);
-        return text;
-    }
-
-    // The caption, and below it what the menu's greyed line tells.
-    std::wstring IdleTip() const {
-        const std::wstring line = LastUpdateText();
-        return line == texts::kNotUpdatedYet ? texts::kIdleTip : std::wstring(texts::kIdleTip) + L"\n" + line;
     }
 
     void ShowAbout() {
@@ -311,12 +136,12 @@ private:
         const ::win32::UniqueMenu owned(::CreatePopupMenu());
         const HMENU menu = owned.get();
         if (!menu) return;
-        if (meteredSkip_ && automatic_ && !updater_->Running())
-            ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, texts::kMeteredPause);
-        ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, LastUpdateText().c_str());
+        for (const std::wstring& line : session_->MenuLines(Now()))
+            ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, line.c_str());
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        if (!automatic_)
-            ::AppendMenuW(menu, MF_STRING | (updater_->Running() ? MF_GRAYED : 0u), kUpdateCommand, texts::kUpdate);
+        if (!session_->Automatic())
+            ::AppendMenuW(menu, MF_STRING | (session_->UpdateEnabled() ? 0u : MF_GRAYED), kUpdateCommand,
+                          texts::kUpdate);
         ::AppendMenuW(menu, MF_STRING, kExitCommand, texts::kExit);
         POINT at;
         ::GetCursorPos(&at);
@@ -324,7 +149,7 @@ private:
         const UINT chosen = ::TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y,
                                                hwnd_, nullptr);
         ::PostMessageW(hwnd_, WM_NULL, 0, 0);
-        if (chosen == kUpdateCommand) Update();
+        if (chosen == kUpdateCommand) session_->UpdateClicked(Now());
         if (chosen == kExitCommand) Close(CloseCause::Exit);
     }
 
@@ -355,9 +180,15 @@ private:
             Close(CloseCause::SessionEnd);
             return 0;
         }
+        const LRESULT result = Handle(msg, wParam, lParam);
+        if (session_ && hwnd_) Refresh();
+        return result;
+    }
+
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         switch (msg) {
         case kTrayMessage:
-            switch (OnTrayMessage(static_cast<unsigned>(lParam))) {
+            switch (OnTrayMessage(TrayEventOf(lParam))) {
             case TrayAction::ShowWindow: ::ShowWindow(hwnd_, SW_SHOW); return 0;
             case TrayAction::ShowMenu: ShowMenu(); return 0;
             case TrayAction::Nothing: return 0;
@@ -366,32 +197,26 @@ private:
             break;
         case WM_TIMER:
             if (wParam == kTimerId) {
-                OnTimer();
+                session_->Wake(Now());
                 return 0;
             }
             if (wParam == kLayoutTimerId) {
-                LayoutSettled();
+                ::KillTimer(hwnd_, kLayoutTimerId);
+                session_->LayoutSettled(Now());
                 return 0;
             }
             break;
         case WM_TIMECHANGE:
-            // The clock was set: the next hour falls elsewhere, or has come already.
-            ArmTimer();
-            return 0;
+            return 0;  // the clock was set: the timer is armed again for the hour it now waits for
         case kAttemptState:
-            if (wParam == updater_->Attempt()) Inet1_StateChanged(static_cast<int>(lParam));
+            if (wParam == session_->Attempt()) {
+                Inet1_StateChanged(static_cast<int>(lParam));
+                if (lParam >= kStateRequestSent) session_->RequestSent(static_cast<unsigned>(wParam));
+            }
             return 0;
-        case kAttemptDone: {
-            const auto number = static_cast<unsigned>(wParam);
-            const Ending ending = EndingOf(lParam);
-            // When the picture the menu tells of was taken: the update's first one installed,
-            // the primary monitor's unless that failed.
-            if (ending == Ending::Installed && number == updater_->Attempt() && updater_->Running() && shownTakenAt_ < 0)
-                shownTakenAt_ = platform_->TakenAt(number);
-            updater_->OnAttemptDone(number, ending, ReasonOf(lParam), MonotonicMs());
-            ArmTimer();  // the next attempt's deadline
+        case kAttemptDone:
+            if (const auto report = TakeReport(lParam)) session_->AttemptEnded(*report, Now());
             return 0;
-        }
         case WM_DISPLAYCHANGE:
             ::SetTimer(hwnd_, kLayoutTimerId, kLayoutSettleMs, nullptr);
             break;
@@ -400,21 +225,16 @@ private:
             ::SetForegroundWindow(hwnd_);
             return 0;
         case WM_POWERBROADCAST:
-            // Back from sleep: fetch this hour's picture if it is missing.
-            if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && automatic_ &&
-                !updater_->Running() && schedule_.Resumed(LocalSeconds()) && !MeteredPause())
-                Update();
-            ArmTimer();  // the hour it was armed for may have passed while asleep
+            // Back from sleep: this hour's picture, if it is missing.
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) session_->Resumed(Now());
             return TRUE;
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) break;
             switch (LOWORD(wParam)) {
-            case kUpdateId:  // greyed in Automatic mode: a click sent to it anyway starts nothing
-                if (!automatic_) Update();
-                return 0;
+            case kUpdateId: session_->UpdateClicked(Now()); return 0;
             case kInfoId: ShowAbout(); return 0;
-            case kAutomaticId: SelectMode(true, true); return 0;
-            case kManualId: SelectMode(false, true); return 0;
+            case kAutomaticId: session_->SelectMode(true, Now()); return 0;
+            case kManualId: session_->SelectMode(false, Now()); return 0;
             }
             break;
         case WM_SYSCOMMAND:
@@ -435,9 +255,10 @@ private:
             return 0;
         case WM_DESTROY:
             // An update under way ends here; the previous picture stays whole.
-            updater_->Stop();
+            if (session_) session_->Stop();
             ::KillTimer(hwnd_, kTimerId);
             tray_.reset();
+            session_.reset();
             ::PostQuitMessage(0);
             return 0;
         }
@@ -445,20 +266,14 @@ private:
     }
 
     std::optional<nubilux::win32::Platform> platform_;
-    std::optional<Updater> updater_;
-    Schedule schedule_;
-    std::wstring userFolder_, lastUpdate_, lastSource_, pictureTime_;
-    std::vector<Screen> madeFor_;   // the monitor sizes the last update's pictures were made for
-    std::int64_t shownTakenAt_ = -1;  // when the update's picture was taken: 0 unknown, -1 none yet
-    std::wstring failedAt_;         // when the last update failed, as kept stamps are; empty after a success
-    Reason failure_ = Reason::None;  // and why
-    bool meteredSkip_ = false;      // Automatic's last update was skipped on a metered connection
+    std::optional<Session> session_;
     const UINT endMessage_ = ::win32::NubiluxEndMessage();
-    bool automatic_ = false;
     bool asking_ = false;
     ::win32::UniqueFont font_;
     HICON cloud_ = nullptr, sun_ = nullptr;
     std::optional<nubilux::win32::TrayIcon> tray_;
+    std::wstring shownTip_;       // what the icon shows now
+    bool shownWorking_ = false;
     std::unique_ptr<AboutWindow> about_;
 };
 

@@ -3,9 +3,14 @@
 #include <ras.h>
 #include <shlobj.h>
 
+#include "app/config.h"
 #include "app/status.h"
+#include "app/views.h"
+#include "app/win32/clock.h"
 #include "app/win32/desktop.h"
+#include "app/win32/system_attempt.h"
 #include "common/text.h"
+#include "common/win32/profile_store.h"
 #include "common/win32/startup.h"
 
 namespace nubilux::win32 {
@@ -29,24 +34,29 @@ std::vector<std::wstring> ImageTargets(const std::wstring& fileName) {
     return targets;
 }
 
-Platform::Platform(HWND window, std::function<void(int)> onState, std::function<void(bool)> onWorking,
-                   std::function<void(const Source*, Reason)> onFinished)
-    : window_(window), onState_(std::move(onState)), onWorking_(std::move(onWorking)),
-      onFinished_(std::move(onFinished)), rasapi_(::win32::LoadSystemLibrary(L"rasapi32.dll")) {}
+Platform::Platform(HWND window, std::function<void(int)> onState)
+    : window_(window), onState_(std::move(onState)), userFolder_(UserFolder()),
+      rasapi_(::win32::LoadSystemLibrary(L"rasapi32.dll")) {}
 
 Platform::~Platform() { CancelFetch(); }
 
-std::vector<Connection> Platform::EnumConnections() {
+std::wstring Platform::Setting(const wchar_t* key) const {
+    ::win32::ProfileStore store;
+    return ReadSetting(store, userFolder_, ::win32::ProgramFolder(), key);
+}
+
+std::optional<std::vector<Connection>> Platform::EnumConnections() {
     std::vector<Connection> open;
     // Without the remote-access library there is no dial-up, so nothing is open.
     const auto enumerate = ProcAddress<decltype(&::RasEnumConnectionsW)>(rasapi_.get(), "RasEnumConnectionsW");
     if (!enumerate) return open;
-    std::vector<RASCONNW> records(256);
+    std::vector<RASCONNW> records(64);
     records[0].dwSize = sizeof(RASCONNW);
     DWORD bytes = static_cast<DWORD>(records.size() * sizeof(RASCONNW)), count = 0;
-    if (enumerate(records.data(), &bytes, &count) != ERROR_SUCCESS) return open;
+    if (enumerate(records.data(), &bytes, &count) != ERROR_SUCCESS) return std::nullopt;
     for (DWORD i = 0; i < count && i < records.size(); ++i)
-        open.push_back({records[i].szEntryName, reinterpret_cast<std::uintptr_t>(records[i].hrasconn)});
+        open.push_back({records[i].szEntryName, reinterpret_cast<std::uintptr_t>(records[i].hrasconn),
+                        ::CompareStringOrdinal(records[i].szDeviceType, -1, RASDT_Vpn, -1, TRUE) == CSTR_EQUAL});
     return open;
 }
 
@@ -55,26 +65,58 @@ void Platform::HangUp(std::uintptr_t handle) {
         hangUp(reinterpret_cast<HRASCONN>(handle));
 }
 
+UpdatePlan Platform::PlanUpdate() {
+    plan_ = PlanPictures(WallpaperMonitors(), PrimaryScreen());
+    const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), UserLongitude());
+    const std::wstring own = Setting(kAddressKey);
+    const std::int64_t now = NowUtc();
+    UpdatePlan update;
+    for (std::size_t i = 0; i < plan_.size(); ++i)
+        for (Source& source : SourcesFor(own, views, plan_[i].size, now, static_cast<int>(i)))
+            update.sources.push_back(std::move(source));
+    update.sizes = PlannedSizes(plan_);
+    return update;
+}
+
+std::vector<Screen> Platform::MonitorSizes() { return PlannedSizes(PlanPictures(WallpaperMonitors(), PrimaryScreen())); }
+
+bool Platform::Metered() { return MeteredConnection(); }
+
+// Written where a standard user may write; a file that cannot be written is passed over.
+void Platform::Keep(const wchar_t* key, const std::wstring& value) {
+    if (userFolder_.empty()) return;
+    const std::wstring file = suite::JoinPath(userFolder_, kConfigFile);
+    ::WritePrivateProfileStringW(kSection, key, value.c_str(), file.c_str());
+}
+
+std::wstring Platform::ShowStamp(const std::wstring& stored, bool withDate) { return ShownStamp(stored, withDate); }
+
+std::wstring Platform::LocalStamp(std::int64_t utc) {
+    SYSTEMTIME local;
+    return LocalTimeOf(utc, local) ? StoredStamp(local) : L"";
+}
+
 bool Platform::StartAttempt(unsigned number, const Source& source) {
     if (source.picture < 0 || static_cast<std::size_t>(source.picture) >= plan_.size()) return false;
     const PicturePlan& picture = plan_[static_cast<std::size_t>(source.picture)];
-    number_ = number;
-    transfer_ = Transfer::Start(
-        {window_, number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)}, picture.monitors});
+    AttemptOrder order{window_, number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)},
+                       picture.monitors};
+    transfer_ = Transfer::Start(window_, number, std::make_unique<SystemAttempt>(std::move(order)));
     return transfer_ != nullptr;
 }
 
-std::int64_t Platform::TakenAt(unsigned number) const {
-    return transfer_ && number == number_ ? transfer_->TakenAt() : 0;
-}
-
 bool Platform::CancelFetch() {
-    if (!transfer_ || transfer_->Done()) return true;
-    if (!transfer_->Abandon()) return false;  // putting its picture in place: it ends soon
+    if (!transfer_) return true;
+    if (!transfer_->Abandon()) return false;  // past giving up: its report is awaited
     transfer_.reset();
     // Given up while it ran: the status line tells of the error, as after a failed transfer.
     onState_(kStateError);
     return true;
+}
+
+void Platform::Forsake() {
+    if (transfer_) transfer_->Forsake();
+    transfer_.reset();
 }
 
 void Platform::RemoveLeftovers() {

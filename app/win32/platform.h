@@ -1,5 +1,6 @@
-// What an update does on the real system: transfers on threads of their own, dial-up,
-// the picture's folder.
+// What Nubilux's session does on the real system: transfers on threads of their own,
+// dial-up, the monitors and the views, the connection's cost, the user's settings and
+// the user's own date and time format.
 #pragma once
 
 #include <windows.h>
@@ -8,35 +9,39 @@
 #include <memory>
 
 #include "app/monitors.h"
-#include "app/update.h"
+#include "app/session.h"
 #include "app/win32/transfer.h"
 #include "common/win32/unique.h"
 
 namespace nubilux::win32 {
 
-class Platform final : public nubilux::UpdatePlatform {
+class Platform final : public nubilux::SessionPlatform {
 public:
-    // window receives the transfers' messages (messages.h); onState shows a state in the
-    // status fields; onWorking switches the icon; onFinished learns how an update ended.
-    Platform(HWND window, std::function<void(int)> onState, std::function<void(bool)> onWorking,
-             std::function<void(const Source*, Reason)> onFinished);
+    // window receives the transfers' messages (messages.h); onState shows a download
+    // state in the status fields.
+    Platform(HWND window, std::function<void(int)> onState);
     ~Platform() override;
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
 
-    std::vector<Connection> EnumConnections() override;
+    // A setting of the user's own Nubilux.ini, else of the one beside the program.
+    std::wstring Setting(const wchar_t* key) const;
+
+    std::optional<std::vector<Connection>> EnumConnections() override;
     void HangUp(std::uintptr_t handle) override;
-    void ShowWorking(bool working) override { onWorking_(working); }
     bool StartAttempt(unsigned number, const Source& source) override;
     // At most two given-up attempts' threads alive: a server that holds every connection
     // for ever costs two threads, not one an hour.
     bool MayStartAttempt() override { return Transfer::AbandonedRunning() < 2; }
-    // The pictures the next update makes (Source::picture indexes them).
-    void Plan(std::vector<PicturePlan> plan) { plan_ = std::move(plan); }
-    // When the picture of the attempt with this number was taken; 0 when unknown.
-    std::int64_t TakenAt(unsigned number) const;
     bool CancelFetch() override;
-    void Finished(const Source* from, Reason why) override { onFinished_(from, why); }
+    void Forsake() override;
+
+    UpdatePlan PlanUpdate() override;
+    std::vector<Screen> MonitorSizes() override;
+    bool Metered() override;
+    void Keep(const wchar_t* key, const std::wstring& value) override;
+    std::wstring ShowStamp(const std::wstring& stored, bool withDate) override;
+    std::wstring LocalStamp(std::int64_t utc) override;
 
     // Removes what an attempt cut off by the end of the program may have left behind.
     void RemoveLeftovers();
@@ -44,12 +49,10 @@ public:
 private:
     HWND window_;
     std::function<void(int)> onState_;
-    std::function<void(bool)> onWorking_;
-    std::function<void(const Source*, Reason)> onFinished_;
+    std::wstring userFolder_;
     ::win32::UniqueModule rasapi_;
     std::shared_ptr<Transfer> transfer_;  // the attempt under way
-    unsigned number_ = 0;                 // its number
-    std::vector<PicturePlan> plan_;
+    std::vector<PicturePlan> plan_;       // the pictures of the update under way
 };
 
 // Where a picture goes: fileName beside the program, then in UserFolder() when the

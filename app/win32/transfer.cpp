@@ -1,12 +1,7 @@
 #include "app/win32/transfer.h"
 
-#include <objbase.h>
-
 #include <utility>
 
-#include "app/win32/bitmap_file.h"
-#include "app/win32/codec.h"
-#include "app/win32/desktop.h"
 #include "app/win32/messages.h"
 #include "common/win32/unique.h"
 
@@ -18,12 +13,11 @@ std::atomic<int> running{0}, abandonedRunning{0};
 
 }  // namespace
 
-Transfer::Transfer(AttemptOrder order)
-    : order_(std::move(order)),
-      fetch_([this](int state) { ::PostMessageW(order_.window, kAttemptState, order_.number, state); }) {}
+Transfer::Transfer(HWND window, unsigned number, std::unique_ptr<AttemptWork> work)
+    : window_(window), number_(number), work_(std::move(work)) {}
 
-std::shared_ptr<Transfer> Transfer::Start(AttemptOrder order) {
-    auto transfer = std::make_shared<Transfer>(std::move(order));
+std::shared_ptr<Transfer> Transfer::Start(HWND window, unsigned number, std::unique_ptr<AttemptWork> work) {
+    auto transfer = std::make_shared<Transfer>(window, number, std::move(work));
     // The thread holds its own reference until it ends.
     auto* held = new std::shared_ptr<Transfer>(transfer);
     ++running;
@@ -45,52 +39,42 @@ DWORD WINAPI Transfer::ThreadMain(void* parameter) noexcept {
 bool Transfer::AnyRunning() noexcept { return running > 0; }
 int Transfer::AbandonedRunning() noexcept { return abandonedRunning; }
 
-bool Transfer::Abandon() noexcept {
-    int working = kWorking;
-    if (done_ || !phase_.compare_exchange_strong(working, kAbandoned)) return false;  // an install under way finishes
+bool Transfer::GiveUp(State from) noexcept {
+    // Counted first, so that the thread's end, which may come at any moment after the
+    // change, never lowers the count below what it was.
     ++abandonedRunning;
-    fetch_.Close();  // and its reports end with it
+    if (!state_.compare_exchange_strong(from, State::GivenUp)) {
+        --abandonedRunning;
+        return false;
+    }
+    work_->Close();
     return true;
 }
 
+bool Transfer::Abandon() noexcept { return GiveUp(State::Working); }
+
+void Transfer::Forsake() noexcept {
+    if (!GiveUp(State::Working)) GiveUp(State::Installing);
+}
+
+bool Transfer::Claim() noexcept {
+    State working = State::Working;
+    return state_.compare_exchange_strong(working, State::Installing) || working == State::Installing;
+}
+
 void Transfer::Run() noexcept {
-    AttemptEnd end;
+    AttemptEnd end = work_->Run([this] { return Claim(); });
+    work_->Close();
+    std::unique_ptr<AttemptReport> report;
     try {
-        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        end = RunAttempt(*this, order_.plan);
-        if (SUCCEEDED(com)) ::CoUninitialize();
+        report = std::make_unique<AttemptReport>(AttemptReport{number_, std::move(end)});
     } catch (...) {
-        end = {Ending::LocalFailure, Reason::CannotSave, {}};  // out of memory, most likely
+        // No memory even for the report: the window's deadline ends the attempt.
     }
-    fetch_.Close();
-    done_ = true;
-    // The ending and its reason, packed into the message (messages.h).
-    ::PostMessageW(order_.window, kAttemptDone, order_.number, PackEnding(end.ending, end.reason));
-    if (phase_ == kAbandoned) --abandonedRunning;
+    if (state_.exchange(State::Done) == State::GivenUp) --abandonedRunning;
+    // Given-up attempts report too: an update waiting for a thread to end goes on.
+    if (report && ::PostMessageW(window_, kAttemptDone, 0, reinterpret_cast<LPARAM>(report.get()))) report.release();
     --running;
 }
-
-Fetched Transfer::Fetch() { return fetch_.Get(order_.source, takenAt_); }
-
-bool Transfer::Decode(const std::string& body, const PictureHeader& header, Canvas& canvas) {
-    return phase_ != kAbandoned && DecodePicture(body, header, order_.plan.canvas, canvas);
-}
-
-std::wstring Transfer::WriteTemporary(const std::wstring& folder, const Canvas& canvas, Reason& why) {
-    return WriteTemporaryBitmap(folder, canvas, why);
-}
-
-bool Transfer::Replace(const std::wstring& temporary, const std::wstring& target, Reason& why) {
-    return ReplaceWith(temporary, target, why);
-}
-
-void Transfer::Discard(const std::wstring& temporary) { ::DeleteFileW(temporary.c_str()); }
-
-bool Transfer::Claim() {
-    int working = kWorking;
-    return phase_.compare_exchange_strong(working, kInstalling) || working == kInstalling;
-}
-
-bool Transfer::ShowAsWallpaper(const std::wstring& picture) { return SetWallpaper(order_.monitors, picture); }
 
 }  // namespace nubilux::win32

@@ -1,69 +1,63 @@
 // One attempt at one source's picture, on a thread of its own: the window never waits on
-// a server. The thread only runs the attempt's sequence (attempt.h) over the fetch, the
-// codec, the bitmap file and the wallpaper.
+// a server or the shell. The thread runs the attempt's work and ends by posting the
+// window one report (messages.h), whatever happened meanwhile.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/attempt.h"
-#include "app/sources.h"
-#include "app/win32/fetch.h"
 
 namespace nubilux::win32 {
 
-// What one attempt is to do, and the window it reports to (messages.h).
-struct AttemptOrder {
-    HWND window = nullptr;
-    unsigned number = 0;
-    Source source;
-    AttemptPlan plan;
-    std::vector<std::wstring> monitors;  // whose wallpaper it becomes; none: the desktop's
+// What an attempt's thread does: the real one fetches, decodes, writes the bitmap and sets
+// the wallpaper (SystemAttempt); the tests give their own.
+class AttemptWork {
+public:
+    virtual ~AttemptWork() = default;
+    // claim: the point of no return before the first file is replaced (AttemptSeams::Claim).
+    virtual AttemptEnd Run(const std::function<bool()>& claim) noexcept = 0;
+    // From the window's thread, at any time: whatever blocks returns where the platform
+    // allows (connections closed).
+    virtual void Close() noexcept = 0;
 };
 
-class Transfer final : private AttemptSeams {
+class Transfer final {
 public:
+    // Every change of state is one atomic step, so the attempt's end and its being given
+    // up cannot both count: the count of given-up threads follows whichever came first.
+    enum class State { Working, Installing, GivenUp, Done };
+
     // Starts the attempt's thread, which keeps the object alive until it ends; nullptr
     // when no thread can be made.
-    static std::shared_ptr<Transfer> Start(AttemptOrder order);
-    // From the window's thread: the attempt no longer counts. Its handles are closed, so
-    // that a blocked call returns where the platform allows, and it installs nothing.
-    // False when it cannot be given up: it is putting its picture in place, or has ended.
+    static std::shared_ptr<Transfer> Start(HWND window, unsigned number, std::unique_ptr<AttemptWork> work);
+    // From the window's thread: the attempt no longer counts, and what blocks it is closed.
+    // False when it is past giving up: putting its picture in place, or ended (its report
+    // is on its way).
     bool Abandon() noexcept;
-    bool Done() const noexcept { return done_; }
-    // When the picture was taken (UTC seconds since 1970): its time slot, else the
-    // server's Last-Modified; 0 when unknown.
-    std::int64_t TakenAt() const noexcept { return takenAt_; }
+    // Given up even while it puts its picture in place (the shell did not answer in time).
+    void Forsake() noexcept;
+    State Current() const noexcept { return state_; }
     // Whether any attempt's thread still runs, given-up ones included.
     static bool AnyRunning() noexcept;
     // How many given-up attempts' threads still run.
     static int AbandonedRunning() noexcept;
 
-    explicit Transfer(AttemptOrder order);
+    Transfer(HWND window, unsigned number, std::unique_ptr<AttemptWork> work);
 
 private:
-    enum Phase { kWorking, kInstalling, kAbandoned };
-
     static DWORD WINAPI ThreadMain(void* parameter) noexcept;
     void Run() noexcept;
+    bool Claim() noexcept;
+    bool GiveUp(State from) noexcept;
 
-    Fetched Fetch() override;
-    bool Decode(const std::string& body, const PictureHeader& header, Canvas& canvas) override;
-    std::wstring WriteTemporary(const std::wstring& folder, const Canvas& canvas, Reason& why) override;
-    bool Replace(const std::wstring& temporary, const std::wstring& target, Reason& why) override;
-    void Discard(const std::wstring& temporary) override;
-    bool Claim() override;
-    bool ShowAsWallpaper(const std::wstring& picture) override;
-
-    AttemptOrder order_;
-    HttpFetch fetch_;
-    std::atomic<int> phase_{kWorking};
-    std::atomic<bool> done_{false};
-    std::atomic<std::int64_t> takenAt_{0};
+    HWND window_;
+    unsigned number_;
+    std::unique_ptr<AttemptWork> work_;
+    std::atomic<State> state_{State::Working};
 };
 
 }  // namespace nubilux::win32

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,7 @@ TEST(PictureHeader, AnythingElseHasNoSize) {
 class FakeSeams : public nubilux::AttemptSeams {
 public:
     nubilux::Fetched fetched;
-    bool decodes = true, claims = true, wallpaperSet = true;
+    bool decodes = true, claims = true, wallpaperSet = true, decodeThrows = false;
     std::uint8_t shade = 0;                 // 0: a picture of many shades; else all this one
     std::vector<std::wstring> lockedTargets;  // cannot be replaced
     std::vector<std::wstring> fullFolders;    // take no file
@@ -87,6 +88,7 @@ public:
     nubilux::Fetched Fetch() override { return fetched; }
     bool Decode(const std::string&, const nubilux::PictureHeader& header, nubilux::Canvas& canvas) override {
         journal.push_back(L"decode " + std::to_wstring(header.width));
+        if (decodeThrows) throw std::bad_alloc();
         if (!decodes) return false;
         canvas = nubilux::Canvas::For({64, 48}, {64, 48});
         for (std::size_t i = 0; i < canvas.rows.size(); ++i)
@@ -199,6 +201,39 @@ TEST(Attempt, NowhereToKeepThePictureIsALocalFailureWithItsReason) {
     EXPECT_EQ(end.reason, Reason::Wallpaper);
 }
 
+TEST(Attempt, OnlyTheProgramsFolderRefusingTheWriteSendsThePictureToTheUsersFolder) {
+    // A standard user with the program in Program Files.
+    FakeSeams seams = Answering(Jpeg(1024, 768));
+    seams.fullFolders = {L"C:\\App"};
+    const auto end = nubilux::RunAttempt(seams, kPlan);
+    EXPECT_EQ(end.ending, Ending::Installed);
+    EXPECT_EQ(end.placed, L"C:\\U\\Nubilux\\NUBILUX.BMP");
+}
+
+TEST(Attempt, AnHtmlPageOrAPictureTooLargeForMemoryIsTheSourcesFailure) {
+    FakeSeams page = Answering("\r\n<!DOCTYPE html><html><body>Maintenance</body></html>");
+    auto end = nubilux::RunAttempt(page, kPlan);
+    EXPECT_EQ(end.ending, Ending::SourceFailed);
+    EXPECT_EQ(end.reason, Reason::BadPicture);
+    FakeSeams huge = Answering(Jpeg(1024, 768));
+    huge.decodeThrows = true;
+    end = nubilux::RunAttempt(huge, kPlan);
+    EXPECT_EQ(end.ending, Ending::SourceFailed);  // the next source is tried, not an hour's wait
+    EXPECT_EQ(end.reason, Reason::BadPicture);
+}
+
+TEST(Attempt, TheInstalledPicturesTimeIsReported) {
+    FakeSeams seams = Answering(Jpeg(1024, 768));
+    seams.fetched.takenAt = 1'765'000'000;
+    EXPECT_EQ(nubilux::RunAttempt(seams, kPlan).takenAt, 1'765'000'000);
+}
+
+TEST(PictureHeader, APngWhoseFirstChunkIsNotItsHeaderHasNoSize) {
+    std::string png = Png(1024, 768, 8);
+    png.replace(12, 4, "tEXt");
+    EXPECT_FALSE(ReadPictureHeader(png));
+}
+
 TEST(Attempt, AnAttemptGivenUpReplacesNothing) {
     FakeSeams seams = Answering(Jpeg(1024, 768));
     seams.claims = false;
@@ -207,14 +242,12 @@ TEST(Attempt, AnAttemptGivenUpReplacesNothing) {
 }
 
 TEST(Attempt, ReasonsInTheUsersWords) {
-    EXPECT_EQ(nubilux::ReasonForTransferError(12007), Reason::NoConnection);  // name not resolved
-    EXPECT_EQ(nubilux::ReasonForTransferError(12029), Reason::NoConnection);  // cannot connect
-    EXPECT_EQ(nubilux::ReasonForTransferError(12002), Reason::NoAnswer);
-    EXPECT_EQ(nubilux::ReasonForTransferError(1223), Reason::NoAnswer);  // given up at its deadline
-    EXPECT_EQ(nubilux::ReasonForTransferError(12175), Reason::Certificate);
-    EXPECT_EQ(nubilux::ReasonForTransferError(404), Reason::NoPicture);
-    EXPECT_EQ(nubilux::ReasonForFileError(112), Reason::DiskFull);
-    EXPECT_EQ(nubilux::ReasonForFileError(32), Reason::CannotSave);  // in use
+    // A status is the server's word on the picture: a missing slot, or none at all.
+    for (const int status : {404, 500, 503}) {
+        EXPECT_TRUE(nubilux::Fetched::WithStatus(status).slotMissing) << status;
+        EXPECT_EQ(nubilux::Fetched::WithStatus(status).reason, Reason::NoPicture) << status;
+    }
+    for (const int status : {301, 403, 410}) EXPECT_FALSE(nubilux::Fetched::WithStatus(status).slotMissing) << status;
     EXPECT_EQ(nubilux::FailureLine(L"10:00", Reason::NoConnection, L"10:02"),
               L"Last update failed at 10:00: no connection; next try 10:02");
     EXPECT_EQ(nubilux::FailureLine(L"10:00", Reason::DiskFull, L""), L"Last update failed at 10:00: the disk is full");

@@ -12,6 +12,7 @@
 #include "app/update.h"
 #include "app/window_rules.h"
 #include "fake_profile.h"
+#include "fake_session.h"
 
 namespace {
 
@@ -69,38 +70,6 @@ TEST(Hourly, SwitchingToManualAndBackKeepsTheHour) {
     EXPECT_TRUE(rule.Timer1_Timer(11));
     nubilux::HourlyRule late;  // Automatic chosen for the first time at 10:20
     EXPECT_TRUE(late.Timer1_Timer(10));
-}
-
-TEST(Status, TableAndWinInetMapping) {
-    EXPECT_STREQ(nubilux::DescribeState(0)->name, L"icNone");
-    EXPECT_STREQ(nubilux::DescribeState(11)->description, L"Errore di comunicazione con il computer host.");
-    EXPECT_STREQ(nubilux::DescribeState(12)->name, L"icResponseCompleted");
-    EXPECT_STREQ(nubilux::DescribeState(2)->description, L"L'indirizzo IP del computer host \u00e8 stato trovato.");
-    EXPECT_FALSE(nubilux::DescribeState(13));
-    EXPECT_FALSE(nubilux::DescribeState(-1));
-    const std::pair<unsigned long, int> mapping[] = {{10, 1}, {11, 2}, {20, 3}, {21, 4}, {30, 5}, {31, 6},
-                                                     {40, 7}, {41, 8}, {50, 9}, {51, 10}, {100, 12}};
-    for (const auto& [status, state] : mapping) EXPECT_EQ(nubilux::StateForInternetStatus(status), state) << status;
-    EXPECT_FALSE(nubilux::StateForInternetStatus(60));   // handle created
-    EXPECT_FALSE(nubilux::StateForInternetStatus(110));  // redirect
-}
-
-TEST(WindowRules, TrayCallbackAndCloseCauses) {
-    using nubilux::TrayAction;
-    EXPECT_EQ(nubilux::kTrayCallback, 1281u);
-    EXPECT_EQ(nubilux::OnTrayMessage(515), TrayAction::ShowWindow);
-    EXPECT_EQ(nubilux::OnTrayMessage(517), TrayAction::ShowMenu);
-    EXPECT_EQ(nubilux::OnTrayMessage(514), TrayAction::Nothing);
-    EXPECT_EQ(nubilux::OnTrayMessage(518), TrayAction::Nothing);
-    EXPECT_EQ(nubilux::OnTrayMessage(516), TrayAction::PassToDefault);
-    EXPECT_EQ(nubilux::OnTrayMessage(512), TrayAction::PassToDefault);  // mouse move
-
-    using nubilux::CloseAction;
-    using nubilux::CloseCause;
-    EXPECT_EQ(nubilux::OnCloseRequest(CloseCause::User), CloseAction::Hide);
-    EXPECT_EQ(nubilux::OnCloseRequest(CloseCause::FromOutside), CloseAction::HideAndAsk);
-    EXPECT_EQ(nubilux::OnCloseRequest(CloseCause::SessionEnd), CloseAction::End);
-    EXPECT_EQ(nubilux::OnCloseRequest(CloseCause::Exit), CloseAction::End);
 }
 
 TEST(Bitmap, HeaderOfAPaddedBottomUpBitmap) {
@@ -264,76 +233,57 @@ TEST(Schedule, SuccessOncePerHourAndResumeFetchesAMissingPicture) {
     EXPECT_EQ(schedule.Hourly().Ultima_Ora(), L"09");
 }
 
-// An update's platform that keeps a journal; attempts end when the test says so.
-class FakeUpdate : public nubilux::UpdatePlatform {
-public:
-    std::vector<std::wstring> journal;
-    std::vector<std::vector<nubilux::Connection>> enumerations;  // one list per call
-    std::vector<unsigned> started;
-    bool startFails = false, startThrows = false;
-    bool mayStart = true, installing = false;
-    std::optional<std::wstring> finishedFrom;  // set when the update has ended
-    nubilux::Reason finishedWhy = nubilux::Reason::None;
+using FakeUpdate = test::FakeSession;
 
-    std::vector<nubilux::Connection> EnumConnections() override {
-        journal.push_back(L"enum");
-        if (enumerations.empty()) return {};
-        auto first = enumerations.front();
-        enumerations.erase(enumerations.begin());
-        return first;
-    }
-    void HangUp(std::uintptr_t handle) override { journal.push_back(L"hangup " + std::to_wstring(handle)); }
-    void ShowWorking(bool working) override { journal.push_back(working ? L"sun" : L"cloud"); }
-    bool StartAttempt(unsigned number, const nubilux::Source& source) override {
-        if (startFails) return false;
-        if (startThrows) throw std::bad_alloc();
-        started.push_back(number);
-        journal.push_back(L"start " + source.name);
-        return true;
-    }
-    bool MayStartAttempt() override { return mayStart; }
-    bool CancelFetch() override {
-        journal.push_back(L"cancel");
-        return !installing;
-    }
-    void Finished(const nubilux::Source* from, nubilux::Reason why) override {
-        finishedFrom = from ? from->name : L"-";
-        finishedWhy = why;
-    }
+// A minute a source, two a picture, and no separate limit on sending the request.
+constexpr nubilux::Deadlines kMinuteEach{60'000, 120'000, 60'000, 30'000};
+
+// An updater whose end is written into the fake: the first source's name, or "-".
+struct Ended {
+    std::optional<std::wstring> from;
+    nubilux::Reason why = nubilux::Reason::None;
+};
+class TestUpdater : public nubilux::Updater {
+public:
+    explicit TestUpdater(FakeUpdate& platform, nubilux::Deadlines deadlines = {})
+        : nubilux::Updater(platform, [this](const nubilux::Source* source, nubilux::Reason why) {
+              ended.from = source ? source->name : L"-";
+              ended.why = why;
+          }, deadlines) {}
+    Ended ended;
 };
 
 std::vector<nubilux::Source> Three() { return {{L"A", L"https://a/"}, {L"B", L"https://b/"}, {L"C", L"https://c/"}}; }
 
 TEST(Update, StepsInOrderWithTheFinishingStepsLast) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform);
+    TestUpdater updater(platform);
     EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
     EXPECT_TRUE(updater.Running());
     updater.OnAttemptDone(platform.started.back(), Installed, None, 500);
-    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"sun", L"start A", L"cancel", L"enum", L"cloud"));
-    EXPECT_EQ(platform.finishedFrom, L"A");
+    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"start A", L"cancel", L"enum"));
+    EXPECT_EQ(updater.ended.from, L"A");
     EXPECT_FALSE(updater.Running());
 }
 
 TEST(Update, AFailedSourceGivesWayToTheNextUntilNoneIsLeft) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform);
+    TestUpdater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
     updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 100);
     updater.OnAttemptDone(platform.started.back(), Installed, None, 200);
-    EXPECT_EQ(platform.finishedFrom, L"B");
+    EXPECT_EQ(updater.ended.from, L"B");
     FakeUpdate none;
-    nubilux::Updater failing(none);
+    TestUpdater failing(none);
     failing.Aggiorna_Sfondo(Three(), 0);
     for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), SourceFailed, NoConnection, 100);
-    EXPECT_EQ(none.finishedFrom, L"-");
-    EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 3, none.journal.end()),
-                ElementsAre(L"cancel", L"enum", L"cloud"));
+    EXPECT_EQ(failing.ended.from, L"-");
+    EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 2, none.journal.end()), ElementsAre(L"cancel", L"enum"));
 }
 
 TEST(Update, DeadlinesGiveUpAStalledSourceAndTheWholeUpdate) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform, {60'000, 120'000});
+    TestUpdater updater(platform, kMinuteEach);
     updater.Aggiorna_Sfondo(Three(), 1'000);
     updater.OnClock(60'999);
     EXPECT_EQ(platform.started.size(), 1u);
@@ -341,21 +291,20 @@ TEST(Update, DeadlinesGiveUpAStalledSourceAndTheWholeUpdate) {
     EXPECT_EQ(platform.started.size(), 2u);
     const unsigned late = platform.started.front();
     updater.OnAttemptDone(late, Installed, None, 62'000);  // A's answer, too late: ignored
-    EXPECT_FALSE(platform.finishedFrom);
+    EXPECT_FALSE(updater.ended.from);
     updater.OnClock(121'000);  // the update's two minutes are over: C is never tried
     EXPECT_EQ(platform.started.size(), 2u);
-    EXPECT_EQ(platform.finishedFrom, L"-");
-    EXPECT_EQ(std::count(platform.journal.begin(), platform.journal.end(), L"cloud"), 1);
+    EXPECT_EQ(updater.ended.from, L"-");
 }
 
 TEST(Update, NoSecondUpdateWhileOneRunsAndStopEndsItWhole) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform);
+    TestUpdater updater(platform);
     EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
     EXPECT_FALSE(updater.Aggiorna_Sfondo(Three(), 10));  // a click or tick meanwhile
     EXPECT_EQ(platform.started.size(), 1u);
     updater.Stop();  // Exit during the update
-    EXPECT_EQ(platform.finishedFrom, L"-");
+    EXPECT_EQ(updater.ended.from, L"-");
     EXPECT_FALSE(updater.Running());
     EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 20));  // and the next one runs again
 }
@@ -364,11 +313,11 @@ TEST(Update, AnAttemptThatCannotStartOrRunsOutOfMemoryStillEndsWhole) {
     for (const bool throws : {false, true}) {
         FakeUpdate platform;
         (throws ? platform.startThrows : platform.startFails) = true;
-        nubilux::Updater updater(platform);
+        TestUpdater updater(platform);
         EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 0));
         EXPECT_FALSE(updater.Running()) << throws;
-        EXPECT_EQ(platform.finishedFrom, L"-");
-        EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"sun", L"cancel", L"enum", L"cloud"));
+        EXPECT_EQ(updater.ended.from, L"-");
+        EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"cancel", L"enum"));
         EXPECT_TRUE(updater.Aggiorna_Sfondo(Three(), 1));  // the next update is possible
     }
 }
@@ -386,60 +335,56 @@ std::vector<nubilux::Source> TwoPictures() {
     return sources;
 }
 
-std::vector<std::wstring> Started(const FakeUpdate& platform) {
-    std::vector<std::wstring> names;
-    for (const auto& entry : platform.journal)
-        if (entry.rfind(L"start ", 0) == 0) names.push_back(entry.substr(6));
-    return names;
-}
 
 TEST(Update, AMissingSlotStepsBackAtMostTwiceAnOutrightFailureNot) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform);
+    TestUpdater updater(platform);
     updater.Aggiorna_Sfondo(TwoPictures(), 0);
     for (int i = 0; i < 3; ++i) updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 10);
     updater.OnAttemptDone(platform.started.back(), Installed, None, 20);
-    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1"));
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1"));
     updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 30);  // refused, unreachable: no earlier slot either
-    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1", L"file1"));
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1", L"file1"));
     updater.OnAttemptDone(platform.started.back(), Installed, None, 40);
-    EXPECT_EQ(platform.finishedFrom, L"file0");  // the primary monitor's picture
+    EXPECT_EQ(updater.ended.from, L"file0");  // the primary monitor's picture
 }
 
 TEST(Update, EachPictureTakesItsFirstGoodSourceWithinItsOwnTime) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform, {60'000, 120'000});
+    TestUpdater updater(platform, kMinuteEach);
     updater.Aggiorna_Sfondo(TwoPictures(), 0);
     updater.OnClock(60'000);  // map0 stalls, and so does file0: the first picture's time is up
     updater.OnClock(120'000);
-    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"file0", L"map1"));
-    EXPECT_FALSE(platform.finishedFrom);
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"file0", L"map1"));
+    EXPECT_FALSE(updater.ended.from);
     updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 121'000);
     updater.OnAttemptDone(platform.started.back(), Installed, None, 122'000);
-    EXPECT_THAT(Started(platform), ElementsAre(L"map0", L"file0", L"map1", L"map1-1"));
-    EXPECT_EQ(platform.finishedFrom, L"map1-1");  // the primary's failed: the other monitor's tells
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"file0", L"map1", L"map1-1"));
+    EXPECT_EQ(updater.ended.from, L"map1-1");  // the primary's failed: the other monitor's tells
 }
 
 TEST(Update, ConnectionsDialledByTheDownloadAreHungUp) {
     FakeUpdate platform;
-    platform.enumerations = {{}, {{L"Casa", 7}, {L"Ufficio", 9}}};
-    nubilux::Updater updater(platform);
+    platform.enumerations = {std::vector<nubilux::Connection>{}, std::vector<nubilux::Connection>{{L"Casa", 7}, {L"Ufficio", 9}}};
+    TestUpdater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
     updater.OnAttemptDone(platform.started.back(), Installed, None, 1);
     EXPECT_EQ(updater.Connessione_Iniziale(), L"");
-    EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 3, platform.journal.end() - 1),
+    EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 2, platform.journal.end()),
                 ElementsAre(L"hangup 7", L"hangup 9"));
 }
 
 TEST(Update, ConnectionsOpenBeforeAreLeftAlone) {
     FakeUpdate platform;
-    platform.enumerations = {{{L"Casa", 7}, {L"Ufficio", 9}}, {{L"Casa", 7}, {L"Ufficio", 9}, {L"Altro", 11}}};
-    nubilux::Updater updater(platform);
+    platform.enumerations = {std::vector<nubilux::Connection>{{L"Casa", 7}, {L"Ufficio", 9}},
+                             std::vector<nubilux::Connection>{{L"Casa", 7}, {L"Ufficio", 9}, {L"Altro", 11}}};
+    TestUpdater updater(platform);
     updater.Aggiorna_Sfondo(Three(), 0);
     updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 1);
     updater.Stop();
     EXPECT_EQ(updater.Connessione_Iniziale(), L"Ufficio");  // the last one listed
-    for (const auto& entry : platform.journal) EXPECT_EQ(entry.rfind(L"hangup", 0), std::wstring::npos);
+    // Only the one that came during the download is its own.
+    EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 1, platform.journal.end()), ElementsAre(L"hangup 11"));
 }
 
 }  // namespace
@@ -448,58 +393,58 @@ namespace {
 
 TEST(Update, ALocalFailureEndsTheUpdateAtOnceWithItsReason) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform);
+    TestUpdater updater(platform);
     updater.Aggiorna_Sfondo(TwoPictures(), 0);
     updater.OnAttemptDone(platform.started.back(), LocalFailure, DiskFull, 10);
-    EXPECT_THAT(Started(platform), ElementsAre(L"map0"));  // no other source, no other picture
-    EXPECT_EQ(platform.finishedFrom, L"-");
-    EXPECT_EQ(platform.finishedWhy, DiskFull);
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0"));  // no other source, no other picture
+    EXPECT_EQ(updater.ended.from, L"-");
+    EXPECT_EQ(updater.ended.why, DiskFull);
 }
 
 TEST(Update, AFailedUpdateTellsItsLastAttemptsReasonAndASuccessNone) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform, {60'000, 120'000});
+    TestUpdater updater(platform, kMinuteEach);
     updater.Aggiorna_Sfondo(Three(), 0);
     updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 10);
     updater.OnAttemptDone(platform.started.back(), SourceFailed, Certificate, 20);
     updater.OnClock(60'020);  // C never answers
-    EXPECT_EQ(platform.finishedFrom, L"-");
-    EXPECT_EQ(platform.finishedWhy, NoAnswer);
+    EXPECT_EQ(updater.ended.from, L"-");
+    EXPECT_EQ(updater.ended.why, NoAnswer);
     updater.Aggiorna_Sfondo(Three(), 100'000);
     updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 100'010);
     updater.OnAttemptDone(platform.started.back(), Installed, None, 100'020);
-    EXPECT_EQ(platform.finishedFrom, L"B");
-    EXPECT_EQ(platform.finishedWhy, None);
+    EXPECT_EQ(updater.ended.from, L"B");
+    EXPECT_EQ(updater.ended.why, None);
 }
 
 TEST(Update, AnAttemptPuttingItsPictureInPlaceAtItsDeadlineCountsWhenItEnds) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform, {60'000, 120'000});
+    TestUpdater updater(platform, kMinuteEach);
     updater.Aggiorna_Sfondo(Three(), 0);
     platform.installing = true;
     updater.OnClock(60'000);
-    EXPECT_THAT(Started(platform), ElementsAre(L"A"));  // B does not start beside it
-    EXPECT_FALSE(updater.Deadline());                  // and the clock has nothing to watch
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A"));  // B does not start beside it
+    EXPECT_EQ(updater.Deadline(), 90'000);             // only the install's own limit is watched
     updater.OnAttemptDone(platform.started.back(), Installed, None, 60'500);
-    EXPECT_EQ(platform.finishedFrom, L"A");
+    EXPECT_EQ(updater.ended.from, L"A");
 }
 
 TEST(Update, WithTwoGivenUpThreadsAliveTheNextAttemptWaits) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform, {60'000, 120'000});
+    TestUpdater updater(platform, kMinuteEach);
     updater.Aggiorna_Sfondo(Three(), 0);
     platform.mayStart = false;
     updater.OnClock(60'000);  // A given up; B may not start yet
-    EXPECT_THAT(Started(platform), ElementsAre(L"A"));
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A"));
     EXPECT_EQ(updater.Deadline(), 120'000);  // the picture's own time
     platform.mayStart = true;
     updater.OnAttemptDone(platform.started.back(), SourceFailed, NoAnswer, 70'000);  // A's thread has ended
-    EXPECT_THAT(Started(platform), ElementsAre(L"A", L"B"));
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
     EXPECT_EQ(updater.Deadline(), 120'000);  // B's minute is clamped to the picture's time
     platform.mayStart = false;
     updater.OnClock(120'000);
-    EXPECT_EQ(platform.finishedFrom, L"-");  // waited to the end: the update is over, nothing more
-    EXPECT_THAT(Started(platform), ElementsAre(L"A", L"B"));
+    EXPECT_EQ(updater.ended.from, L"-");  // waited to the end: the update is over, nothing more
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
 }
 
 TEST(Schedule, ALocalFailureIsTriedAgainTheNextHourNotInMinutes) {

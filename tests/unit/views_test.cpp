@@ -168,15 +168,4 @@ TEST(Monitors, WithoutPerMonitorWallpaperOnePictureForTheDesktop) {
     EXPECT_TRUE(plan[0].monitors.empty());
 }
 
-TEST(Metered, OnlyAnUnrestrictedConnectionWithinItsLimitsIsFree) {
-    EXPECT_FALSE(nubilux::IsMetered(0));        // unknown
-    EXPECT_FALSE(nubilux::IsMetered(0x1));      // unrestricted
-    EXPECT_FALSE(nubilux::IsMetered(0x20001));  // unrestricted, congested
-    EXPECT_FALSE(nubilux::IsMetered(0x80001));  // unrestricted, approaching a limit
-    EXPECT_TRUE(nubilux::IsMetered(0x2));       // fixed
-    EXPECT_TRUE(nubilux::IsMetered(0x4));       // variable
-    EXPECT_TRUE(nubilux::IsMetered(0x40001));   // roaming
-    EXPECT_TRUE(nubilux::IsMetered(0x10001));   // over the data limit
-}
-
 }  // namespace

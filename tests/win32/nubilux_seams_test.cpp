@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <netlistmgr.h>
 #include <objbase.h>
 
 #include <fstream>
@@ -14,6 +15,9 @@
 #include "app/win32/bitmap_file.h"
 #include "app/win32/clock.h"
 #include "app/win32/codec.h"
+#include "app/win32/desktop.h"
+#include "app/win32/fetch.h"
+#include "app/status.h"
 #include "common/win32/unique.h"
 #include "temp_folder.h"
 
@@ -105,6 +109,36 @@ TEST_F(Codec, AHeaderThatDisagreesWithTheCodecOrItsFormatIsRefused) {
     EXPECT_FALSE(DecodePicture(jpeg, {PictureFormat::Jpeg, 1000, 768}, {800, 600}, canvas));
     EXPECT_FALSE(DecodePicture(jpeg, {PictureFormat::Png, 1024, 768}, {800, 600}, canvas));  // only the PNG decoder
     EXPECT_FALSE(DecodePicture(jpeg.substr(0, 600), {PictureFormat::Jpeg, 1024, 768}, {800, 600}, canvas));
+}
+
+TEST(Edge, WindowsNumbersBecomeTheReasonsTheUserReads) {
+    // What the system says of a connection's cost.
+    EXPECT_FALSE(IsMeteredCost(NLM_CONNECTION_COST_UNKNOWN));
+    EXPECT_FALSE(IsMeteredCost(NLM_CONNECTION_COST_UNRESTRICTED));
+    EXPECT_FALSE(IsMeteredCost(NLM_CONNECTION_COST_UNRESTRICTED | NLM_CONNECTION_COST_CONGESTED));
+    EXPECT_FALSE(IsMeteredCost(NLM_CONNECTION_COST_UNRESTRICTED | NLM_CONNECTION_COST_APPROACHINGDATALIMIT));
+    EXPECT_TRUE(IsMeteredCost(NLM_CONNECTION_COST_FIXED));
+    EXPECT_TRUE(IsMeteredCost(NLM_CONNECTION_COST_VARIABLE));
+    EXPECT_TRUE(IsMeteredCost(NLM_CONNECTION_COST_UNRESTRICTED | NLM_CONNECTION_COST_ROAMING));
+    EXPECT_TRUE(IsMeteredCost(NLM_CONNECTION_COST_UNRESTRICTED | NLM_CONNECTION_COST_OVERDATALIMIT));
+    // A system error is never read as an HTTP status, whatever its number.
+    EXPECT_EQ(ReasonForNetError(ERROR_MOD_NOT_FOUND), Reason::NoConnection);  // 126: WinINet cannot load
+    EXPECT_EQ(ReasonForNetError(ERROR_INTERNET_NAME_NOT_RESOLVED), Reason::NoConnection);
+    EXPECT_EQ(ReasonForNetError(ERROR_INTERNET_CANNOT_CONNECT), Reason::NoConnection);
+    EXPECT_EQ(ReasonForNetError(ERROR_INTERNET_TIMEOUT), Reason::NoAnswer);
+    EXPECT_EQ(ReasonForNetError(ERROR_CANCELLED), Reason::NoAnswer);
+    EXPECT_EQ(ReasonForNetError(ERROR_INTERNET_INVALID_CA), Reason::Certificate);
+    EXPECT_EQ(ReasonForNetError(ERROR_INTERNET_SECURITY_CHANNEL_ERROR), Reason::Certificate);
+    EXPECT_EQ(ReasonForNetError(12175), Reason::BadPicture);  // the body's encoding could not be decoded
+    EXPECT_EQ(ReasonForNetError(ERROR_HANDLE_EOF), Reason::BadPicture);  // cut off half-way
+    EXPECT_EQ(ReasonForNetError(ERROR_FILE_TOO_LARGE), Reason::BadPicture);
+    EXPECT_EQ(ReasonForFileError(ERROR_DISK_FULL), Reason::DiskFull);
+    EXPECT_EQ(ReasonForFileError(ERROR_SHARING_VIOLATION), Reason::CannotSave);
+    // WinINet's progress as the status fields number it.
+    EXPECT_EQ(StateForInternetStatus(INTERNET_STATUS_REQUEST_SENT), kStateRequestSent);
+    EXPECT_EQ(StateForInternetStatus(INTERNET_STATUS_REQUEST_COMPLETE), kStateResponseCompleted);
+    EXPECT_FALSE(StateForInternetStatus(INTERNET_STATUS_HANDLE_CREATED));
+    EXPECT_FALSE(StateForInternetStatus(INTERNET_STATUS_REDIRECT));
 }
 
 TEST(BitmapFile, WrittenWholeThenMovedOverTheTargetUnlessItIsInUse) {

@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "app/win32/desktop.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
+#include "app/win32/system_attempt.h"
 #include "app/win32/transfer.h"
 #include "common/text.h"
 #include "common/win32/startup.h"
@@ -32,12 +34,15 @@ bool OneAttempt(HWND window, unsigned number, const std::wstring& url) {
     using namespace nubilux::win32;
     nubilux::Source source;
     source.url = url;
-    const auto transfer =
-        Transfer::Start({window, number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}});
+    AttemptOrder order{window, number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}};
+    const auto transfer = Transfer::Start(window, number, std::make_unique<SystemAttempt>(std::move(order)));
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == kAttemptDone && msg.wParam == number)
-            return EndingOf(msg.lParam) == nubilux::Ending::Installed;
+        if (msg.message == kAttemptDone) {
+            const auto report = TakeReport(msg.lParam);
+            if (report->number == number) return report->end.ending == nubilux::Ending::Installed;
+            continue;
+        }
         ::DispatchMessageW(&msg);
     }
     return false;

@@ -1,0 +1,65 @@
+#include "app/win32/about_window.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/addresses.h"
+#include "app/texts.h"
+#include "res/nubilux_resource.h"
+
+namespace nubilux::win32 {
+
+namespace {
+
+constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102;
+constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
+
+}  // namespace
+
+AboutWindow::AboutWindow(HINSTANCE instance) : Form(instance, IDI_CLOUD) {}
+
+void AboutWindow::OnCreate() {
+    boldFont_ = Font(L"MS Sans Serif", 8.25, true);
+    font_ = Font(L"MS Sans Serif", 8.25, false);
+    Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, kAboutTextId,
+            boldFont_.get());
+    Control(L"STATIC", texts::kAboutCredits, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 1035, 3135, 390, kCreditsId,
+            font_.get());
+    const std::wstring link = std::wstring(L" ") + kWebSite;
+    Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, kLinkId,
+            font_.get());
+    ::SetFocus(Control(L"BUTTON", texts::kAboutOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 990, 2040, 1335, 345,
+                       IDOK, font_.get()));
+    KeepOnTop(hwnd_);
+}
+
+LRESULT AboutWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            ::DestroyWindow(hwnd_);
+            return 0;
+        }
+        if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED) {
+            // Label1_Click: the link reads as visited, and opens in the default browser.
+            visited_ = true;
+            ::InvalidateRect(::GetDlgItem(hwnd_, kLinkId), nullptr, TRUE);
+            ::ShellExecuteW(hwnd_, nullptr, kWebSite, L"", nullptr, SW_SHOW);
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+        if (const LRESULT brush = ColourLabel(wParam, lParam, kLinkId, visited_ ? kPurple : kBlue)) return brush;
+        break;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(hwnd_, kLinkId)) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    }
+    return Default(msg, wParam, lParam);
+}
+
+}  // namespace nubilux::win32

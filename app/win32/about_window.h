@@ -1,0 +1,26 @@
+// Nubilux's About window (frm_NubiluxInfo): what the program is, the pictures' credits,
+// and the maker's site as a link.
+#pragma once
+
+#include <windows.h>
+
+#include "common/win32/form.h"
+
+namespace nubilux::win32 {
+
+class AboutWindow final : public ::win32::Form {
+public:
+    explicit AboutWindow(HINSTANCE instance);
+
+private:
+    void OnCreate() override;
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    ::win32::UniqueFont boldFont_, font_;
+    bool visited_ = false;
+};
+
+// Keeps a window above the others, as Nubilux's windows stay.
+inline void KeepOnTop(HWND hwnd) { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+}  // namespace nubilux::win32

@@ -1,0 +1,255 @@
+// The session's decisions against a controlled clock, and the update's mended faults.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/session.h"
+#include "app/texts.h"
+#include "fake_session.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using nubilux::AttemptReport;
+using nubilux::Moment;
+using enum nubilux::Ending;
+using enum nubilux::Reason;
+
+constexpr std::int64_t kHour = 3600;
+constexpr std::int64_t kDay = 24 * kHour;
+
+// Ten o'clock of some day, on both clocks; `at` seconds later.
+Moment At(std::int64_t at) { return {(36'000 + at) * 1000, 20'000 * kDay + 10 * kHour + at}; }
+
+std::vector<nubilux::Source> Three() { return {{L"A", L"https://a/"}, {L"B", L"https://b/"}, {L"C", L"https://c/"}}; }
+
+AttemptReport Report(const test::FakeSession& platform, nubilux::Ending ending, nubilux::Reason why = None,
+                     std::int64_t takenAt = 0) {
+    return {platform.started.back(), {ending, why, ending == Installed ? L"C:\\N\\NUBILUX.BMP" : L"", takenAt}};
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform.sources = Three(); }
+    // Automatic from the start, with nothing kept.
+    void StartAutomatic(Moment now) { session.Start(true, {L"-1", L"-1", L"-1"}, now); }
+    // Lets the timer run to its next wake-up from `now`: the moment it wakes.
+    Moment WakeFrom(Moment now) {
+        const auto ms = session.WakeInMs(now);
+        EXPECT_TRUE(ms);
+        const Moment then{now.monotonicMs + *ms, now.localSeconds + (*ms + 999) / 1000};
+        session.Wake(then);
+        return then;
+    }
+    std::size_t Plans() const { return std::count(platform.journal.begin(), platform.journal.end(), L"plan"); }
+
+    test::FakeSession platform;
+    nubilux::Session session{platform, {60'000, 120'000, 20'000, 30'000}};
+};
+
+TEST_F(SessionTest, AutomaticUpdatesAtItsFirstTickThenSleepsToTheNextHour) {
+    StartAutomatic(At(600));
+    EXPECT_EQ(session.WakeInMs(At(600)), nubilux::Session::kFirstTickMs);
+    EXPECT_FALSE(session.UpdateEnabled());
+    session.Wake(At(601));
+    EXPECT_TRUE(session.Working());
+    EXPECT_EQ(session.Tip(At(601)), nubilux::texts::kWorkingTip);
+    EXPECT_EQ(session.WakeInMs(At(601)), 20'000);  // the request's own limit while it has not gone out
+    session.RequestSent(platform.started.back());
+    EXPECT_EQ(session.WakeInMs(At(601)), 60'000);
+    session.AttemptEnded(Report(platform, Installed, None, 20'000 * kDay + 9 * kHour + 1800), At(610));
+    EXPECT_FALSE(session.Working());
+    EXPECT_EQ(session.WakeInMs(At(610)), (kHour - 610) * 1000);  // 11:00
+    EXPECT_EQ(platform.kept[L"UltimoAggiornamento"], nubilux::StampOf(At(610).localSeconds));
+    EXPECT_EQ(platform.kept[L"Fonte"], L"A");
+    EXPECT_EQ(platform.kept[L"OraImmagine"], nubilux::StampOf(20'000 * kDay + 10 * kHour + 1800));
+    EXPECT_THAT(session.MenuLines(At(700)),
+                ElementsAre(L"Updated " + nubilux::StampOf(At(610).localSeconds) + L" from A, picture of 10:30"));
+    EXPECT_EQ(session.Tip(At(700)), std::wstring(nubilux::texts::kIdleTip) + L"\n" + session.MenuLines(At(700))[0]);
+}
+
+TEST_F(SessionTest, ManualStartsOnlyOnTheUsersClickAndNeverWhileOneRuns) {
+    session.Start(false, {L"-1", L"-1", L"-1"}, At(0));
+    EXPECT_FALSE(session.WakeInMs(At(0)));  // nothing to wake for
+    EXPECT_EQ(session.Tip(At(0)), nubilux::texts::kIdleTip);
+    EXPECT_THAT(session.MenuLines(At(0)), ElementsAre(nubilux::texts::kNotUpdatedYet));
+    EXPECT_TRUE(session.UpdateEnabled());
+    session.UpdateClicked(At(1));
+    EXPECT_FALSE(session.UpdateEnabled());
+    session.UpdateClicked(At(2));
+    EXPECT_EQ(Plans(), 1u);
+    session.SelectMode(true, At(3));
+    EXPECT_EQ(platform.kept[L"Aggiornamento"], L"0");
+    session.UpdateClicked(At(4));  // greyed in Automatic mode: a click that reaches it anyway
+    EXPECT_EQ(Plans(), 1u);
+}
+
+TEST_F(SessionTest, AFailureIsToldWithItsReasonAndTheNextTryInAutomaticMode) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    for (int i = 0; i < 3; ++i) session.AttemptEnded(Report(platform, SourceFailed, NoConnection), At(5));
+    const std::wstring failedAt = nubilux::StampOf(At(5).localSeconds).substr(11);
+    EXPECT_THAT(session.MenuLines(At(6)), ElementsAre(L"Last update failed at " + failedAt + L": no connection; next try " +
+                                                      nubilux::StampOf(At(125).localSeconds).substr(11)));
+    session.SelectMode(false, At(7));
+    EXPECT_THAT(session.MenuLines(At(8)), ElementsAre(L"Last update failed at " + failedAt + L": no connection"));
+}
+
+TEST_F(SessionTest, AHungShellEndsTheUpdateWithItsReasonAndAutomaticGoesOn) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.RequestSent(platform.started.back());
+    platform.installing = true;  // the attempt is setting the wallpaper when its minute runs out
+    session.Wake(At(61));
+    EXPECT_TRUE(session.Working());
+    EXPECT_EQ(session.WakeInMs(At(61)), 30'000);  // the install's own limit, not none
+    session.Wake(At(91));
+    EXPECT_FALSE(session.Working());
+    EXPECT_EQ(platform.forsaken, 1);
+    EXPECT_EQ(platform.Started(), std::vector<std::wstring>{L"A"});  // no other source: the shell is this computer's
+    EXPECT_NE(session.MenuLines(At(92))[0].find(L"the wallpaper could not be set; next try 11:00"), std::wstring::npos);
+    EXPECT_EQ(session.WakeInMs(At(92)), (kHour - 92) * 1000);  // Automatic mode still runs
+}
+
+TEST_F(SessionTest, AnAttemptThatEndedBeforeItsDeadlineCountsWhenItsReportComesLate) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.RequestSent(platform.started.back());
+    platform.installing = true;  // ended, its report still in the window's queue
+    session.Wake(At(61));
+    session.AttemptEnded(Report(platform, Installed), At(61));
+    EXPECT_FALSE(session.Working());
+    EXPECT_EQ(platform.kept[L"Fonte"], L"A");
+    EXPECT_EQ(platform.forsaken, 0);
+}
+
+TEST_F(SessionTest, ASourceWhoseRequestCannotGoOutHandsOverToTheNext) {
+    session.Start(false, {L"-1", L"-1", L"-1"}, At(0));
+    session.UpdateClicked(At(0));
+    session.Wake(At(20));  // queued behind other connections for 20 s: B's turn
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
+    session.RequestSent(platform.started.back());
+    session.Wake(At(40));  // B's request went out: it has its whole minute
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
+    session.RequestSent(platform.started.front());  // A's late news counts for nothing
+    session.Wake(At(80));
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B", L"C"));
+}
+
+TEST_F(SessionTest, AMeteredHourWaitsForTheConnectionInsteadOfBeingLost) {
+    StartAutomatic(At(0));
+    platform.metered = true;
+    session.Wake(At(1));
+    EXPECT_EQ(Plans(), 0u);
+    EXPECT_THAT(session.MenuLines(At(2)),
+                ElementsAre(nubilux::texts::kMeteredPause, nubilux::texts::kNotUpdatedYet));
+    EXPECT_EQ(session.WakeInMs(At(2)), nubilux::Session::kMeteredRecheckMs - 1000);  // asked again, not every second
+    const Moment later = WakeFrom(At(2));
+    EXPECT_EQ(Plans(), 0u);  // still metered
+    platform.metered = false;
+    WakeFrom(later);  // minutes later, the same hour, unmetered
+    EXPECT_EQ(Plans(), 1u);
+}
+
+TEST_F(SessionTest, OneWakeUpToldTwiceStartsOneUpdate) {
+    StartAutomatic(At(0));
+    session.Resumed(At(0));
+    EXPECT_EQ(Plans(), 1u);
+    session.AttemptEnded(Report(platform, SourceFailed, NoConnection), At(1));
+    session.AttemptEnded(Report(platform, SourceFailed, NoConnection), At(1));
+    session.AttemptEnded(Report(platform, SourceFailed, NoConnection), At(1));
+    EXPECT_FALSE(session.Working());
+    session.Resumed(At(2));  // the second notification of the same wake-up
+    EXPECT_EQ(Plans(), 1u);
+}
+
+TEST_F(SessionTest, SleepAndWakeDoNotLiftTheLimitOnRetries) {
+    StartAutomatic(At(0));
+    const auto fail = [&](Moment now) {
+        for (int i = 0; i < 3; ++i) session.AttemptEnded(Report(platform, SourceFailed, NoConnection), now);
+    };
+    session.Wake(At(1));
+    fail(At(2));
+    // Each wake-up in this failing hour is one of its four retries.
+    std::int64_t at = 200;
+    for (int wake = 0; wake < 6; ++wake, at += 300) {
+        session.Resumed(At(at));
+        if (session.Working()) fail(At(at + 1));
+    }
+    EXPECT_EQ(Plans(), 1u + 4);
+    session.Resumed(At(kHour + 10));  // the next hour has its own update
+    EXPECT_EQ(Plans(), 6u);
+}
+
+TEST_F(SessionTest, AResumeInANewHourTakesThatHour) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.AttemptEnded(Report(platform, Installed), At(2));
+    session.Resumed(At(kDay + 100));  // asleep a day: this hour's picture is missing
+    session.AttemptEnded(Report(platform, Installed), At(kDay + 110));
+    EXPECT_EQ(Plans(), 2u);
+    EXPECT_EQ(session.WakeInMs(At(kDay + 110)), (kHour - 110) * 1000);  // no second download at the next tick
+}
+
+TEST_F(SessionTest, ANewLayoutOfMonitorsIsFollowedOnlyWhenItsSizesDiffer) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.AttemptEnded(Report(platform, Installed), At(2));
+    session.LayoutSettled(At(100));
+    EXPECT_EQ(Plans(), 1u);
+    platform.sizes = {{1920, 1080}, {1920, 1200}};
+    session.LayoutSettled(At(200));
+    EXPECT_EQ(Plans(), 2u);
+}
+
+TEST(Update, ADialledLineIsHungUpButNeitherAVpnNorALineOpenBefore) {
+    test::FakeSession platform;
+    nubilux::Updater updater(platform, {});
+    platform.enumerations = {std::vector<nubilux::Connection>{{L"Casa", 7}},
+                             std::vector<nubilux::Connection>{{L"Casa", 7}, {L"Lavoro", 9, true}, {L"Modem", 11}}};
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 1);
+    EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 1, platform.journal.end()), ElementsAre(L"hangup 11"));
+}
+
+TEST(Update, NothingIsHungUpWhenTheConnectionsCannotBeListed) {
+    for (int failing = 0; failing < 2; ++failing) {
+        test::FakeSession platform;
+        nubilux::Updater updater(platform, {});
+        platform.enumerations = {std::vector<nubilux::Connection>{}, std::vector<nubilux::Connection>{{L"Modem", 11}}};
+        platform.enumerations[failing].reset();
+        updater.Aggiorna_Sfondo(Three(), 0);
+        updater.OnAttemptDone(platform.started.back(), Installed, None, 1);
+        for (const auto& entry : platform.journal) EXPECT_NE(entry, L"hangup 11") << failing;
+    }
+}
+
+TEST(Update, WaitingOnGivenUpThreadsStillEndsAtThePicturesDeadline) {
+    test::FakeSession platform;
+    std::optional<nubilux::Reason> ended;
+    nubilux::Updater updater(platform, [&](const nubilux::Source*, nubilux::Reason why) { ended = why; },
+                             {60'000, 120'000, 60'000, 30'000});
+    updater.Aggiorna_Sfondo(Three(), 0);
+    platform.mayStart = false;
+    updater.OnClock(60'000);  // A given up, and two threads already hang
+    EXPECT_EQ(updater.Deadline(), 120'000);
+    updater.OnClock(119'999);
+    EXPECT_FALSE(ended);
+    updater.OnClock(120'000);
+    EXPECT_EQ(ended, NoAnswer);
+    EXPECT_FALSE(updater.Running());
+}
+
+TEST(Update, AGivenUpStepBackLeavesNoMissingSlotForTheNextPicture) {
+    test::FakeSession platform;
+    nubilux::Updater updater(platform, nullptr, {60'000, 120'000, 60'000, 30'000});
+    std::vector<nubilux::Source> sources = {{L"map", L"https://m/0", 3000},
+                                            {L"map-1", L"https://m/1", 2400, true},
+                                            {L"map-2", L"https://m/2", 1800, true},
+                                            {L"file", L"https://f/", 0, false, true}};
+    updater.Aggiorna_Sfondo(sources, 0);
+    updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 10);
+    updater.OnClock(60'010);  // map-1 never answers: map-2 is not asked, its slot was never missing
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map", L"map-1", L"file"));
+}
+
+}  // namespace
