@@ -134,8 +134,9 @@ add_executable(win32_tests
   tests/win32/shortcut_test.cpp
   tests/win32/special_folder_test.cpp
   tests/win32/startup_test.cpp
+  tests/win32/transfer_test.cpp
 )
-target_link_libraries(win32_tests PRIVATE install_win32 nubilux_win32 GTest::gmock_main uuid)
+target_link_libraries(win32_tests PRIVATE install_win32 nubilux_win32 GTest::gmock_main uuid ws2_32)
 target_compile_definitions(win32_tests PRIVATE "SUITE_SOURCE_DIR=\"Z:${CMAKE_SOURCE_DIR}\"")
 # Where the tests find the product folder, from their own folder.
 file(RELATIVE_PATH PRODUCT_FROM_TESTS ${CMAKE_BINARY_DIR} ${PRODUCT_DIR})

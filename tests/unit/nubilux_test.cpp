@@ -458,3 +458,42 @@ TEST(Schedule, ALocalFailureIsTriedAgainTheNextHourNotInMinutes) {
 }
 
 }  // namespace
+
+namespace {
+
+std::uint32_t At(const std::string& bytes, std::size_t offset, int size = 4) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[offset + i]);
+    return value;
+}
+
+TEST(Bitmap, EveryFieldOfTheHeaderAsAWholeLittleEndianValue) {
+    const std::string header = nubilux::BmpHeader(1920, 1200);  // sizes past one byte
+    const std::uint32_t pixels = 1920 * 3 * 1200;
+    EXPECT_EQ(At(header, 2), 54 + pixels);  // file size
+    EXPECT_EQ(At(header, 10), 54u);         // where the rows begin
+    EXPECT_EQ(At(header, 14), 40u);         // the header's own size
+    EXPECT_EQ(At(header, 18), 1920u);
+    EXPECT_EQ(At(header, 22), 1200u);       // positive: bottom row first
+    EXPECT_EQ(At(header, 26, 2), 1u);       // planes
+    EXPECT_EQ(At(header, 28, 2), 24u);
+    EXPECT_EQ(At(header, 30), 0u);          // no compression
+    EXPECT_EQ(At(header, 34), pixels);
+}
+
+TEST(Picture, ACanvasIsTheMonitorsSizeWithThePictureFittedAndCentredOnBlack) {
+    const nubilux::Canvas canvas = nubilux::Canvas::For({1920, 1200}, {1000, 500});
+    EXPECT_EQ(canvas.width, 1920u);
+    EXPECT_EQ(canvas.height, 1200u);
+    EXPECT_EQ(canvas.rows.size(), nubilux::BmpRowBytes(1920) * 1200);
+    EXPECT_EQ(canvas.fitted, (nubilux::Screen{1920, 960}));  // the height from the width's ratio
+    EXPECT_EQ(canvas.placement.top, 120);
+    EXPECT_EQ(canvas.placement.left, 0);
+    EXPECT_EQ(canvas.Picture(), canvas.rows.data() + 120 * canvas.Stride());
+    const nubilux::Canvas tall = nubilux::Canvas::For({1080, 1920}, {1000, 1000});
+    EXPECT_EQ(tall.fitted, (nubilux::Screen{1080, 1080}));
+    EXPECT_EQ(tall.placement.top, 420);
+    EXPECT_EQ(nubilux::MaxPictureSide({2160, 3840}), 7680);  // a portrait monitor's longer side counts
+}
+
+}  // namespace

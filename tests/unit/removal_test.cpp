@@ -299,3 +299,16 @@ TEST_F(Removal, MissingDescriptionFileNamesItAndRemovesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Removal, AnUnknownDesktopFolderNeverRemovesTheProgramsShortcutOfTheSameName) {
+    Set(L"SulDesktop", L"TRUE");
+    menu.files.insert(P + L"\\Nubilux.lnk");  // the user's own, in the Programs folder itself
+    uninstall::Opening opening =
+        uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"", true, kApp, kSettings}, state);
+    ASSERT_TRUE(uninstall::cmd_OK_Click(menu, state, opening));
+    EXPECT_TRUE(menu.files.count(P + L"\\Nubilux.lnk"));
+}
+
+}  // namespace

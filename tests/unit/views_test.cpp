@@ -160,6 +160,28 @@ TEST(Monitors, OnePicturePerSizeThePrimarysFirstAsNubiluxBmp) {
     EXPECT_THAT(nubilux::PlannedSizes(plan), ElementsAre(nubilux::Screen{1024, 768}, nubilux::Screen{800, 600}));
 }
 
+TEST(Monitors, SizesThatShareOnlyAWidthShareNoPicture) {
+    const auto plan = nubilux::PlanPictures({{L"A", {1920, 1080}, true}, {L"B", {1920, 1200}, false}}, {1920, 1080});
+    ASSERT_EQ(plan.size(), 2u);
+    EXPECT_EQ(plan[1].fileName, L"NUBILUX-1920x1200.BMP");
+    EXPECT_THAT(plan[1].monitors, ElementsAre(L"B"));
+}
+
+TEST(Requests, TheIndianOceansDaylightBeginsAndEndsWithTheSunBelowTheSatellite) {
+    // Its local solar hour is UTC plus 3 h 02 min: day from 03:58 to 13:58 UTC.
+    const std::int64_t midnight = kMorningUtc - (10 * 3600 + 47 * 60 + 13);
+    const auto natural = [&](int hour, int minute) {
+        const auto sources = nubilux::ViewSources(View::MeteosatIndianOcean, {1024, 768}, midnight + hour * 3600 + minute * 60);
+        return sources[0].url.find(L"rgb_natural") != std::wstring::npos;
+    };
+    EXPECT_FALSE(natural(3, 57));
+    EXPECT_TRUE(natural(4, 0));
+    EXPECT_TRUE(natural(13, 0));
+    EXPECT_TRUE(natural(13, 57));
+    EXPECT_FALSE(natural(13, 59));
+    EXPECT_FALSE(natural(15, 0));
+}
+
 TEST(Monitors, WithoutPerMonitorWallpaperOnePictureForTheDesktop) {
     const auto plan = nubilux::PlanPictures({}, {1920, 1080});
     ASSERT_EQ(plan.size(), 1u);

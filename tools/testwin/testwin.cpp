@@ -1,5 +1,5 @@
 // A small window that the probe is proven on: labels, a clickable button, a disabled
-// and a hidden one, a message box, a custom message, and a WinINet fetch. It ends only on
+// and a hidden one, a message box, a custom message, a hang on request, and a WinINet fetch. It ends only on
 // its close box or WM_CLOSE.
 #include <windows.h>
 
@@ -13,6 +13,8 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"Probe Test Window";
 constexpr UINT kTraceMessage = WM_APP + 1;
+// Makes the window stop answering for `wParam` seconds: a hung program, as other programs meet it.
+constexpr UINT kHangMessage = WM_APP + 2;
 constexpr int kStatusId = 100, kPressId = 101, kAskId = 102, kFetchId = 103;
 // Any host will do: the test's HTTP server answers as the proxy.
 constexpr wchar_t kFetchUrl[] = L"http://satellite.invalid/meteo/satellite/image/sat11.jpg";
@@ -92,6 +94,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
         break;
     case kTraceMessage:
         SetStatus(L"Message " + std::to_wstring(wParam) + L" " + std::to_wstring(lParam));
+        return 0;
+    case kHangMessage:
+        ::Sleep(static_cast<DWORD>(wParam) * 1000);
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);

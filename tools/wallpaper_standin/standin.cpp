@@ -1,7 +1,9 @@
 // A stand-in for the shell's per-monitor wallpaper object, which Wine lacks: an
 // in-process COM server registered under the shell's class id in a test prefix. It
 // answers the monitors Windows reports and records each SetWallpaper call, one line
-// "<monitor id>\t<path>" in wallpaper-calls.txt beside this DLL.
+// "<monitor id>\t<path>" in wallpaper-calls.txt beside this DLL. A file behaviour.txt
+// beside it makes SetWallpaper misbehave as the shell may: "block" never returns (for ten
+// minutes), "fail" answers E_FAIL.
 #include <windows.h>
 
 #include <objbase.h>
@@ -66,6 +68,19 @@ void Record(const std::wstring& line) {
     ::CloseHandle(file);
 }
 
+// The first word of behaviour.txt beside this DLL; empty when there is none.
+std::string Behaviour() {
+    const std::wstring path = OwnFolder() + L"\\behaviour.txt";
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    char text[16] = {};
+    DWORD got = 0;
+    ::ReadFile(file, text, sizeof text - 1, &got, nullptr);
+    ::CloseHandle(file);
+    std::string word(text, got);
+    return word.substr(0, word.find_first_of(" \r\n"));
+}
+
 LPWSTR CopyForCaller(const std::wstring& text) {
     auto* out = static_cast<LPWSTR>(::CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
     if (out) ::lstrcpyW(out, text.c_str());
@@ -96,6 +111,9 @@ public:
 
     HRESULT STDMETHODCALLTYPE SetWallpaper(LPCWSTR monitorId, LPCWSTR wallpaper) override {
         if (!wallpaper || IndexOf(monitorId) < 0) return E_INVALIDARG;
+        const std::string behaviour = Behaviour();
+        if (behaviour == "block") ::Sleep(10 * 60 * 1000);
+        if (behaviour == "fail") return E_FAIL;
         Record(std::wstring(monitorId) + L"\t" + wallpaper);
         return S_OK;
     }

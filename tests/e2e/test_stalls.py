@@ -1,0 +1,88 @@
+"""Nubilux when the shell, another program or a server stops answering: the update ends
+in its own time and says why, and the next one is not held back by what hangs."""
+
+import shutil
+import time
+import unittest
+
+from support import proxy
+from support.session import BUILD_DIR, PROBE, SYSTEM_FOLDER
+from test_nubilux import CAPTION, UPDATE, NubiluxSession, bitmap_size, kind
+
+STANDIN = BUILD_DIR / "tools" / "wallpaper_standin.dll"
+TESTWIN = BUILD_DIR / "tools" / "testwin.exe"
+HANG_MESSAGE = 0x8000 + 2  # WM_APP + 2: the test window sleeps for wParam seconds
+
+
+def install_standin(n, behaviour):
+    """The shell's per-monitor wallpaper object, stood in for, misbehaving as asked."""
+    folder = n.session.drive_c / "standin"
+    folder.mkdir()
+    shutil.copy(STANDIN, folder)
+    (folder / "behaviour.txt").write_text(behaviour)
+    result = n.session.run(f"C:\\windows\\{SYSTEM_FOLDER}\\regsvr32.exe", "/s", "C:\\standin\\wallpaper_standin.dll")
+    assert result.returncode == 0, result
+    return folder
+
+
+class AHungShell(unittest.TestCase):
+    def test_a_wallpaper_object_that_never_returns_ends_the_update_with_its_reason(self):
+        n = NubiluxSession(self)
+        install_standin(n, "block")
+        n.start()
+        tips = n.session.watch_tray(CAPTION)
+        started = time.monotonic()
+        n.update()
+        # The window answers throughout, and the update ends within the source's minute and
+        # the install's own half minute: not never.
+        self.assertTrue(n.answers())
+        self.assertTrue(n.session.wait_until(lambda: n.control(UPDATE)["enabled"], 120), "the update never ended")
+        self.assertLess(time.monotonic() - started, 105)
+        self.assertTrue(n.session.wait_until(lambda: tips and "failed" in tips[-1], 5), tips)
+        self.assertRegex(tips[-1], r"the wallpaper could not be set$")
+        # And the next update starts at once, though the hung call still holds its thread.
+        n.update()
+        self.assertTrue(n.session.wait_until(lambda: len(n.server.urls()) == 2, 15), n.server.urls())
+
+
+class AHungWindow(unittest.TestCase):
+    def test_a_program_that_stops_answering_does_not_hold_the_wallpaper(self):
+        n = NubiluxSession(self)
+        shutil.copy(TESTWIN, n.app)
+        n.session.start(n.app / "testwin.exe")
+        n.session.wait_window("Probe Test Window", 30)
+        # The other program stops answering its messages for three minutes.
+        code, out = n.session.probe("post", "Probe Test Window", str(HANG_MESSAGE), "180", "0")
+        self.assertEqual(code, 0, out)
+        time.sleep(1)
+        n.start()
+        started = time.monotonic()
+        n.update_and_wait(60)
+        self.assertLess(time.monotonic() - started, 30)
+        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+
+
+class AStalledServer(unittest.TestCase):
+    def test_attempts_given_up_on_a_stalled_server_hold_back_no_later_update(self):
+        # Every source sends its headers and holds the body: both of the update's minutes
+        # run out, and two given-up attempts hang on to their connections.
+        n = NubiluxSession(self, server_mode=proxy.STALL)
+        n.server.stall_seconds = 400
+        n.start()
+        n.update_and_wait(150)
+        self.assertEqual(len(n.server.urls()), 2)
+        # Every server answers now: the next update's first request goes out at once.
+        n.server.mode = proxy.SERVE
+        asked = time.monotonic()
+        n.update()
+        self.assertTrue(n.session.wait_until(lambda: len(n.server.urls()) > 2, 15),
+                        "no request went out for the new update")
+        self.assertLess(time.monotonic() - asked, 15)
+        self.assertTrue(n.session.wait_until(lambda: n.control(UPDATE)["enabled"], 60))
+        self.assertEqual(kind(n.server.urls()[2]), "mtg_fd:rgb_geocolour")
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+
+
+if __name__ == "__main__":
+    unittest.main()
