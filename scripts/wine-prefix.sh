@@ -1,6 +1,10 @@
 #!/bin/sh
 # Boots a Wine prefix at $1 once (about 15 s); later runs reuse it. Tests copy it.
 set -eu
+# Wine's processes with memory laid out without randomization (see tools/wine-run).
+if [ -z "${SUITE_FIXED_LAYOUT:-}" ]; then
+    SUITE_FIXED_LAYOUT=1 exec setarch "$(uname -m)" -R "$0" "$@"
+fi
 prefix=$(realpath -m "$1")  # Wine wants an absolute path
 stamp="$prefix/.booted-4"   # raise the number when the set-up below changes
 [ -f "$stamp" ] && exit 0

@@ -1,5 +1,6 @@
 #include "app/win32/fetch.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -19,6 +20,9 @@ constexpr DWORD kDecodingFailed = 12175;
 
 constexpr std::size_t kMaxBody = 64u << 20;  // no unbounded memory for a picture
 constexpr DWORD kTimeoutMs = 60 * 1000;
+// Room made at once for an announced body: more comes as it arrives, so that an attempt
+// given up while its server holds the rest (a thread that may live on) holds only what came.
+constexpr std::size_t kReservedBody = 8u << 20;
 
 // WinINet, loaded from system32 once for the whole run: a thread given up may still be
 // inside it, so it is never unloaded.
@@ -144,7 +148,7 @@ Fetched HttpFetch::Get(const Source& source) {
             net.query(opened, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size, nullptr) != FALSE;
         if (hasLength && announced > kMaxBody) return Failed(ERROR_FILE_TOO_LARGE);
         Fetched whole;
-        if (hasLength) whole.body.reserve(announced);
+        if (hasLength) whole.body.reserve(std::min<std::size_t>(announced, kReservedBody));
         char chunk[64 * 1024];
         for (;;) {
             DWORD got = 0;

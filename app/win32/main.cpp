@@ -181,8 +181,22 @@ private:
             return 0;
         }
         const LRESULT result = Handle(msg, wParam, lParam);
-        if (session_ && hwnd_) Refresh();
+        if (session_ && hwnd_ && TellsTheSession(msg)) Refresh();
         return result;
+    }
+
+    // The messages that may change what the session says, after which it is shown again.
+    static bool TellsTheSession(UINT msg) {
+        switch (msg) {
+        case kTrayMessage:
+        case WM_TIMER:
+        case WM_TIMECHANGE:
+        case kAttemptState:
+        case kAttemptDone:
+        case WM_POWERBROADCAST:
+        case WM_COMMAND: return true;
+        default: return false;
+        }
     }
 
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -30,9 +30,12 @@ public:
     std::optional<std::vector<Connection>> EnumConnections() override;
     void HangUp(std::uintptr_t handle) override;
     bool StartAttempt(unsigned number, const Source& source) override;
-    // At most two given-up attempts' threads alive: a server that holds every connection
-    // for ever costs two threads, not one an hour.
-    bool MayStartAttempt() override { return Transfer::AbandonedRunning() < 2; }
+    // A bounded number of given-up attempts' threads alive: a server that holds every
+    // connection for ever costs a few threads, not one an hour. Windows ends a given-up
+    // read when its connection is closed; Wine lets it wait for the server, so a few
+    // such threads must not hold back the next update.
+    static constexpr int kMaxGivenUp = 8;
+    bool MayStartAttempt() override { return Transfer::AbandonedRunning() < kMaxGivenUp; }
     bool CancelFetch() override;
     void Forsake() override;
 

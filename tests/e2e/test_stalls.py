@@ -65,23 +65,25 @@ class AHungWindow(unittest.TestCase):
 
 class AStalledServer(unittest.TestCase):
     def test_attempts_given_up_on_a_stalled_server_hold_back_no_later_update(self):
-        # Every source sends its headers and holds the body: both of the update's minutes
-        # run out, and two given-up attempts hang on to their connections.
+        # Every source sends its headers and holds the body for minutes: the update's two
+        # minutes run out, source after source.
         n = NubiluxSession(self, server_mode=proxy.STALL)
         n.server.stall_seconds = 400
         n.start()
         n.update_and_wait(150)
-        self.assertEqual(len(n.server.urls()), 2)
-        # Every server answers now: the next update's first request goes out at once.
+        self.assertGreaterEqual(len(n.server.urls()), 2)
+        stalled = len(n.server.urls())
+        # Every server answers now: the next update's first request goes out at once, and
+        # its picture becomes the wallpaper (too quickly, here, to see Update greyed).
         n.server.mode = proxy.SERVE
         asked = time.monotonic()
-        n.update()
-        self.assertTrue(n.session.wait_until(lambda: len(n.server.urls()) > 2, 15),
+        n.session.click(CAPTION, "Update")
+        self.assertTrue(n.session.wait_until(lambda: len(n.server.urls()) > stalled, 15),
                         "no request went out for the new update")
         self.assertLess(time.monotonic() - asked, 15)
-        self.assertTrue(n.session.wait_until(lambda: n.control(UPDATE)["enabled"], 60))
-        self.assertEqual(kind(n.server.urls()[2]), "mtg_fd:rgb_geocolour")
-        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+        self.assertEqual(kind(n.server.urls()[stalled]), "mtg_fd:rgb_geocolour")
+        self.assertTrue(n.session.wait_until(lambda: n.bitmap.exists() and
+                                             bitmap_size(n.bitmap.read_bytes()) == (1024, 768), 30))
 
 
 if __name__ == "__main__":

@@ -429,7 +429,7 @@ TEST(Update, AnAttemptPuttingItsPictureInPlaceAtItsDeadlineCountsWhenItEnds) {
     EXPECT_EQ(updater.ended.from, L"A");
 }
 
-TEST(Update, WithTwoGivenUpThreadsAliveTheNextAttemptWaits) {
+TEST(Update, WithTooManyGivenUpThreadsAliveTheNextAttemptWaits) {
     FakeUpdate platform;
     TestUpdater updater(platform, kMinuteEach);
     updater.Aggiorna_Sfondo(Three(), 0);

@@ -1,6 +1,7 @@
 """One end-to-end session: a fresh copy of the booted Wine prefix, its own virtual
 display, and the window probe to drive what runs there."""
 
+import ctypes
 import json
 import os
 import shutil
@@ -12,6 +13,21 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[3]
+
+
+def _without_address_randomization():
+    """Every Wine process started from here, with its layout of memory fixed: about one
+    start in a thousand of Wine's 64-bit loader fails ("failed to map the shared user
+    data") when randomization has put something where Windows' shared page must go. The
+    setting passes to child processes, as `setarch -R` does."""
+    addr_no_randomize = 0x0040000
+    libc = ctypes.CDLL(None, use_errno=True)
+    current = libc.personality(0xFFFFFFFF)
+    if current != -1:
+        libc.personality(current | addr_no_randomize)
+
+
+_without_address_randomization()
 # Nubilux asks the satellite above the user's time zone first: every session, and these
 # tests' own clock, in one known zone unless a test names another.
 os.environ.setdefault("TZ", "UTC")
@@ -168,7 +184,10 @@ class WineSession:
     def probe(self, *args, timeout=60):
         result = subprocess.run(["wine", str(PROBE), *args], cwd=self.root, env=self.env,
                                 capture_output=True, timeout=timeout)
-        return result.returncode, result.stdout.decode("utf-8", "replace")
+        out = result.stdout.decode("utf-8", "replace")
+        if result.returncode != 0 and not out:  # the probe did not even start: say why
+            out = f"exit {result.returncode}: " + result.stderr.decode("utf-8", "replace")
+        return result.returncode, out
 
     def watch_tray(self, caption, seconds=120):
         """Stands in for the notification area (Wine's shell hands it every icon call), so
