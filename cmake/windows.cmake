@@ -27,10 +27,12 @@ endif()
 add_library(common_win32 STATIC
   common/win32/ansi.cpp
   common/win32/apps_entry_store.cpp
+  common/win32/command_line.cpp
   common/win32/error.cpp
   common/win32/files.cpp
   common/win32/form.cpp
   common/win32/profile_store.cpp
+  common/win32/setup_log.cpp
   common/win32/shortcut_library.cpp
   common/win32/special_folder.cpp
   common/win32/startup.cpp
@@ -58,7 +60,7 @@ set_target_properties(vb6stkit PROPERTIES PREFIX "" OUTPUT_NAME VB6STKIT SUFFIX 
                       RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR}/LIB)
 
 # Install.exe.
-add_library(install_win32 STATIC install/win32/platform.cpp install/win32/first_run.cpp)
+add_library(install_win32 STATIC install/win32/account.cpp install/win32/platform.cpp install/win32/first_run.cpp)
 target_link_libraries(install_win32 PUBLIC common_win32 oleaut32 uuid)
 target_compile_options(install_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(install_exe requireAdministrator Install install/win32/main.cpp res/install.rc)

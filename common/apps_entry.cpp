@@ -13,16 +13,23 @@ std::wstring AppsEntryKey(const std::wstring& name) {
     return key;
 }
 
+std::wstring AppsEntryPath(const AppsEntry& entry) {
+    return std::wstring(entry.allUsers ? L"HKLM\\" : L"HKCU\\") + kUninstallKey + L"\\" + entry.key;
+}
+
 AppsEntry PlanAppsEntry(const Layout& layout, const std::wstring& applicationFolder, const std::wstring& version,
-                        std::uint64_t bytes) {
+                        std::uint64_t bytes, bool allUsers) {
     AppsEntry entry;
     entry.key = AppsEntryKey(layout.Name);
+    entry.allUsers = allUsers;
     entry.displayName = layout.Name;
     entry.displayVersion = version;
     entry.publisher = kPublisher;
     entry.displayIcon = JoinPath(applicationFolder, layout.Executable);
     entry.installLocation = applicationFolder;
-    entry.uninstallString = L"\"" + JoinPath(applicationFolder, L"uninstall.exe") + L"\"";
+    const std::wstring uninstaller = L"\"" + JoinPath(applicationFolder, L"uninstall.exe") + L"\"";
+    entry.uninstallString = allUsers ? uninstaller + L" /ALLUSERS" : uninstaller;
+    entry.quietUninstallString = entry.uninstallString + L" /S";
     entry.estimatedSizeKiB = static_cast<std::uint32_t>(std::min<std::uint64_t>((bytes + 1023) / 1024, 0xFFFFFFFFu));
     return entry;
 }

@@ -15,9 +15,14 @@ inline constexpr wchar_t kPublisher[] = L"Quintaris Srl";
 
 struct AppsEntry {
     std::wstring key;  // below kUninstallKey
-    std::wstring displayName, displayVersion, publisher, displayIcon, installLocation, uninstallString;
+    bool allUsers = false;  // under the machine's key, not the user's
+    std::wstring displayName, displayVersion, publisher, displayIcon, installLocation, uninstallString,
+        quietUninstallString;
     std::uint32_t estimatedSizeKiB = 0;
 };
+
+// The entry's key as the log names it, below HKCU or HKLM.
+std::wstring AppsEntryPath(const AppsEntry& entry);
 
 // The key of the entry for a program name: the same name gives the same key, so that a
 // second installation updates its entry rather than adding another.
@@ -25,7 +30,9 @@ std::wstring AppsEntryKey(const std::wstring& name);
 
 // The entry of an installation whose files lie in applicationFolder (the installer's,
 // where uninstall.exe is) and take `bytes` there.
+// An all-users installation's entry lies under the machine's key, and its uninstaller
+// is told to remove the all-users shortcuts.
 AppsEntry PlanAppsEntry(const Layout& layout, const std::wstring& applicationFolder, const std::wstring& version,
-                        std::uint64_t bytes);
+                        std::uint64_t bytes, bool allUsers = false);
 
 }  // namespace suite

@@ -26,9 +26,11 @@ std::wstring GroupFolder(const Layout& l, const std::wstring& programs) {
 std::wstring ProgramMenuFolder(const Layout& l, const std::wstring& programs) { return JoinPath(programs, MenuFolder(l)); }
 
 std::vector<Shortcut> ShortcutPlan(const Layout& l, const Places& places) {
-    const std::wstring application = JoinPath(JoinPath(places.programFiles, l.Gruppo), l.Folder);
+    // Wherever the folder was unpacked: the installer runs from it, beside the program.
+    const std::wstring& application = places.application;
     const std::wstring program = JoinPath(application, l.Executable);
-    const std::wstring menu = MenuFolder(l);
+    const std::wstring menu =
+        places.allUsersPrograms.empty() ? MenuFolder(l) : JoinPath(places.allUsersPrograms, MenuFolder(l));
     std::vector<Shortcut> plan{{menu, l.Name, program}, {menu, L"Uninstall", JoinPath(application, L"uninstall.exe")}};
     if (IsTrue(l.EsecuzioneAutomatica)) plan.push_back({places.startupName, l.Name, program});
     // "..\..\Desktop" below Programs is the desktop only in old profiles.

@@ -27,7 +27,10 @@ Layout ReadLayout(const ProfileReader& ini);
 struct Places {
     std::wstring startupName;   // the Startup folder's last path component
     std::wstring desktop;       // the user's desktop folder
-    std::wstring programFiles;  // %ProgramFiles%
+    std::wstring application;   // the application folder, where the installer and the program lie
+    // For all users: their Programs folder, in which the menu's folder is named in full
+    // (the shortcut library's own root is the user's); empty for the user's own shortcuts.
+    std::wstring allUsersPrograms;
 };
 
 struct Shortcut {

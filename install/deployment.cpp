@@ -25,6 +25,7 @@ std::wstring ErrorLine(const suite::Outcome& outcome) {
 
 bool Deployment::Check(const suite::Outcome& outcome) {
     if (outcome) return true;
+    ++failures_;
     Write(ErrorLine(outcome));
     return false;
 }
@@ -51,11 +52,19 @@ void Deployment::Write(const std::wstring& text) {
 
 bool Deployment::Registra_DLL() {
     backupFound_ = false;
+    components_ = failedComponents_ = 0;
     for (const std::wstring& file : Elenco_Componenti(ini_)) ProcessFile(file);
     return !logLost_;
 }
 
 void Deployment::ProcessFile(const std::wstring& file) {
+    const int before = failures_;
+    DeployFile(file);
+    ++components_;
+    if (failures_ > before) ++failedComponents_;
+}
+
+void Deployment::DeployFile(const std::wstring& file) {
     const std::wstring installed = JoinPath(folders_.system, file);
     const std::wstring shipped = JoinPath(folders_.lib, file);
 

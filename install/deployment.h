@@ -26,6 +26,8 @@ public:
     // A log that cannot be written beside the installer moves to the fallback place, with
     // a first line that says why; without any log the work still goes on. False then.
     bool Registra_DLL();
+    // After Registra_DLL: whether there were components and every one of them failed.
+    bool NothingDeployed() const { return components_ > 0 && failedComponents_ == components_; }
 
     // The version text of cartella\nomefile, or the previous one when the file has none;
     // Marker() then says "FALSE".
@@ -40,14 +42,15 @@ public:
     // Logs a failure of a step after deployment ("Errore: n-description what"), through
     // the same log and its fallback.
     void LogFailure(const suite::Outcome& outcome, const std::wstring& what);
+    // Logs a line after deployment, through the same log and its fallback.
+    void Log(const std::wstring& text);
 
 private:
     void Leggi_Versione_File();
     void ProcessFile(const std::wstring& file);
+    void DeployFile(const std::wstring& file);
     void EnsureBackupFolder();
     suite::Outcome CallComponent(const std::wstring& file, const std::wstring& folder, bool unregister);
-    // Logs text before the action that follows it.
-    void Log(const std::wstring& text);
     void Write(const std::wstring& text);
     // The one failure handler: logs the failure; true when the action succeeded.
     bool Check(const suite::Outcome& outcome);
@@ -60,6 +63,8 @@ private:
     std::wstring marker_;
     bool backupFound_ = false;
     bool logMoved_ = false, logLost_ = false;
+    int failures_ = 0;  // failed actions
+    int components_ = 0, failedComponents_ = 0;
 };
 
 }  // namespace install

@@ -21,7 +21,7 @@ suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wst
 struct InstallerState : suite::Layout {
     std::wstring Cartella_Programmi;              // the user's Start-menu Programs folder
     std::wstring Cartella_Esecuzione_Automatica;  // the user's Startup folder
-    std::wstring Nome_Esecuzione_Automatica;      // its last path component
+    std::wstring Nome_Esecuzione_Automatica;      // its last path component (for all users, the whole path)
     std::wstring Cartella_Desktop;                // the user's desktop folder
     std::wstring Cartella_Gruppo;                 // Programs\Gruppo
     std::wstring Cartella_Menu;                   // Programs\Gruppo\Folder
@@ -29,6 +29,7 @@ struct InstallerState : suite::Layout {
     std::wstring Cartella_ProgramFiles;           // %ProgramFiles%
     std::wstring Cartella_LIB;                    // the installer's folder\LIB
     std::wstring Cartella_Installer;              // the folder holding the installer
+    bool allUsers = false;                        // the folders above are all users'; the startup one in full
 };
 
 // Reads the seven APPLICATION keys, in the order the installer has always read them.

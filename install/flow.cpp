@@ -17,26 +17,74 @@ void Calcola_Cartelle(const StartEnvironment& env, InstallerState& s) {
     s.Cartella_Sistema = env.systemRoot + L"\\system32";
     s.Cartella_ProgramFiles = env.programFiles;
     s.Cartella_LIB = JoinPath(env.installerFolder, L"LIB");
-    s.Nome_Esecuzione_Automatica = suite::LastComponent(s.Cartella_Esecuzione_Automatica);
+    s.allUsers = env.scope.allUsers;
+    // The shortcut library names folders below the user's own Programs folder: all users'
+    // Startup folder is named in full.
+    s.Nome_Esecuzione_Automatica =
+        s.allUsers ? s.Cartella_Esecuzione_Automatica : suite::LastComponent(s.Cartella_Esecuzione_Automatica);
     s.Cartella_Gruppo = suite::GroupFolder(s, s.Cartella_Programmi);
     s.Cartella_Menu = suite::ProgramMenuFolder(s, s.Cartella_Programmi);
 }
 
-WindowTexts Form_Load(Platform& platform, const suite::ProfileReader& ini, const StartEnvironment& environment,
-                      InstallerState& state) {
+ScopeChoice ChooseScope(suite::Scope requested, Account account) {
+    switch (requested) {
+    case suite::Scope::AllUsers: return {true, texts::kLogAllUsersAsked};
+    case suite::Scope::CurrentUser: return {false, texts::kLogCurrentUser};
+    case suite::Scope::Automatic: break;
+    }
+    switch (account) {
+    case Account::System: return {true, texts::kLogAllUsersSystem};
+    case Account::OtherUser: return {true, texts::kLogAllUsersOther};
+    case Account::DesktopUser: break;
+    }
+    return {false, texts::kLogCurrentUser};
+}
+
+int ExitCode(Result result) { return result == Result::Failed ? suite::kExitFailed : suite::kExitSuccess; }
+
+Installation Form_Load(Platform& platform, const suite::ProfileReader& ini, const StartEnvironment& environment,
+                       InstallerState& state) {
+    const Installation warning{{texts::kWarningTitle, texts::kWarning}, Result::Failed};
     File_INI_Carica(ini, state);
-    WindowTexts shown{texts::kTitle, state.Name};
     Calcola_Cartelle(environment, state);
     // A log that cannot be written beside the installer is written in the user's temporary
     // folder, or not at all: deployment and the shortcuts go on either way.
     Deployment deployment(platform, ini, {state.Cartella_Sistema, state.Cartella_LIB, state.Cartella_Installer});
+    deployment.Log(texts::kLogFolder + state.Cartella_Installer);
+    if (!environment.scope.note.empty()) deployment.Log(environment.scope.note);
+    // Without a description the list is the shortcut library alone, deployed as ever; but
+    // there is nothing to make shortcuts of.
     deployment.Registra_DLL();
-    if (!Crea_Gruppo_e_Icone(platform, state)) return {texts::kWarningTitle, texts::kWarning};
-    const suite::AppsEntry entry = suite::PlanAppsEntry(state, state.Cartella_Installer, environment.version,
-                                                        platform.FolderBytes(state.Cartella_Installer));
+    if (!environment.descriptionFound) {
+        deployment.Log(texts::kLogFailed + std::wstring(texts::kLogNoDescription) + ini.File());
+        return warning;
+    }
+    if (deployment.NothingDeployed()) {
+        deployment.Log(texts::kLogFailed + std::wstring(texts::kLogNothingDeployed));
+        return warning;
+    }
+    // Its menu folder already there is this installation in place, run again.
+    const bool present = !state.Folder.empty() && platform.IsFolder(state.Cartella_Menu);
+    const bool made = Crea_Gruppo_e_Icone(platform, state);
+    if (!made && !present) {
+        deployment.Log(texts::kLogFailed + std::wstring(texts::kLogNoShortcuts));
+        return warning;
+    }
+    // Listed, or listed again from this folder and with its size now.
+    const suite::AppsEntry entry =
+        suite::PlanAppsEntry(state, state.Cartella_Installer, environment.version,
+                             platform.FolderBytes(state.Cartella_Installer), environment.scope.allUsers);
+    const std::wstring where = suite::AppsEntryPath(entry);
     if (auto written = platform.WriteAppsEntry(entry); !written)
-        deployment.LogFailure(written, std::wstring(L"HKCU\\") + suite::kUninstallKey + L"\\" + entry.key);
-    return shown;
+        deployment.LogFailure(written, where);
+    else
+        deployment.Log(texts::kLogAppsEntry + where);
+    if (!made) {
+        deployment.Log(texts::kLogAlreadyInstalled + state.Cartella_Menu);
+        return {warning.texts, Result::AlreadyInstalled};
+    }
+    deployment.Log(texts::kLogInstalled);
+    return {{texts::kTitle, state.Name}, Result::Installed};
 }
 
 }  // namespace install

@@ -7,7 +7,8 @@ namespace install {
 using suite::JoinPath;
 
 std::vector<Shortcut> PianoIcone(const InstallerState& s) {
-    return suite::ShortcutPlan(s, {s.Nome_Esecuzione_Automatica, s.Cartella_Desktop, s.Cartella_ProgramFiles});
+    return suite::ShortcutPlan(s, {s.Nome_Esecuzione_Automatica, s.Cartella_Desktop, s.Cartella_Installer,
+                                   s.allUsers ? s.Cartella_Programmi : L""});
 }
 
 bool Crea_Gruppo_e_Icone(Platform& platform, const InstallerState& s) {

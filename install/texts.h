@@ -17,4 +17,33 @@ inline constexpr wchar_t kNotElevated[] =
     L"Il programma non \u00e8 stato avviato con i diritti dell'installazione: avviarlo dal menu Start.";
 inline constexpr wchar_t kCannotShow[] = L"Impossibile mostrare la finestra dell'installazione:";
 
+// Setup.LOG's lines about the installation as a whole.
+inline constexpr wchar_t kLogFolder[] = L"Cartella dell'applicazione: ";
+inline constexpr wchar_t kLogCurrentUser[] = L"Collegamenti per l'utente corrente";
+inline constexpr wchar_t kLogAllUsersAsked[] = L"Collegamenti per tutti gli utenti (/ALLUSERS)";
+inline constexpr wchar_t kLogAllUsersSystem[] =
+    L"Collegamenti per tutti gli utenti: installazione eseguita dall'account di sistema";
+inline constexpr wchar_t kLogAllUsersOther[] =
+    L"Collegamenti per tutti gli utenti: l'account che installa non \u00e8 quello dell'utente collegato";
+inline constexpr wchar_t kLogAppsEntry[] = L"Voce in Impostazioni > App: ";
+inline constexpr wchar_t kLogInstalled[] = L"Installazione completata";
+inline constexpr wchar_t kLogAlreadyInstalled[] = L"Gi\u00e0 installato: ";
+inline constexpr wchar_t kLogFailed[] = L"Installazione non riuscita: ";
+inline constexpr wchar_t kLogNoDescription[] = L"manca il file di descrizione ";
+inline constexpr wchar_t kLogNothingDeployed[] = L"nessun componente installato";
+inline constexpr wchar_t kLogNoShortcuts[] = L"collegamenti non creati";
+inline constexpr wchar_t kLogBadSwitch[] = L"Opzione sconosciuta: ";
+inline constexpr wchar_t kLogAnotherRunning[] = L"Un'altra installazione \u00e8 in corso: nulla \u00e8 stato fatto";
+
+// Install.exe /?
+inline constexpr wchar_t kUsage[] =
+    L"Install.exe [/S] [/LOG=<file>] [/ALLUSERS | /CURRENTUSER] [/NOSTART]\n\n"
+    L"/S\tnessuna finestra: l'esito nel log e nel codice di uscita\n"
+    L"/LOG=<file>\til log in quel file invece di Setup.LOG\n"
+    L"/ALLUSERS\tcollegamenti per tutti gli utenti\n"
+    L"/CURRENTUSER\tcollegamenti per l'utente corrente\n"
+    L"/NOSTART\til programma non viene avviato\n\n"
+    L"Codici di uscita: 0 riuscita, 87 opzione sconosciuta, 1603 non riuscita, "
+    L"1618 un'altra installazione in corso.";
+
 }  // namespace install::texts

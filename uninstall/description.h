@@ -23,6 +23,7 @@ struct UninstallState : suite::Layout {
     std::wstring Cartella_Desktop;            // the user's desktop folder
     std::wstring applicationFolder;           // the uninstaller's, with the program beside it
     std::wstring settingsFolder;              // the program's per-user folder
+    bool allUsers = false;                    // the all-users shortcuts and entry (/ALLUSERS)
 };
 
 }  // namespace uninstall

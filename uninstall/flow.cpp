@@ -10,10 +10,13 @@ Opening Form_load(Platform& platform, const suite::ProfileReader& ini, const Sta
                   UninstallState& state) {
     static_cast<suite::Layout&>(state) = suite::ReadLayout(ini);
     state.Cartella_Programmi = environment.programs;
-    state.Nome_Esecuzione_Automatica = suite::LastComponent(environment.startup);
+    // As the installer named it: all users' Startup folder in full.
+    state.Nome_Esecuzione_Automatica =
+        environment.allUsers ? environment.startup : suite::LastComponent(environment.startup);
     state.Cartella_Desktop = environment.desktop;
     state.applicationFolder = environment.applicationFolder;
     state.settingsFolder = environment.settingsFolder;
+    state.allUsers = environment.allUsers;
     const Verdict verdict = Judge(platform, state, environment.descriptionFound);
     switch (verdict) {
     case Verdict::NoDescription: return {{texts::kCannotTell, texts::NoDescription(ini.File()), L""}, verdict};
@@ -40,12 +43,32 @@ std::optional<WindowTexts> cmd_OK_Click(Platform& platform, const UninstallState
     if (removal.result == Removal::Result::Failed)
         return WindowTexts{texts::Incomplete(state.Name), removal.failure.description, L""};
     // Listed under Settings > Apps until the removal is complete, so that it can be tried again from there.
-    platform.RemoveAppsEntry(suite::AppsEntryKey(state.Name));
+    platform.RemoveAppsEntry(suite::AppsEntryKey(state.Name), state.allUsers);
     std::wstring stays = texts::Stays(state.applicationFolder, state.settingsFolder);
     if (!ended) stays += L"\n" + texts::StillRunning(state.Executable);
     return WindowTexts{texts::Done(state.Name),
                        removal.groupRemoved ? std::wstring(texts::kGroupNotice) + L" " + state.Gruppo : L"",
                        stays};
+}
+
+bool RemovesForAllUsers(suite::Scope requested, bool ownMenuThere, bool allUsersMenuThere) {
+    if (requested != suite::Scope::Automatic) return requested == suite::Scope::AllUsers;
+    return !ownMenuThere && allUsersMenuThere;
+}
+
+SilentEnd RemoveSilently(Platform& platform, const UninstallState& state, Opening& opening) {
+    switch (opening.verdict) {
+    case Verdict::NoDescription:
+    case Verdict::IncompleteDescription: return {suite::kExitFailed, opening.texts.label1};
+    case Verdict::NothingInstalled:
+    case Verdict::AlreadyRemoved: return {suite::kExitNothingInstalled, texts::NothingToRemove(state.Name)};
+    case Verdict::Remove: break;
+    }
+    const std::optional<WindowTexts> shown = cmd_OK_Click(platform, state, opening);
+    if (!shown) return {suite::kExitFailed, texts::Incomplete(state.Name)};
+    if (shown->label2 != texts::Done(state.Name))
+        return {suite::kExitFailed, shown->label1.empty() ? shown->label2 : shown->label2 + L" " + shown->label1};
+    return {suite::kExitSuccess, shown->label2};
 }
 
 std::optional<WindowTexts> cmd_Annulla_Click(const UninstallState& state, Opening& opening) {

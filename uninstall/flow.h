@@ -5,19 +5,25 @@
 #include <string>
 
 #include "common/profile.h"
+#include "common/switches.h"
 #include "uninstall/description.h"
 #include "uninstall/removal.h"
 
 namespace uninstall {
 
 struct StartEnvironment {
-    std::wstring programs;  // special folder 2
-    std::wstring startup;   // special folder 7
-    std::wstring desktop;   // special folder 16
+    std::wstring programs;  // the Start menu's Programs folder of the installation's scope
+    std::wstring startup;   // its Startup folder
+    std::wstring desktop;   // its desktop folder
     bool descriptionFound = false;
     std::wstring applicationFolder;  // the uninstaller's own, with the program beside it
     std::wstring settingsFolder;     // the program's per-user folder, %LOCALAPPDATA%\Nubilux
+    bool allUsers = false;           // the installation was made for all users
 };
+
+// Whose installation is removed: a switch decides when given; else the current user's
+// when its Start-menu folder is there, all users' when only theirs is.
+bool RemovesForAllUsers(suite::Scope requested, bool ownMenuThere, bool allUsersMenuThere);
 
 // What the window shows: the title or status line, the notice beneath it, and beneath
 // that what stays on the computer (each hidden when empty).
@@ -47,5 +53,13 @@ std::optional<WindowTexts> cmd_OK_Click(Platform& platform, const UninstallState
 
 // "Annulla": nothing is removed; refused as "Procedi" is.
 std::optional<WindowTexts> cmd_Annulla_Click(const UninstallState& state, Opening& opening);
+
+// /S: what "Procedi" removes, without a question: the exit code deployment tools read, and
+// the line the log gets.
+struct SilentEnd {
+    int exitCode = 0;
+    std::wstring logLine;
+};
+SilentEnd RemoveSilently(Platform& platform, const UninstallState& state, Opening& opening);
 
 }  // namespace uninstall

@@ -7,7 +7,8 @@ using suite::JoinPath;
 namespace {
 
 std::vector<suite::Shortcut> Plan(const UninstallState& s) {
-    return suite::ShortcutPlan(s, {s.Nome_Esecuzione_Automatica, s.Cartella_Desktop, L""});
+    return suite::ShortcutPlan(s, {s.Nome_Esecuzione_Automatica, s.Cartella_Desktop, s.applicationFolder,
+                                   s.allUsers ? s.Cartella_Programmi : L""});
 }
 
 std::wstring GroupFolder(const UninstallState& s) { return suite::GroupFolder(s, s.Cartella_Programmi); }

@@ -32,7 +32,7 @@ public:
     // a copy started from another folder is left alone.
     virtual bool EndProgram(const std::wstring& path) = 0;
     // Removes the installation's entry in Settings > Apps; a missing one is no failure.
-    virtual suite::Outcome RemoveAppsEntry(const std::wstring& key) = 0;
+    virtual suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) = 0;
 };
 
 // What the uninstaller can do, judged at its start.

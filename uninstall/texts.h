@@ -11,6 +11,14 @@ inline constexpr wchar_t kCancel[] = L"Annulla";
 inline constexpr wchar_t kClose[] = L"Chiudi";
 // A window that cannot be made; the platform's description follows.
 inline constexpr wchar_t kCannotShow[] = L"Impossibile mostrare la finestra:";
+inline constexpr wchar_t kBadSwitch[] = L"Opzione sconosciuta: ";
+inline constexpr wchar_t kUsage[] =
+    L"uninstall.exe [/S] [/LOG=<file>] [/ALLUSERS | /CURRENTUSER]\n\n"
+    L"/S\tnessuna finestra, nessuna domanda: l'esito nel log e nel codice di uscita\n"
+    L"/LOG=<file>\til log in quel file invece di Setup.LOG\n"
+    L"/ALLUSERS\tl'installazione per tutti gli utenti\n"
+    L"/CURRENTUSER\tl'installazione dell'utente corrente\n\n"
+    L"Codici di uscita: 0 rimosso, 87 opzione sconosciuta, 1603 rimozione non completata, 1605 nulla da rimuovere.";
 inline constexpr wchar_t kGroupNotice[] = L"E' stato rimosso anche il gruppo di programmi\"";
 
 inline std::wstring Title(const std::wstring& name) { return L"Rimozione del programma " + name; }
@@ -39,6 +47,10 @@ inline std::wstring NoDescription(const std::wstring& file) {
 }
 inline std::wstring IncompleteDescription(const std::wstring& file) {
     return L"Il file " + file + L" non indica il nome (Name) e la cartella (Folder) del programma.";
+}
+// /S, when nothing of the installation is there to remove.
+inline std::wstring NothingToRemove(const std::wstring& name) {
+    return L"Nulla da rimuovere: " + name + L" non risulta installato.";
 }
 inline std::wstring NothingInstalled(const std::wstring& file) {
     return L"Nulla di quanto descritto nel file " + file + L" risulta installato per questo utente.";

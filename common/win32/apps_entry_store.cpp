@@ -10,12 +10,15 @@ namespace {
 
 std::wstring KeyPath(const std::wstring& key) { return std::wstring(suite::kUninstallKey) + L"\\" + key; }
 
+// An all-users installation is the machine's; another is the user's own.
+HKEY Root(bool allUsers) { return allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
 }  // namespace
 
 suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) {
     HKEY key = nullptr;
-    LSTATUS status = ::RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(entry.key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                       nullptr, &key, nullptr);
+    LSTATUS status = ::RegCreateKeyExW(Root(entry.allUsers), KeyPath(entry.key).c_str(), 0, nullptr, 0,
+                                       KEY_SET_VALUE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS) return Failure(static_cast<DWORD>(status));
     const auto text = [&](const wchar_t* name, const std::wstring& value) {
         if (status == ERROR_SUCCESS)
@@ -32,6 +35,7 @@ suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) {
     text(L"DisplayIcon", entry.displayIcon);
     text(L"InstallLocation", entry.installLocation);
     text(L"UninstallString", entry.uninstallString);
+    text(L"QuietUninstallString", entry.quietUninstallString);
     number(L"NoModify", 1);
     number(L"NoRepair", 1);
     number(L"EstimatedSize", entry.estimatedSizeKiB);
@@ -39,8 +43,8 @@ suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) {
     return status == ERROR_SUCCESS ? suite::Outcome::Success() : Failure(static_cast<DWORD>(status));
 }
 
-suite::Outcome RemoveAppsEntry(const std::wstring& key) {
-    const LSTATUS status = ::RegDeleteKeyW(HKEY_CURRENT_USER, KeyPath(key).c_str());
+suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) {
+    const LSTATUS status = ::RegDeleteKeyW(Root(allUsers), KeyPath(key).c_str());
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return suite::Outcome::Success();
     return Failure(static_cast<DWORD>(status));
 }

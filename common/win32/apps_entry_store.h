@@ -1,4 +1,5 @@
-// The Settings > Apps entry in the registry, under the current user's Uninstall key.
+// The Settings > Apps entry in the registry, under the current user's Uninstall key, or
+// the machine's for an all-users installation.
 #pragma once
 
 #include <string>
@@ -11,6 +12,6 @@ namespace win32 {
 // Creates or replaces the entry's key and every value of it.
 suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry);
 // Removes the entry's key; a missing one is no failure.
-suite::Outcome RemoveAppsEntry(const std::wstring& key);
+suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers);
 
 }  // namespace win32

@@ -4,14 +4,21 @@
 
 #include <string>
 
+#include "common/setup_log.h"
+#include "common/switches.h"
+#include "common/text.h"
+#include "common/win32/command_line.h"
 #include "common/win32/error.h"
 #include "common/win32/form.h"
 #include "common/win32/profile_store.h"
+#include "common/win32/setup_log.h"
 #include "common/win32/special_folder.h"
 #include "common/win32/startup.h"
+#include "common/win32/unique.h"
 #include "install/description.h"
 #include "install/flow.h"
 #include "install/texts.h"
+#include "install/win32/account.h"
 #include "install/win32/first_run.h"
 #include "install/win32/platform.h"
 #include "res/setup_resource.h"
@@ -90,31 +97,80 @@ private:
     win32::UniqueFont titleFont_, textFont_;
 };
 
+// The folders of the chosen scope: the user's own (CSIDL 2, 7, 16) or all users' (23, 24, 25).
+struct ScopeFolders {
+    std::wstring programs, startup, desktop;
+};
+ScopeFolders FoldersFor(bool allUsers) {
+    return allUsers ? ScopeFolders{win32::GetSpecialFolder(23), win32::GetSpecialFolder(24), win32::GetSpecialFolder(25)}
+                    : ScopeFolders{win32::GetSpecialFolder(2), win32::GetSpecialFolder(7), win32::GetSpecialFolder(16)};
+}
+
+// Told in a message box, unless the installer runs silently.
+void Tell(const suite::Switches& switches, const wchar_t* text, UINT icon) {
+    if (!switches.silent) ::MessageBoxW(nullptr, text, install::texts::kCaption, MB_OK | icon);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::RestrictDllSearch();
 
     const std::wstring folder = win32::ProgramFolder();
+    const suite::Switches switches = suite::ParseSwitches(win32::CommandArguments());
+    const std::wstring logFile = switches.log.empty() ? suite::JoinPath(folder, suite::kLogFile) : switches.log;
+    if (!switches.refused.empty()) {
+        win32::AppendLogLine(logFile, install::texts::kLogBadSwitch + switches.refused);
+        Tell(switches, install::texts::kUsage, MB_ICONERROR);
+        return suite::kExitBadSwitch;
+    }
+    if (switches.usage) {
+        Tell(switches, install::texts::kUsage, MB_ICONINFORMATION);
+        return suite::kExitSuccess;
+    }
+    // One installation of the suite at a time, across every session of the computer.
+    const win32::UniqueHandle running(::CreateMutexW(nullptr, FALSE, L"Global\\QuintarisSetup"));
+    if (running && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        win32::AppendLogLine(logFile, install::texts::kLogAnotherRunning);
+        Tell(switches, install::texts::kLogAnotherRunning, MB_ICONWARNING);
+        return suite::kExitAnotherRunning;
+    }
+
+    const install::Account account = install::win32::CurrentAccount();
+    const install::ScopeChoice scope = install::ChooseScope(switches.scope, account);
+    const ScopeFolders folders = FoldersFor(scope.allUsers);
+    win32::ProfileStore store;
+    const suite::ProfileReader ini = install::MakeReader(store, folder);
     const install::StartEnvironment environment{folder,
                                                 Environment(L"SystemRoot"),
                                                 Environment(L"ProgramFiles"),
-                                                win32::GetSpecialFolder(2),
-                                                win32::GetSpecialFolder(7),
-                                                win32::GetSpecialFolder(16),
-                                                SUITE_VERSION_TEXT_WIDE};
-    win32::ProfileStore store;
-    const suite::ProfileReader ini = install::MakeReader(store, folder);
-    install::win32::Platform platform(folder);
+                                                folders.programs,
+                                                folders.startup,
+                                                folders.desktop,
+                                                SUITE_VERSION_TEXT_WIDE,
+                                                ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES,
+                                                scope};
+    install::win32::Platform platform(logFile);
     install::InstallerState state;
-    install::WindowTexts texts = install::Form_Load(platform, ini, environment, state);
+    install::Installation installation = install::Form_Load(platform, ini, environment, state);
+    const int exitCode = install::ExitCode(installation.result);
 
-    InstallWindow window(instance, std::move(texts), state.PrimaEsecuzione, folder);
+    if (switches.silent) {
+        // The first run as ever, unless asked not to, or the installer runs as the system
+        // account: the program would run as that account, on no one's desktop.
+        if (installation.result != install::Result::Failed && !switches.noStart && account != install::Account::System &&
+            !state.PrimaEsecuzione.empty())
+            install::win32::StartFirstRun(state.PrimaEsecuzione, folder);
+        return exitCode;
+    }
+    InstallWindow window(instance, std::move(installation.texts), switches.noStart ? L"" : state.PrimaEsecuzione,
+                         folder);
     if (!window.Create(L"frmInstall", install::texts::kCaption, 5115, 1425)) {
         const std::wstring message = std::wstring(install::texts::kCannotShow) + L"\n\n" + win32::LastError().description;
         ::MessageBoxW(nullptr, message.c_str(), install::texts::kCaption, MB_OK | MB_ICONERROR);
-        return 1;
+        return suite::kExitFailed;
     }
     window.Show();
-    return win32::RunMessageLoop();
+    win32::RunMessageLoop();
+    return exitCode;
 }

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "common/text.h"
+#include "common/setup_log.h"
 #include "common/win32/ansi.h"
 #include "common/win32/error.h"
 #include "common/win32/files.h"
+#include "common/win32/setup_log.h"
 #include "common/win32/startup.h"
 #include "common/win32/unique.h"
 #include "install/description.h"
-#include "install/log.h"
 
 namespace install::win32 {
 
@@ -19,11 +20,6 @@ using ::win32::Check;
 using ::win32::LastError;
 
 namespace {
-
-std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
-    wchar_t text[8] = {};
-    return ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 8) > 1 ? text : fallback;
-}
 
 // A library of ours or a component, by full path; what it needs comes from its own
 // folder and system32, never from the installer's.
@@ -37,34 +33,18 @@ std::wstring LocaleText(LCTYPE type, const wchar_t* fallback) {
 
 }  // namespace
 
-Platform::Platform(const std::wstring& installerFolder) : logFile_(suite::JoinPath(installerFolder, kLogFile)) {}
+Platform::Platform(const std::wstring& logFile) : logFile_(logFile) {}
 
 bool Platform::MoveLog() {
     // The user's temporary folder takes a file whatever folder the installer runs from.
     wchar_t temp[MAX_PATH + 1];
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
     if (n == 0 || n > MAX_PATH) return false;
-    logFile_ = std::wstring(temp, n) + kLogFile;
+    logFile_ = std::wstring(temp, n) + suite::kLogFile;
     return true;
 }
 
-suite::Outcome Platform::Scrivi_Log(const std::wstring& text) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    const std::wstring line =
-        FormatLogLine({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond},
-                      LocaleText(LOCALE_SDATE, L"/"), LocaleText(LOCALE_STIME, L":"), text) +
-        L"\r\n";
-    const std::string bytes = ::win32::ToAnsi(line);
-    // Opened and closed for every line, so whatever was logged is on disk.
-    ::win32::UniqueFile file(::CreateFileW(logFile_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return LastError();
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        return LastError();
-    return suite::Outcome::Success();
-}
+suite::Outcome Platform::Scrivi_Log(const std::wstring& text) { return ::win32::AppendLogLine(logFile_, text); }
 
 std::optional<FileVersion> Platform::ReadFileVersion(const std::wstring& path) {
     const ::win32::UniqueModule version = ::win32::LoadSystemLibrary(L"version.dll");

@@ -11,9 +11,9 @@ namespace install::win32 {
 
 class Platform final : public install::Platform {
 public:
-    // The log goes to {installerFolder}\Setup.LOG, or, once moved, to the user's
-    // temporary folder.
-    explicit Platform(const std::wstring& installerFolder);
+    // The log goes to logFile ({installerFolder}\Setup.LOG unless the command line names
+    // another), or, once moved, to the user's temporary folder.
+    explicit Platform(const std::wstring& logFile);
 
     suite::Outcome Scrivi_Log(const std::wstring& text) override;
     std::wstring LogFile() override { return logFile_; }

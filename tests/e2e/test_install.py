@@ -12,6 +12,7 @@ from support.session import BUILD_DIR, WINE_USER, WineSession
 CAPTION = "Quintaris Srl - Setup Wizard"
 LABEL1, LABEL2, BUTTON = 101, 102, 103
 DARK_BLUE = (0, 0, 128)
+ENTRY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaris Nubilux"
 FIXTURES = BUILD_DIR / "fixtures"
 TESTWIN = BUILD_DIR / "tools" / "testwin.exe"
 STAMP = re.compile(r"^\d{4}/\d{2}/\d{2}-\d{2}:\d{2}:\d{2} - (.*)$")
@@ -76,9 +77,11 @@ class Installer(unittest.TestCase):
 
         system, lib = "C:\\windows\\system32", "C:\\Setup\\LIB"
         self.assertEqual(self.log(), [
+            "Cartella dell'applicazione: C:\\Setup", "Collegamenti per l'utente corrente",
             f"copy {lib}\\MSFLXGRD.ocx {system}\\MSFLXGRD.ocx", f"{system}\\MSFLXGRD.ocx Register",
             f"copy {lib}\\MSINET.OCX {system}\\MSINET.OCX", f"{system}\\MSINET.OCX Register",
-            f"copy {lib}\\VB6STKIT.DLL {system}\\VB6STKIT.DLL", f"{system}\\VB6STKIT.DLL Register"])
+            f"copy {lib}\\VB6STKIT.DLL {system}\\VB6STKIT.DLL", f"{system}\\VB6STKIT.DLL Register",
+            f"Voce in Impostazioni > App: HKCU\\{ENTRY}", "Installazione completata"])
         # A 32-bit program's system32 is the 32-bit system folder.
         for name in ("MSFLXGRD.ocx", "MSINET.OCX", "VB6STKIT.DLL"):
             self.assertTrue((self.session.system_folder / name).is_file(), name)
@@ -87,7 +90,7 @@ class Installer(unittest.TestCase):
 
         programs = self.session.programs_folder
         app = self.session.link(programs / "Quintaris" / "Nubilux" / "Nubilux.lnk")
-        self.assertTrue(app["target"].endswith("\\Quintaris\\Nubilux\\Nubilux.exe"), app)
+        self.assertEqual(app["target"], "C:\\Setup\\Nubilux.exe")  # the folder the installer ran from
         self.assertEqual(app["folder"], app["target"].rsplit("\\", 1)[0])
         self.assertEqual(app["arguments"], "")
         uninstall = self.session.link(programs / "Quintaris" / "Nubilux" / "Uninstall.lnk")
@@ -109,7 +112,11 @@ class Installer(unittest.TestCase):
         self.run_installer("C:\\Setup\\testwin.exe")
         self.assertEqual(self.labels(), ("Attenzione!!", "Gi\u00e0 installato o errore d'installazione."))
         self.assertIn(DARK_BLUE, self.session.colours(CAPTION, LABEL2))
-        self.assertEqual(self.log()[6:], [
+        second = self.log()[10:]  # after the first run's ten lines
+        self.assertEqual(second[:2], ["Cartella dell'applicazione: C:\\Setup", "Collegamenti per l'utente corrente"])
+        menu = self.session.windows_path(self.session.programs_folder / "Quintaris" / "Nubilux")
+        self.assertEqual(second[8:], [f"Voce in Impostazioni > App: HKCU\\{ENTRY}", f"Gi\u00e0 installato: {menu}"])
+        self.assertEqual(second[2:8], [
             "C:\\windows\\system32\\MSFLXGRD.ocx Versione: 6.0.81.69",
             "C:\\Setup\\LIB\\MSFLXGRD.ocx Versione: 6.0.81.69",
             "C:\\windows\\system32\\MSINET.OCX Versione: 1.0.0.0", "C:\\Setup\\LIB\\MSINET.OCX Versione: 1.0.0.0",

@@ -30,7 +30,7 @@ protected:
         platform.librariesWithEntries.insert(L"C:\\Windows\\system32\\VB6STKIT.DLL|RegisterVB6STKIT");
     }
     void Set(const wchar_t* key, const wchar_t* value) { store.Set(kIni, L"APPLICATION", key, value); }
-    install::WindowTexts Load() { return install::Form_Load(platform, ini, Environment(), state); }
+    install::Installation Load() { return install::Form_Load(platform, ini, Environment(), state); }
     std::vector<std::wstring> Links() const {
         std::vector<std::wstring> out;
         for (const auto& a : platform.Actions())
@@ -60,10 +60,10 @@ TEST_F(Flow, FoldersAreWorkedOutByPlainConcatenation) {
 }
 
 TEST_F(Flow, CleanRunMakesGroupFolderAndTheTwoShortcutsAfterDeployment) {
-    const auto texts = Load();
+    const auto texts = Load().texts;
     EXPECT_EQ(texts.label1, L"Installazione del programma");
     EXPECT_EQ(texts.label2, L"Meteo");
-    const std::wstring app = L"C:\\Program Files\\G\\F";
+    const std::wstring app = L"D:\\Setup";  // where Install.exe runs, beside the program
     EXPECT_THAT(Links(), ElementsAre(L"mkdir " + P + L"\\G", L"mkdir " + P + L"\\G\\F",
                                      L"link G\\F|Meteo|" + app + L"\\Nubilux.exe",
                                      L"link G\\F|Uninstall|" + app + L"\\uninstall.exe"));
@@ -82,26 +82,125 @@ TEST_F(Flow, ACompletedInstallationIsListedUnderSettingsApps) {
     EXPECT_EQ(entry.displayIcon, L"D:\\Setup\\Nubilux.exe");
     EXPECT_EQ(entry.installLocation, L"D:\\Setup");
     EXPECT_EQ(entry.uninstallString, L"\"D:\\Setup\\uninstall.exe\"");
+    EXPECT_EQ(entry.quietUninstallString, L"\"D:\\Setup\\uninstall.exe\" /S");
+    EXPECT_FALSE(entry.allUsers);
+    const suite::AppsEntry machine = suite::PlanAppsEntry(state, L"D:\\Setup", L"1.5.0.0", 0, true);
+    EXPECT_TRUE(machine.allUsers);
+    EXPECT_EQ(machine.uninstallString, L"\"D:\\Setup\\uninstall.exe\" /ALLUSERS");
+    EXPECT_EQ(machine.quietUninstallString, L"\"D:\\Setup\\uninstall.exe\" /ALLUSERS /S");
+    EXPECT_EQ(suite::AppsEntryPath(machine),
+              L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaris Meteo");
     EXPECT_EQ(entry.estimatedSizeKiB, 5u);  // 5000 bytes, rounded up
     // A name holding a backslash still names one key of its own.
     EXPECT_EQ(suite::AppsEntryKey(L"Meteo\\Pro"), L"Quintaris Meteo-Pro");
 }
 
-TEST_F(Flow, NoEntryWithoutShortcutsAndAnEntryThatCannotBeWrittenIsLoggedOnly) {
+TEST_F(Flow, AnInstallationInPlaceIsNoFailureAndItsEntryIsListedAgain) {
     platform.folders.insert(P + L"\\G");
     platform.folders.insert(P + L"\\G\\F");
-    Load();  // the shortcut step failed: nothing to list
+    const auto again = Load();
+    EXPECT_EQ(again.texts.label2, L"Gi\u00e0 installato o errore d'installazione.");  // the window as ever
+    EXPECT_EQ(again.result, install::Result::AlreadyInstalled);
+    EXPECT_EQ(install::ExitCode(again.result), 0);
+    ASSERT_EQ(platform.appsEntries.size(), 1u);  // from this folder, with its size now
+    EXPECT_EQ(platform.appsEntries[0].installLocation, L"D:\\Setup");
+    EXPECT_THAT(std::vector<std::wstring>(platform.log.end() - 2, platform.log.end()),
+                ElementsAre(L"Voce in Impostazioni > App: HKCU\\Software\\Microsoft\\Windows\\CurrentVersion"
+                            L"\\Uninstall\\Quintaris Meteo",
+                            L"Gi\u00e0 installato: " + P + L"\\G\\F"));
+}
+
+TEST_F(Flow, NoEntryWhenTheShortcutsFailAndAnEntryThatCannotBeWrittenIsLoggedOnly) {
+    platform.failing.insert(L"link");
+    const auto failed = Load();
+    EXPECT_EQ(failed.result, install::Result::Failed);
+    EXPECT_EQ(install::ExitCode(failed.result), 1603);
     EXPECT_TRUE(platform.appsEntries.empty());
+    EXPECT_EQ(platform.log.back(), L"Installazione non riuscita: collegamenti non creati");
 
     FakePlatform refusing;
     refusing.folders.insert(P);
+    refusing.files[L"D:\\Setup\\LIB\\VB6STKIT.DLL"] = FakePlatform::V(1, 0, 0, 0);
+    refusing.librariesWithEntries.insert(L"C:\\Windows\\system32\\VB6STKIT.DLL|RegisterVB6STKIT");
     refusing.failing.insert(L"apps entry");
     install::InstallerState other;
-    EXPECT_EQ(install::Form_Load(refusing, ini, Environment(), other).label1, L"Installazione del programma");
-    EXPECT_EQ(refusing.log.back(), L"Errore: 5-Accesso negato. HKCU\\Software\\Microsoft\\Windows\\CurrentVersion"
-                                   L"\\Uninstall\\Quintaris Meteo");
+    const auto listedNot = install::Form_Load(refusing, ini, Environment(), other);
+    EXPECT_EQ(listedNot.texts.label1, L"Installazione del programma");
+    EXPECT_EQ(listedNot.result, install::Result::Installed);
+    EXPECT_THAT(refusing.log, ::testing::Contains(L"Errore: 5-Accesso negato. HKCU\\Software\\Microsoft\\Windows"
+                                                  L"\\CurrentVersion\\Uninstall\\Quintaris Meteo"));
+    EXPECT_EQ(refusing.log.back(), L"Installazione completata");
 }
 
+TEST_F(Flow, NoComponentDeployedIsAFailure) {
+    platform.files.clear();  // LIB holds nothing: the library's copy fails, and its registration
+    const auto failed = Load();
+    EXPECT_EQ(failed.result, install::Result::Failed);
+    EXPECT_EQ(platform.log.back(), L"Installazione non riuscita: nessun componente installato");
+    EXPECT_TRUE(Links().empty());
+}
+
+TEST_F(Flow, TheLogSaysWhereAndForWhomBeforeDeployment) {
+    auto environment = Environment();
+    environment.scope = install::ChooseScope(suite::Scope::Automatic, install::Account::System);
+    install::Form_Load(platform, ini, environment, state);
+    EXPECT_EQ(platform.log[0], L"Cartella dell'applicazione: D:\\Setup");
+    EXPECT_EQ(platform.log[1], L"Collegamenti per tutti gli utenti: installazione eseguita dall'account di sistema");
+    EXPECT_EQ(platform.log.back(), L"Installazione completata");
+}
+
+TEST_F(Flow, AllUsersShortcutsAreNamedInFullInTheirFolders) {
+    const std::wstring common = L"C:\\ProgramData\\Start Menu\\Programs";
+    platform.folders.insert(common);
+    Set(L"EsecuzioneAutomatica", L"TRUE");
+    Set(L"SulDesktop", L"TRUE");
+    auto environment = Environment();
+    environment.programs = common;
+    environment.startup = common + L"\\StartUp";
+    environment.desktop = L"C:\\Users\\Public\\Desktop";
+    environment.scope = install::ChooseScope(suite::Scope::AllUsers, install::Account::DesktopUser);
+    const auto installation = install::Form_Load(platform, ini, environment, state);
+    EXPECT_EQ(installation.result, install::Result::Installed);
+    // The library's own root is the user's Programs folder: all users' folders go in full.
+    EXPECT_THAT(Links(), ElementsAre(L"mkdir " + common + L"\\G", L"mkdir " + common + L"\\G\\F",
+                                     L"link " + common + L"\\G\\F|Meteo|D:\\Setup\\Nubilux.exe",
+                                     L"link " + common + L"\\G\\F|Uninstall|D:\\Setup\\uninstall.exe",
+                                     L"link " + common + L"\\StartUp|Meteo|D:\\Setup\\Nubilux.exe",
+                                     L"link C:\\Users\\Public\\Desktop|Meteo|D:\\Setup\\Nubilux.exe"));
+    ASSERT_EQ(platform.appsEntries.size(), 1u);
+    EXPECT_TRUE(platform.appsEntries[0].allUsers);
+}
+
+TEST(Scope, ASwitchDecidesElseAllUsersUnlessTheDesktopsUserInstalls) {
+    using install::Account;
+    using suite::Scope;
+    EXPECT_FALSE(install::ChooseScope(Scope::Automatic, Account::DesktopUser).allUsers);
+    EXPECT_TRUE(install::ChooseScope(Scope::Automatic, Account::OtherUser).allUsers);  // over-the-shoulder elevation
+    EXPECT_TRUE(install::ChooseScope(Scope::Automatic, Account::System).allUsers);     // a deployment tool
+    for (const Account account : {Account::DesktopUser, Account::OtherUser, Account::System}) {
+        EXPECT_TRUE(install::ChooseScope(Scope::AllUsers, account).allUsers);
+        EXPECT_FALSE(install::ChooseScope(Scope::CurrentUser, account).allUsers);
+    }
+    EXPECT_NE(install::ChooseScope(Scope::Automatic, Account::OtherUser).note,
+              install::ChooseScope(Scope::Automatic, Account::System).note);  // the log says which
+}
+
+TEST(Switches, AnyOrderAnyCaseAndEachRefusalNamed) {
+    const auto all = suite::ParseSwitches({L"/nostart", L"/LOG=C:\\Temp\\My Log.txt", L"/s", L"/AllUsers"});
+    EXPECT_TRUE(all.silent);
+    EXPECT_TRUE(all.noStart);
+    EXPECT_EQ(all.log, L"C:\\Temp\\My Log.txt");  // as given, letter case and spaces kept
+    EXPECT_EQ(all.scope, suite::Scope::AllUsers);
+    EXPECT_TRUE(all.refused.empty());
+    EXPECT_TRUE(suite::ParseSwitches({L"-S"}).silent);
+    EXPECT_TRUE(suite::ParseSwitches({L"/?"}).usage);
+    EXPECT_TRUE(suite::ParseSwitches({L"/S", L"/S", L"/currentuser", L"/CURRENTUSER"}).refused.empty());  // repeated
+    EXPECT_EQ(suite::ParseSwitches({L"/S", L"/QUIET", L"/X"}).refused, L"/QUIET");  // the first named
+    EXPECT_EQ(suite::ParseSwitches({L"/ALLUSERS", L"/CURRENTUSER"}).refused, L"/CURRENTUSER");  // both: contradiction
+    EXPECT_EQ(suite::ParseSwitches({L"setup"}).refused, L"setup");
+    EXPECT_EQ(suite::ParseSwitches({L"/LOG="}).refused, L"/LOG=");
+    EXPECT_EQ(suite::ParseSwitches({}).scope, suite::Scope::Automatic);
+}
 TEST_F(Flow, ExistingGroupOnlyGetsTheProgramFolder) {
     platform.folders.insert(P + L"\\G");
     Load();
@@ -111,14 +210,14 @@ TEST_F(Flow, ExistingGroupOnlyGetsTheProgramFolder) {
 
 TEST_F(Flow, GroupInOtherLetterCaseCountsAsExisting) {
     platform.folders.insert(P + L"\\g");
-    EXPECT_EQ(Load().label1, L"Installazione del programma");
+    EXPECT_EQ(Load().texts.label1, L"Installazione del programma");
     EXPECT_EQ(Links()[0], L"mkdir " + P + L"\\G\\F");
 }
 
 TEST_F(Flow, SecondRunShowsTheWarningAndMakesNoShortcut) {
     platform.folders.insert(P + L"\\G");
     platform.folders.insert(P + L"\\G\\F");
-    const auto texts = Load();
+    const auto texts = Load().texts;
     EXPECT_EQ(texts.label1, L"Attenzione!!");
     EXPECT_EQ(texts.label2, L"Gi\u00e0 installato o errore d'installazione.");
     EXPECT_EQ(Links().size(), 0u);
@@ -128,8 +227,8 @@ TEST_F(Flow, AFailedShortcutStepUndoesWhatThisRunMadeSoARetryWorks) {
     Set(L"SulDesktop", L"TRUE");
     install::StartEnvironment noDesktop = Environment();
     noDesktop.desktop.clear();  // the desktop folder cannot be found
-    EXPECT_EQ(install::Form_Load(platform, ini, noDesktop, state).label1, L"Attenzione!!");
-    const std::wstring app = L"C:\\Program Files\\G\\F";
+    EXPECT_EQ(install::Form_Load(platform, ini, noDesktop, state).texts.label1, L"Attenzione!!");
+    const std::wstring app = L"D:\\Setup";  // where Install.exe runs, beside the program
     std::vector<std::wstring> undone;
     for (const auto& a : platform.Actions())
         if (a.rfind(L"unlink ", 0) == 0 || a.rfind(L"rmdir ", 0) == 0) undone.push_back(a);
@@ -139,15 +238,15 @@ TEST_F(Flow, AFailedShortcutStepUndoesWhatThisRunMadeSoARetryWorks) {
     // A folder that was there before is never removed; and the retry goes through.
     Set(L"SulDesktop", L"");
     install::InstallerState again;
-    EXPECT_EQ(install::Form_Load(platform, ini, Environment(), again).label1, L"Installazione del programma");
+    EXPECT_EQ(install::Form_Load(platform, ini, Environment(), again).texts.label1, L"Installazione del programma");
 }
 
 TEST_F(Flow, WithoutGroupAnExistingProgramFolderIsReused) {
     Set(L"Gruppo", L"");
     platform.folders.insert(P + L"\\F");
-    EXPECT_EQ(Load().label1, L"Installazione del programma");
-    EXPECT_THAT(Links(), ElementsAre(L"link F|Meteo|C:\\Program Files\\\\F\\Nubilux.exe",
-                                     L"link F|Uninstall|C:\\Program Files\\\\F\\uninstall.exe"));
+    EXPECT_EQ(Load().texts.label1, L"Installazione del programma");
+    EXPECT_THAT(Links(), ElementsAre(L"link F|Meteo|D:\\Setup\\Nubilux.exe",
+                                     L"link F|Uninstall|D:\\Setup\\uninstall.exe"));
 }
 
 TEST_F(Flow, WithoutGroupAMissingProgramFolderIsCreated) {
@@ -158,19 +257,19 @@ TEST_F(Flow, WithoutGroupAMissingProgramFolderIsCreated) {
 
 TEST_F(Flow, EmptyFolderAlwaysFails) {
     Set(L"Folder", L"");
-    EXPECT_EQ(Load().label1, L"Attenzione!!");
+    EXPECT_EQ(Load().texts.label1, L"Attenzione!!");
     Set(L"Gruppo", L"");
     install::InstallerState other;
     FakePlatform fresh;
     fresh.folders.insert(P);
-    EXPECT_EQ(install::Form_Load(fresh, ini, Environment(), other).label1, L"Attenzione!!");
+    EXPECT_EQ(install::Form_Load(fresh, ini, Environment(), other).texts.label1, L"Attenzione!!");
 }
 
 TEST_F(Flow, StartupAndDesktopShortcutsOnlyForExactlyTRUE) {
     Set(L"EsecuzioneAutomatica", L"TRUE");
     Set(L"SulDesktop", L"TRUE");
     Load();
-    const std::wstring target = L"C:\\Program Files\\G\\F\\Nubilux.exe";
+    const std::wstring target = L"D:\\Setup\\Nubilux.exe";
     EXPECT_THAT(Links(), ElementsAre(::testing::_, ::testing::_, ::testing::_, ::testing::_,
                                      L"link StartUp|Meteo|" + target, L"link C:\\U\\Desktop|Meteo|" + target));
 
@@ -183,7 +282,7 @@ TEST_F(Flow, StartupAndDesktopShortcutsOnlyForExactlyTRUE) {
 
 TEST_F(Flow, ShortcutFailureStopsAtTheFirstAndWarns) {
     platform.failing.insert(L"link");
-    EXPECT_EQ(Load().label2, L"Gi\u00e0 installato o errore d'installazione.");
+    EXPECT_EQ(Load().texts.label2, L"Gi\u00e0 installato o errore d'installazione.");
     EXPECT_EQ(std::count_if(platform.journal.begin(), platform.journal.end(),
                             [](const std::wstring& j) { return j.find(L"link") != std::wstring::npos; }),
               1);
@@ -200,15 +299,21 @@ TEST_F(Flow, UnknownFoldersFailInsteadOfWritingElsewhere) {
     Set(L"SulDesktop", L"TRUE");
     auto environment = Environment();
     environment.desktop.clear();
-    EXPECT_EQ(install::Form_Load(platform, ini, environment, state).label1, L"Attenzione!!");
+    EXPECT_EQ(install::Form_Load(platform, ini, environment, state).texts.label1, L"Attenzione!!");
 }
 
-TEST_F(Flow, MissingDescriptionFileDeploysTheLibraryAndWarns) {
+TEST_F(Flow, MissingDescriptionFileDeploysTheLibraryWarnsAndFails) {
     test::FakeProfileStore empty;
     suite::ProfileReader none{empty, kIni, L""};
-    const auto texts = install::Form_Load(platform, none, Environment(), state);
-    EXPECT_EQ(texts.label1, L"Attenzione!!");
-    EXPECT_EQ(platform.log.back(), L"C:\\Windows\\system32\\VB6STKIT.DLL Register");
+    auto environment = Environment();
+    environment.descriptionFound = false;
+    const auto installation = install::Form_Load(platform, none, environment, state);
+    EXPECT_EQ(installation.texts.label1, L"Attenzione!!");
+    EXPECT_EQ(installation.result, install::Result::Failed);
+    EXPECT_EQ(install::ExitCode(installation.result), 1603);
+    EXPECT_THAT(platform.log, ::testing::Contains(L"C:\\Windows\\system32\\VB6STKIT.DLL Register"));
+    EXPECT_EQ(platform.log.back(), L"Installazione non riuscita: manca il file di descrizione D:\\Setup\\Install.ini");
+    EXPECT_TRUE(platform.appsEntries.empty());
 }
 
 }  // namespace

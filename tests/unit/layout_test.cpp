@@ -27,7 +27,7 @@ public:
     bool WasRemoved(const std::wstring&) override { return false; }
     void RecordRemoval(const std::wstring&) override {}
     bool EndProgram(const std::wstring&) override { return true; }
-    suite::Outcome RemoveAppsEntry(const std::wstring&) override { return suite::Outcome::Success(); }
+    suite::Outcome RemoveAppsEntry(const std::wstring&, bool) override { return suite::Outcome::Success(); }
 };
 
 TEST(Layout, WhatInstallMakesIsWhatUninstallRemoves) {

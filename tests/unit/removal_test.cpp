@@ -38,7 +38,9 @@ public:
         return running != path;
     }
     std::set<std::wstring> appsEntries{L"Quintaris Nubilux"};
-    suite::Outcome RemoveAppsEntry(const std::wstring& key) override {
+    bool entryForAllUsers = false;  // the scope the entry was removed from
+    suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) override {
+        entryForAllUsers = allUsers;
         appsEntries.erase(key);
         return suite::Outcome::Success();
     }
@@ -309,6 +311,56 @@ TEST_F(Removal, AnUnknownDesktopFolderNeverRemovesTheProgramsShortcutOfTheSameNa
         uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"", true, kApp, kSettings}, state);
     ASSERT_TRUE(uninstall::cmd_OK_Click(menu, state, opening));
     EXPECT_TRUE(menu.files.count(P + L"\\Nubilux.lnk"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Removal, SilentlyItRemovesWhatProcediRemovesAndSaysSoInItsExitCode) {
+    uninstall::Opening opening = Load();
+    const uninstall::SilentEnd end = uninstall::RemoveSilently(menu, state, opening);
+    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_EQ(end.logLine, L"Rimozione di Nubilux terminata.");
+    EXPECT_FALSE(menu.files.count(P + L"\\Quintaris\\Meteo\\Nubilux.lnk"));
+    EXPECT_TRUE(menu.appsEntries.empty());
+}
+
+TEST_F(Removal, SilentlyNothingFoundAndAStopPartWayHaveTheirOwnCodes) {
+    menu = FakeMenu();  // nothing installed
+    menu.folders = {P};
+    uninstall::Opening nothing = Load();
+    const uninstall::SilentEnd none = uninstall::RemoveSilently(menu, state, nothing);
+    EXPECT_EQ(none.exitCode, 1605);
+    EXPECT_EQ(none.logLine, L"Nulla da rimuovere: Nubilux non risulta installato.");
+
+    Installed();
+    menu.libraryMissing = true;
+    uninstall::Opening opening = Load();
+    const uninstall::SilentEnd stopped = uninstall::RemoveSilently(menu, state, opening);
+    EXPECT_EQ(stopped.exitCode, 1603);
+    EXPECT_EQ(stopped.logLine, L"Rimozione di Nubilux non completata. Impossibile trovare il modulo specificato.");
+    EXPECT_EQ(menu.appsEntries.size(), 1u);  // listed still, to be tried again
+
+    uninstall::Opening undescribed =
+        uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", false, kApp, kSettings}, state);
+    EXPECT_EQ(uninstall::RemoveSilently(menu, state, undescribed).exitCode, 1603);
+}
+
+TEST_F(Removal, AnAllUsersInstallationsEntryIsRemovedFromTheMachinesKey) {
+    uninstall::Opening opening =
+        uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", true, kApp, kSettings, true}, state);
+    ASSERT_TRUE(uninstall::cmd_OK_Click(menu, state, opening));
+    EXPECT_TRUE(menu.entryForAllUsers);
+}
+
+TEST(Scope, TheUninstallerTakesTheInstallationThatIsThere) {
+    using suite::Scope;
+    EXPECT_FALSE(uninstall::RemovesForAllUsers(Scope::Automatic, true, true));   // the user's own first
+    EXPECT_TRUE(uninstall::RemovesForAllUsers(Scope::Automatic, false, true));
+    EXPECT_FALSE(uninstall::RemovesForAllUsers(Scope::Automatic, false, false));
+    EXPECT_TRUE(uninstall::RemovesForAllUsers(Scope::AllUsers, true, false));    // the switch decides
+    EXPECT_FALSE(uninstall::RemovesForAllUsers(Scope::CurrentUser, false, true));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "install/log.h"
+#include "common/setup_log.h"
 #include "install/versions.h"
 
 namespace {
@@ -29,9 +29,9 @@ TEST(Versions, TextsThatAreNotFourNumbersNeverCauseAReplacement) {
 }
 
 TEST(LogLine, PadsEveryFieldAndUsesTheGivenSeparators) {
-    EXPECT_EQ(install::FormatLogLine({2026, 1, 2, 3, 4, 5}, L"/", L":", L"copy a b"),
+    EXPECT_EQ(suite::FormatLogLine({2026, 1, 2, 3, 4, 5}, L"/", L":", L"copy a b"),
               L"2026/01/02-03:04:05 - copy a b");
-    EXPECT_EQ(install::FormatLogLine({2026, 12, 31, 23, 59, 58}, L".", L".", L""), L"2026.12.31-23.59.58 - ");
+    EXPECT_EQ(suite::FormatLogLine({2026, 12, 31, 23, 59, 58}, L".", L".", L""), L"2026.12.31-23.59.58 - ");
 }
 
 }  // namespace

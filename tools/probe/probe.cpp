@@ -10,6 +10,8 @@
 //   probe post   <caption> <msg> <wparam> <lparam>   post a message
 //   probe send   <caption> <msg> <wparam> <lparam>   send it and print the result
 //   probe answer <title> <button> [seconds]          press a message box's button
+//   probe run    <program> [arguments...]             run it, wait, print its whole exit code
+//                (Wine hands a Linux parent only the low eight bits: 1603 would read 67)
 //   probe close  <caption>               ask the window to close (WM_CLOSE)
 //   probe enter  <caption>               press Enter where the window's keyboard focus is
 //   probe escape <caption>               press Escape there
@@ -260,6 +262,24 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"link") return Link(caption);
     if (command == L"tray") return Tray(caption, seconds(3));
+    if (command == L"run") {
+        std::wstring line;
+        for (int i = 2; i < argc; ++i) line += (i > 2 ? L" " : L"") + std::wstring(L"\"") + argv[i] + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            Write(L"cannot start: " + std::to_wstring(::GetLastError()) + L"\n");
+            return 1;
+        }
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 0;
+        ::GetExitCodeProcess(process.hProcess, &code);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        Write(std::to_wstring(code) + L"\n");
+        return 0;
+    }
     if (command == L"pointer") return argc > 3 && ::SetCursorPos(_wtoi(argv[2]), _wtoi(argv[3])) ? 0 : 1;
     if (command == L"hold") {
         HMODULE image = ::LoadLibraryExW(caption.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);

@@ -4,9 +4,15 @@
 
 #include <string>
 
+#include "common/layout.h"
+#include "common/setup_log.h"
+#include "common/switches.h"
+#include "common/text.h"
+#include "common/win32/command_line.h"
 #include "common/win32/error.h"
 #include "common/win32/form.h"
 #include "common/win32/profile_store.h"
+#include "common/win32/setup_log.h"
 #include "common/win32/special_folder.h"
 #include "common/win32/startup.h"
 #include "res/setup_resource.h"
@@ -113,26 +119,55 @@ private:
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::RestrictDllSearch();
+    const std::wstring folder = win32::ProgramFolder();
+    const suite::Switches switches = suite::ParseSwitches(win32::CommandArguments());
+    // The installer's log, beside both programs, unless the command line names another.
+    const std::wstring logFile = switches.log.empty() ? suite::JoinPath(folder, suite::kLogFile) : switches.log;
+    std::wstring refused = switches.refused;
+    if (refused.empty() && switches.noStart) refused = L"/NOSTART";  // the installer's alone
+    if (!refused.empty()) {
+        win32::AppendLogLine(logFile, uninstall::texts::kBadSwitch + refused);
+        if (!switches.silent)
+            ::MessageBoxW(nullptr, uninstall::texts::kUsage, uninstall::texts::kCaption, MB_OK | MB_ICONERROR);
+        return suite::kExitBadSwitch;
+    }
+    if (switches.usage) {
+        if (!switches.silent)
+            ::MessageBoxW(nullptr, uninstall::texts::kUsage, uninstall::texts::kCaption, MB_OK | MB_ICONINFORMATION);
+        return suite::kExitSuccess;
+    }
 
     win32::ProfileStore store;
-    const suite::ProfileReader ini = uninstall::MakeReader(store, win32::ProgramFolder());
+    const suite::ProfileReader ini = uninstall::MakeReader(store, folder);
+    // The installation's scope: the switch, else the Start-menu folder that is there.
+    const suite::Layout layout = suite::ReadLayout(ini);
+    const bool allUsers = uninstall::RemovesForAllUsers(
+        switches.scope, ::GetFileAttributesW(suite::ProgramMenuFolder(layout, win32::GetSpecialFolder(2)).c_str()) !=
+                            INVALID_FILE_ATTRIBUTES,
+        ::GetFileAttributesW(suite::ProgramMenuFolder(layout, win32::GetSpecialFolder(23)).c_str()) !=
+            INVALID_FILE_ATTRIBUTES);
     const std::wstring local = win32::GetSpecialFolder(28);  // CSIDL_LOCAL_APPDATA, where Nubilux keeps its settings
-    const uninstall::StartEnvironment environment{win32::GetSpecialFolder(2),
-                                                  win32::GetSpecialFolder(7),
-                                                  win32::GetSpecialFolder(16),
+    const uninstall::StartEnvironment environment{win32::GetSpecialFolder(allUsers ? 23 : 2),
+                                                  win32::GetSpecialFolder(allUsers ? 24 : 7),
+                                                  win32::GetSpecialFolder(allUsers ? 25 : 16),
                                                   ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES,
-                                                  win32::ProgramFolder(),
-                                                  local.empty() ? L"" : local + L"\\Nubilux"};
+                                                  folder,
+                                                  local.empty() ? L"" : local + L"\\Nubilux",
+                                                  allUsers};
     uninstall::win32::Platform platform;
     uninstall::UninstallState state;
     uninstall::Opening opening = uninstall::Form_load(platform, ini, environment, state);
-
+    if (switches.silent) {
+        const uninstall::SilentEnd end = uninstall::RemoveSilently(platform, state, opening);
+        win32::AppendLogLine(logFile, end.logLine);
+        return end.exitCode;
+    }
     UninstallWindow window(instance, platform, std::move(state), std::move(opening));
     if (!window.Create(L"frmUnInstall", uninstall::texts::kCaption, 5115, 1425)) {
         const std::wstring message =
             std::wstring(uninstall::texts::kCannotShow) + L"\n\n" + win32::LastError().description;
         ::MessageBoxW(nullptr, message.c_str(), uninstall::texts::kCaption, MB_OK | MB_ICONERROR);
-        return 1;
+        return suite::kExitFailed;
     }
     window.Show();
     return win32::RunMessageLoop();

@@ -18,7 +18,9 @@ public:
     bool WasRemoved(const std::wstring& installation) override;
     void RecordRemoval(const std::wstring& installation) override;
     bool EndProgram(const std::wstring& path) override;
-    suite::Outcome RemoveAppsEntry(const std::wstring& key) override { return ::win32::RemoveAppsEntry(key); }
+    suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) override {
+        return ::win32::RemoveAppsEntry(key, allUsers);
+    }
 
 private:
     ::win32::ShortcutLibrary shortcuts_;

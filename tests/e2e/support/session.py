@@ -182,11 +182,16 @@ class WineSession:
         return None
 
     def probe(self, *args, timeout=60):
-        result = subprocess.run(["wine", str(PROBE), *args], cwd=self.root, env=self.env,
-                                capture_output=True, timeout=timeout)
-        out = result.stdout.decode("utf-8", "replace")
-        if result.returncode != 0 and not out:  # the probe did not even start: say why
-            out = f"exit {result.returncode}: " + result.stderr.decode("utf-8", "replace")
+        # Its output through files, not pipes: a Wine service that a program the probe
+        # started brings up (rpcss, explorer) inherits them and would hold a pipe open.
+        with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
+            result = subprocess.run(["wine", str(PROBE), *args], cwd=self.root, env=self.env, stdout=stdout,
+                                    stderr=stderr, timeout=timeout)
+            stdout.seek(0)
+            stderr.seek(0)
+            out = stdout.read().decode("utf-8", "replace")
+            if result.returncode != 0 and not out:  # the probe did not even start: say why
+                out = f"exit {result.returncode}: " + stderr.read().decode("utf-8", "replace")
         return result.returncode, out
 
     def watch_tray(self, caption, seconds=120):

@@ -1,6 +1,6 @@
-#include "install/log.h"
+#include "common/setup_log.h"
 
-namespace install {
+namespace suite {
 
 namespace {
 
@@ -19,4 +19,4 @@ std::wstring FormatLogLine(const LocalTime& t, const std::wstring& dateSeparator
            L" - " + text;
 }
 
-}  // namespace install
+}  // namespace suite

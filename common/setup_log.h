@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace install {
+namespace suite {
 
 inline constexpr wchar_t kLogFile[] = L"Setup.LOG";
 
@@ -16,4 +16,4 @@ struct LocalTime {
 std::wstring FormatLogLine(const LocalTime& time, const std::wstring& dateSeparator,
                            const std::wstring& timeSeparator, const std::wstring& text);
 
-}  // namespace install
+}  // namespace suite

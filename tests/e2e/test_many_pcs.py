@@ -1,0 +1,155 @@
+"""Install and Uninstall as a deployment tool runs them on a hundred PCs: silent, for one
+user or for all, with the exit codes such tools read and the outcome in the log."""
+
+import shutil
+import subprocess
+import threading
+import unittest
+
+from support import product
+from support.session import PROBE, WineSession
+
+KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaris Nubilux"
+LOG = "C:\\logs\\setup.log"
+
+
+def values(session, key):
+    """The key's values as `reg query` prints them, in either registry view; None when missing."""
+    for view in ("/reg:64", "/reg:32"):
+        out = subprocess.run(["wine", "reg", "query", key, view], env=session.env, capture_output=True, text=True)
+        if out.returncode == 0:
+            found = {}
+            for line in out.stdout.splitlines():
+                parts = line.strip().split(None, 2)
+                if len(parts) >= 2 and parts[1].startswith("REG_"):
+                    found[parts[0]] = parts[2] if len(parts) > 2 else ""
+            return found
+    return None
+
+
+class ManyPcs(unittest.TestCase):
+    def setUp(self):
+        self.session = WineSession()
+        self.addCleanup(self.session.close)
+        self.app = product.unpack(self.session)
+        (self.app / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=1\r\n")  # Manual: nothing fetched
+        self.session.unix_path("C:\\logs").mkdir()
+
+    def run_silently(self, program, *switches):
+        """Runs it as a deployment tool does; its whole exit code, while the probe watches
+        that no further window of it appears at any moment."""
+        caption = product.SETUP if program == "Install.exe" else product.UNINSTALL
+        code, out = self.session.probe("count", caption)
+        self.assertEqual(code, 0, out)
+        already = int(out)
+        most, done = [already], threading.Event()
+
+        def watch():
+            while not done.wait(0.1):
+                code, out = self.session.probe("count", caption)
+                if code == 0:  # a sample the probe could not take says nothing
+                    most[0] = max(most[0], int(out))
+
+        watcher = threading.Thread(target=watch)
+        watcher.start()
+        code, out = self.session.probe("run", product.APP_FOLDER + "\\" + program, *switches, timeout=120)
+        done.set()
+        watcher.join()
+        self.assertEqual(code, 0, out)
+        self.assertEqual(most[0], already, f"{program} showed a window")
+        return int(out.strip())
+
+    def log(self, path=LOG):
+        return [line.split(" - ", 1)[1] for line in self.session.unix_path(path).read_text("cp1252").splitlines()]
+
+    def test_a_silent_install_for_the_user_then_a_silent_uninstall(self):
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/NOSTART", f"/LOG={LOG}"), 0)
+        log = self.log()
+        self.assertEqual(log[:2], [f"Cartella dell'applicazione: {product.APP_FOLDER}",
+                                   "Collegamenti per l'utente corrente"])
+        self.assertTrue(any(line.endswith("VB6STKIT.DLL Register") for line in log), log)
+        self.assertEqual(log[-2:], [f"Voce in Impostazioni > App: HKCU\\{KEY}", "Installazione completata"])
+        self.assertFalse((self.app / "Setup.LOG").exists())  # the log went where it was asked to
+        # The shortcuts point into the folder the installer ran from.
+        menu = self.session.programs_folder / "Quintaris" / "Nubilux"
+        self.assertEqual(self.session.link(menu / "Nubilux.lnk")["target"], product.APP_FOLDER + "\\Nubilux.exe")
+        entry = values(self.session, "HKCU\\" + KEY)
+        self.assertEqual(entry["QuietUninstallString"], f'"{product.APP_FOLDER}\\uninstall.exe" /S')
+        self.assertEqual(self.session.probe("count", product.NUBILUX)[1].strip(), "0")  # /NOSTART
+
+        # Run again, as deployment tools do: found in place, no failure, and said so.
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/NOSTART", f"/LOG={LOG}"), 0)
+        self.assertEqual(self.log()[-1], f"Gi\u00e0 installato: {self.session.windows_path(menu)}")
+
+        self.assertEqual(self.run_silently("uninstall.exe", "/S", f"/LOG={LOG}"), 0)
+        self.assertEqual(self.log()[-1], "Rimozione di Nubilux terminata.")
+        self.assertFalse((self.session.programs_folder / "Quintaris").exists())
+        self.assertIsNone(values(self.session, "HKCU\\" + KEY))
+        self.assertEqual(self.run_silently("uninstall.exe", "/S", f"/LOG={LOG}"), 1605)  # nothing left
+
+    def test_all_users_shortcuts_in_the_common_folders_and_the_entry_under_the_machine(self):
+        self.assertEqual(self.run_silently("Install.exe", "/s", "/allusers", "/nostart"), 0)
+        self.assertIn("Collegamenti per tutti gli utenti (/ALLUSERS)", self.log(product.APP_FOLDER + "\\Setup.LOG"))
+        common = self.session.drive_c / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+        self.assertTrue((common / "Quintaris" / "Nubilux" / "Nubilux.lnk").is_file())
+        self.assertTrue((common / "StartUp" / "Nubilux.lnk").is_file())
+        self.assertTrue((self.session.drive_c / "users" / "Public" / "Desktop" / "Nubilux.lnk").is_file())
+        self.assertFalse((self.session.programs_folder / "Quintaris").exists())
+        entry = values(self.session, "HKLM\\" + KEY)
+        self.assertEqual(entry["QuietUninstallString"], f'"{product.APP_FOLDER}\\uninstall.exe" /ALLUSERS /S')
+        self.assertIsNone(values(self.session, "HKCU\\" + KEY))
+        # The deployment tool's uninstall: the entry's own quiet command.
+        self.assertEqual(self.run_silently("uninstall.exe", "/ALLUSERS", "/S"), 0)
+        self.assertFalse((common / "Quintaris").exists())
+        self.assertFalse((self.session.drive_c / "users" / "Public" / "Desktop" / "Nubilux.lnk").exists())
+        self.assertIsNone(values(self.session, "HKLM\\" + KEY))
+
+    def test_one_installation_at_a_time_a_missing_description_and_an_unknown_switch(self):
+        self.session.start(self.app / "Install.exe")  # interactive: waits on its button
+        self.session.wait_window(product.SETUP, 60)
+        self.assertEqual(self.run_silently("Install.exe", "/S", f"/LOG={LOG}"), 1618)
+        self.assertEqual(self.log()[-1], "Un'altra installazione \u00e8 in corso: nulla \u00e8 stato fatto")
+        self.session.probe("close", product.SETUP)
+        self.assertTrue(self.session.window_gone(product.SETUP))
+
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/QUIET", f"/LOG={LOG}"), 87)
+        self.assertEqual(self.log()[-1], "Opzione sconosciuta: /QUIET")
+
+        (self.app / "Install.ini").unlink()
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/NOSTART", f"/LOG={LOG}"), 1603)
+        self.assertEqual(self.log()[-1],
+                         f"Installazione non riuscita: manca il file di descrizione {product.APP_FOLDER}\\Install.ini")
+
+    def test_shortcuts_point_wherever_the_folder_was_unpacked(self):
+        tools = product.unpack(self.session, "C:\\Tools\\Nubilux")
+        (tools / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=1\r\n")
+        code, out = self.session.probe("run", "C:\\Tools\\Nubilux\\Install.exe", "/S", "/NOSTART", timeout=120)
+        self.assertEqual(out.strip(), "0")
+        menu = self.session.programs_folder / "Quintaris" / "Nubilux"
+        self.assertEqual(self.session.link(menu / "Nubilux.lnk")["target"], "C:\\Tools\\Nubilux\\Nubilux.exe")
+        self.assertEqual(self.session.link(menu / "Uninstall.lnk")["target"], "C:\\Tools\\Nubilux\\uninstall.exe")
+        self.assertIn("Cartella dell'applicazione: C:\\Tools\\Nubilux", self.log("C:\\Tools\\Nubilux\\Setup.LOG"))
+
+
+class EscapeOnTheLastScreen(unittest.TestCase):
+    def test_escape_closes_the_uninstaller_after_either_choice(self):
+        for choice in ("Procedi", "Annulla"):
+            with self.subTest(choice=choice):
+                session = WineSession()
+                self.addCleanup(session.close)
+                app = product.unpack(session)
+                (app / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=1\r\n")
+                code, out = session.probe("run", product.APP_FOLDER + "\\Install.exe", "/S", "/NOSTART", timeout=120)
+                self.assertEqual(out.strip(), "0")
+                session.start(app / "uninstall.exe")
+                session.wait_window(product.UNINSTALL, 60)
+                session.click(product.UNINSTALL, choice)
+                self.assertTrue(session.wait_until(
+                    lambda: session.control(product.UNINSTALL, text="Chiudi")["visible"], 30))
+                session.probe("escape", product.UNINSTALL)
+                self.assertTrue(session.window_gone(product.UNINSTALL))
+                session.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
