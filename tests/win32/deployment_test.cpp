@@ -51,7 +51,7 @@ protected:
     bool Run() {
         win32::ProfileStore store;
         const suite::ProfileReader ini(store, folder.Path() + L"\\Install.ini", L"");
-        install::win32::Platform platform(folder.Path());
+        install::win32::Platform platform(folder.Path() + L"\\Setup.LOG");
         return install::Deployment(platform, ini, {system, lib, folder.Path()}).Registra_DLL();
     }
     std::string Trace() const { return folder.ReadBytes(L"trace.txt"); }
@@ -94,7 +94,7 @@ TEST_F(RealDeployment, NewerShippedCopyReplacesTheInstalledOneWithABackup) {
                             B + L" Creazione cartella", L"copy " + s + L" " + B + L"\\MSFLXGRD.ocx",
                             L"copy " + l + L" " + s, s + L" Register"));
     EXPECT_EQ(std::count(log.begin(), log.end(), B + L" Creazione cartella"), 1);
-    install::win32::Platform platform(folder.Path());
+    install::win32::Platform platform(folder.Path() + L"\\Setup.LOG");
     EXPECT_EQ(install::FormatVersion(*platform.ReadFileVersion(s)), L"6.0.81.69");
     EXPECT_EQ(install::FormatVersion(*platform.ReadFileVersion(B + L"\\MSFLXGRD.ocx")), L"6.0.9.0");
     EXPECT_EQ(install::FormatVersion(*platform.ReadFileVersion(system + L"\\TABCTL32.OCX")), L"6.0.88.62");
@@ -136,7 +136,7 @@ TEST_F(RealDeployment, InstalledCopyInUseIsLoggedAndStays) {
     EXPECT_EQ(log[5], L"copy " + lib + L"\\TABCTL32.OCX " + system + L"\\TABCTL32.OCX");
     EXPECT_EQ(log[6].rfind(L"Errore: 5-", 0), 0u) << log[6];  // access denied
     EXPECT_EQ(log[7], system + L"\\TABCTL32.OCX Register");
-    install::win32::Platform platform(folder.Path());
+    install::win32::Platform platform(folder.Path() + L"\\Setup.LOG");
     EXPECT_EQ(install::FormatVersion(*platform.ReadFileVersion(system + L"\\TABCTL32.OCX")), L"6.0.81.69");
     EXPECT_THAT(folder.Names(L"sys"), ::testing::UnorderedElementsAre(L"TABCTL32.OCX", L"VB6STKIT.DLL"));
 }

@@ -16,7 +16,7 @@ using ::testing::UnorderedElementsAre;
 class InstallPlatform : public ::testing::Test {
 protected:
     test::TempFolder folder;
-    install::win32::Platform platform{folder.Path()};
+    install::win32::Platform platform{folder.Path() + L"\\Setup.LOG"};
     std::wstring In(const std::wstring& name) const { return folder.Path() + L"\\" + name; }
 };
 

@@ -140,7 +140,7 @@ TEST(InstallerShortcuts, AreMadeThroughTheLibraryDeployedInSystem32) {
     const std::wstring deployed = std::wstring(system) + L"\\VB6STKIT.DLL";
     ::DeleteFileW(deployed.c_str());
     test::TempFolder folder;
-    install::win32::Platform platform(folder.Path());
+    install::win32::Platform platform(folder.Path() + L"\\Setup.LOG");
     EXPECT_FALSE(platform.CreateShortcut(L"G\\F", L"N", L"C:\\x.exe"));  // not deployed yet
 
     ASSERT_TRUE(test::CopyInto(test::Product(L"LIB\\VB6STKIT.DLL"), deployed));
