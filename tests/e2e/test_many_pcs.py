@@ -1,30 +1,20 @@
 """Install and Uninstall as a deployment tool runs them on a hundred PCs: silent, for one
 user or for all, with the exit codes such tools read and the outcome in the log."""
 
-import shutil
-import subprocess
 import threading
 import unittest
 
 from support import product
-from support.session import PROBE, WineSession
+from support.session import WineSession
 
 KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaris Nubilux"
 LOG = "C:\\logs\\setup.log"
 
 
 def values(session, key):
-    """The key's values as `reg query` prints them, in either registry view; None when missing."""
-    for view in ("/reg:64", "/reg:32"):
-        out = subprocess.run(["wine", "reg", "query", key, view], env=session.env, capture_output=True, text=True)
-        if out.returncode == 0:
-            found = {}
-            for line in out.stdout.splitlines():
-                parts = line.strip().split(None, 2)
-                if len(parts) >= 2 and parts[1].startswith("REG_"):
-                    found[parts[0]] = parts[2] if len(parts) > 2 else ""
-            return found
-    return None
+    """The key's values by name; None when missing."""
+    found = product.registry_values(session, key)
+    return None if found is None else {name: data for name, (_, data) in found.items()}
 
 
 class ManyPcs(unittest.TestCase):

@@ -15,16 +15,7 @@ STAYS = 106
 
 
 def values(session, key=ENTRY):
-    """The key's values as `reg query` prints them: name -> (type, data); None when no key."""
-    out = subprocess.run(["wine", "reg", "query", key], env=session.env, capture_output=True, text=True)
-    if out.returncode != 0:
-        return None
-    found = {}
-    for line in out.stdout.splitlines():
-        parts = line.strip().split(None, 2)
-        if len(parts) >= 2 and parts[1].startswith("REG_"):
-            found[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
-    return found
+    return product.registry_values(session, key)
 
 
 def entries(session):

@@ -35,6 +35,22 @@ def wallpaper(session):
     return out.split("REG_SZ", 1)[1].strip() if "REG_SZ" in out else ""
 
 
+def registry_values(session, key):
+    """The key's values as `reg query` prints them, name -> (type, data), in whichever
+    registry view holds it (a 32-bit program's HKLM is the 32-bit view); None when missing."""
+    for view in ("/reg:64", "/reg:32"):
+        out = subprocess.run(["wine", "reg", "query", key, view], env=session.env, capture_output=True, text=True)
+        if out.returncode != 0:
+            continue
+        found = {}
+        for line in out.stdout.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[1].startswith("REG_"):
+                found[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+        return found
+    return None
+
+
 def install(session, app, env=None):
     """Runs Install.exe from the application folder; gives the window's two labels."""
     session.start(app / "Install.exe", env=env)
