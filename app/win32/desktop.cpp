@@ -57,7 +57,12 @@ std::vector<Monitor> WallpaperMonitors() {
     for (UINT i = 0; i < count; ++i) {
         LPWSTR id = nullptr;
         RECT rect{};
+        // A monitor without a device path (a Remote Desktop one) is passed over.
         if (FAILED(wallpaper->GetMonitorDevicePathAt(i, &id)) || !id) continue;
+        if (!*id) {
+            ::CoTaskMemFree(id);
+            continue;
+        }
         const std::wstring path = id;
         ::CoTaskMemFree(id);
         // A monitor that is attached but not part of the desktop has no rectangle.
@@ -69,21 +74,32 @@ std::vector<Monitor> WallpaperMonitors() {
     return monitors;
 }
 
-bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path) {
-    if (monitors.empty()) {
-        std::wstring file = path;
-        // SPIF_SENDWININICHANGE would broadcast with SendMessage, waiting on every window,
-        // hung ones too.
-        if (!::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, file.data(), SPIF_UPDATEINIFILE)) return false;
-        ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                              kSettingChangeMs, nullptr);
-        return true;
-    }
+namespace {
+
+// The whole desktop's wallpaper, the way every Windows has.
+bool SetDesktopWallpaper(const std::wstring& path) {
+    std::wstring file = path;
+    // SPIF_SENDWININICHANGE would broadcast with SendMessage, waiting on every window,
+    // hung ones too.
+    if (!::SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, file.data(), SPIF_UPDATEINIFILE)) return false;
+    ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                          kSettingChangeMs, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path, bool primary) {
+    if (monitors.empty()) return SetDesktopWallpaper(path);
     ::win32::ComPtr<DesktopWallpaper> wallpaper;
-    if (!MakeDesktopWallpaper(wallpaper)) return false;
-    bool all = true;
-    for (const std::wstring& monitor : monitors) all = SUCCEEDED(wallpaper->SetWallpaper(monitor.c_str(), path.c_str())) && all;
-    return all;
+    bool all = MakeDesktopWallpaper(wallpaper);
+    for (const std::wstring& monitor : monitors)
+        all = all && SUCCEEDED(wallpaper->SetWallpaper(monitor.c_str(), path.c_str()));
+    if (all) return true;
+    // The shell's object refuses after a logoff or in a Remote Desktop session, where the
+    // old way still works: the whole desktop gets the primary monitor's picture; another
+    // monitor's picture is kept for the next update.
+    return primary ? SetDesktopWallpaper(path) : true;
 }
 
 bool IsMeteredCost(DWORD cost) {

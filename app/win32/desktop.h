@@ -22,9 +22,10 @@ Screen LargestScreen();
 std::vector<Monitor> WallpaperMonitors();
 
 // Makes `path` the wallpaper of the given monitors, or, with none given, of the whole
-// desktop. False when it could not be set. Other programs are told without waiting on
-// any that does not answer.
-bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path);
+// desktop. When the shell's per-monitor object refuses, the primary monitor's picture
+// becomes the whole desktop's the old way. False when it could not be set. Other programs
+// are told without waiting on any that does not answer.
+bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring& path, bool primary);
 
 // Whether Windows says the current connection is metered (IsMeteredCost of its cost).
 bool MeteredConnection();

@@ -100,7 +100,7 @@ bool Platform::StartAttempt(unsigned number, const Source& source) {
     if (source.picture < 0 || static_cast<std::size_t>(source.picture) >= plan_.size()) return false;
     const PicturePlan& picture = plan_[static_cast<std::size_t>(source.picture)];
     AttemptOrder order{window_, number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)},
-                       picture.monitors};
+                       picture.monitors, source.picture == 0};
     transfer_ = Transfer::Start(window_, number, std::make_unique<SystemAttempt>(std::move(order)));
     return transfer_ != nullptr;
 }

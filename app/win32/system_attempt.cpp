@@ -39,6 +39,6 @@ bool SystemAttempt::Replace(const std::wstring& temporary, const std::wstring& t
 
 void SystemAttempt::Discard(const std::wstring& temporary) { ::DeleteFileW(temporary.c_str()); }
 
-bool SystemAttempt::ShowAsWallpaper(const std::wstring& picture) { return SetWallpaper(order_.monitors, picture); }
+bool SystemAttempt::ShowAsWallpaper(const std::wstring& picture) { return SetWallpaper(order_.monitors, picture, order_.primary); }
 
 }  // namespace nubilux::win32

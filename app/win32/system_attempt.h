@@ -21,6 +21,7 @@ struct AttemptOrder {
     Source source;
     AttemptPlan plan;
     std::vector<std::wstring> monitors;  // whose wallpaper it becomes; none: the desktop's
+    bool primary = true;                 // the primary monitor's picture
 };
 
 class SystemAttempt final : public AttemptWork, private AttemptSeams {

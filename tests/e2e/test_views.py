@@ -71,6 +71,24 @@ class EveryMonitor(unittest.TestCase):
         self.assertEqual(sorted(path for _, path in calls),
                          ["C:\\Nubilux\\NUBILUX-800x600.BMP", "C:\\Nubilux\\NUBILUX.BMP"])
 
+    def test_when_the_shells_object_refuses_the_primary_picture_becomes_the_desktops(self):
+        # As after a logoff or in a Remote Desktop session: SetWallpaper answers E_FAIL.
+        n = NubiluxSession(self, screens=self.SCREENS)
+        folder = n.session.drive_c / "standin"
+        folder.mkdir()
+        shutil.copy(STANDIN, folder)
+        (folder / "behaviour.txt").write_text("fail")
+        result = n.session.run(f"C:\\windows\\{SYSTEM_FOLDER}\\regsvr32.exe", "/s",
+                               "C:\\standin\\wallpaper_standin.dll")
+        self.assertEqual(result.returncode, 0, result)
+        n.start()
+        n.update_and_wait()
+        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+        kept = next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")).read_bytes()
+        self.assertIn(b"Fonte=Meteosat", kept)  # the update counts as done
+        self.assertFalse((folder / "wallpaper-calls.txt").exists())
+
     def test_without_the_shells_object_one_wallpaper_for_the_primary_monitor(self):
         n = NubiluxSession(self, screens=self.SCREENS)
         n.start()
