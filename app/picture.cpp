@@ -11,10 +11,6 @@ void Put(std::string& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
-}  // namespace
-
-namespace {
-
 // The body from its first character that is not white space or a UTF-8 byte order mark.
 std::string_view Content(std::string_view body) {
     if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);

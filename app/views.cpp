@@ -44,11 +44,6 @@ double LongitudeOfBias(int standardBiasMinutes) {
     return longitude;
 }
 
-double UserLongitude(std::optional<double> location, int standardBiasMinutes) {
-    if (location && *location != 0.0 && std::isfinite(*location) && std::fabs(*location) <= 180.0) return *location;
-    return LongitudeOfBias(standardBiasMinutes);
-}
-
 std::optional<View> ViewNamed(const std::wstring& text) {
     std::wstring trimmed = text;
     trimmed.erase(0, trimmed.find_first_not_of(L" \t"));

@@ -26,10 +26,6 @@ std::vector<View> ViewsByDistance(double longitude);
 // bias is UTC minus local time in minutes (Rome -60 gives 15 degrees east).
 double LongitudeOfBias(int standardBiasMinutes);
 
-// The user's longitude: where Windows knows the user's location, that, else the time
-// zone's. Windows says "0.000" for a location it knows nothing about.
-double UserLongitude(std::optional<double> location, int standardBiasMinutes);
-
 // A view named in Nubilux.ini ("Meteosat", "Meteosat-IODC", "GOES-East", "GOES-West",
 // "Himawari", any letter case); nothing for any other text.
 std::optional<View> ViewNamed(const std::wstring& text);

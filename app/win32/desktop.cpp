@@ -5,7 +5,6 @@
 #include <netlistmgr.h>
 #include <objbase.h>
 
-#include <cwchar>
 
 #include "app/views.h"
 #include "app/win32/desktop_wallpaper.h"
@@ -118,17 +117,11 @@ bool MeteredConnection() {
 }
 
 double UserLongitude() {
-    std::optional<double> location;
-    const GEOID nation = ::GetUserGeoID(GEOCLASS_NATION);
-    wchar_t text[32] = {};
-    if (nation != GEOID_NOT_AVAILABLE && ::GetGeoInfoW(nation, GEO_LONGITUDE, text, 32, 0) > 0) {
-        wchar_t* end = nullptr;
-        const double value = std::wcstod(text, &end);
-        if (end != text) location = value;
-    }
+    // Not Windows' home country (GEO_LONGITUDE): set on nearly every PC, it names one
+    // place for a whole country, New York and Honolulu alike. The clock's zone is nearer.
     TIME_ZONE_INFORMATION zone{};
     const int bias = ::GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ? 0 : zone.Bias + zone.StandardBias;
-    return nubilux::UserLongitude(location, bias);
+    return nubilux::LongitudeOfBias(bias);
 }
 
 }  // namespace nubilux::win32

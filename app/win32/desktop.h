@@ -33,8 +33,7 @@ bool MeteredConnection();
 // or when roaming or over its data limit. Unknown (0) is not metered.
 bool IsMeteredCost(DWORD cost);
 
-// The user's longitude: Windows' location for the user where it knows one, else the time
-// zone's standard bias.
+// The user's longitude: the time zone's standard bias.
 double UserLongitude();
 
 }  // namespace nubilux::win32

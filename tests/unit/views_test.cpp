@@ -41,15 +41,6 @@ TEST(Views, TheOthersFollowByDistance) {
                                                               View::Meteosat, View::MeteosatIndianOcean));
 }
 
-TEST(Views, WindowsLocationWinsOverTheTimeZoneWhenKnown) {
-    // Sydney's longitude with a clock set to UTC: the location decides.
-    EXPECT_EQ(nubilux::UserLongitude(151.2, 0), 151.2);
-    // "0.000" is what Windows says when it knows nothing (and Wine always): the zone decides.
-    EXPECT_EQ(nubilux::UserLongitude(0.0, -540), 135.0);
-    EXPECT_EQ(nubilux::UserLongitude(std::nullopt, 480), -120.0);
-    EXPECT_EQ(nubilux::UserLongitude(400.0, 300), -75.0);  // no longitude on Earth
-}
-
 TEST(Views, TheUsersNamedViewComesFirstAndABadNameIsPassedOver) {
     EXPECT_EQ(nubilux::ViewNamed(L" himawari "), View::Himawari);
     EXPECT_EQ(nubilux::ViewNamed(L"GOES-WEST"), View::GoesWest);

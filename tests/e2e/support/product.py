@@ -6,7 +6,7 @@ import subprocess
 import zipfile
 from pathlib import Path
 
-from .session import PRODUCT_DIR
+from .session import PRODUCT_DIR, SYSTEM_FOLDER
 
 # The suite's version, as the build set it.
 SUITE_VERSION = re.search(r"project\(Quintaris VERSION ([\d.]+)",
@@ -36,19 +36,19 @@ def wallpaper(session):
 
 
 def registry_values(session, key):
-    """The key's values as `reg query` prints them, name -> (type, data), in whichever
-    registry view holds it (a 32-bit program's HKLM is the 32-bit view); None when missing."""
-    for view in ("/reg:64", "/reg:32"):
-        out = subprocess.run(["wine", "reg", "query", key, view], env=session.env, capture_output=True, text=True)
-        if out.returncode != 0:
-            continue
-        found = {}
-        for line in out.stdout.splitlines():
-            parts = line.strip().split(None, 2)
-            if len(parts) >= 2 and parts[1].startswith("REG_"):
-                found[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
-        return found
-    return None
+    """The key's values as `reg query` prints them, name -> (type, data), in the registry
+    view the build's programs see (a 32-bit program's HKLM\\Software is the 32-bit view);
+    None when missing."""
+    view = "/reg:32" if SYSTEM_FOLDER == "syswow64" else "/reg:64"
+    out = subprocess.run(["wine", "reg", "query", key, view], env=session.env, capture_output=True, text=True)
+    if out.returncode != 0:
+        return None
+    found = {}
+    for line in out.stdout.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            found[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    return found
 
 
 def install(session, app, env=None):
