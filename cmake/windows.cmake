@@ -129,6 +129,7 @@ set_target_properties(testwin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 
 # The platform layer against the real API, under Wine.
 add_executable(win32_tests
+  tests/win32/clock_zone_test.cpp
   tests/win32/deployment_test.cpp
   tests/win32/install_platform_test.cpp
   tests/win32/nubilux_seams_test.cpp
@@ -152,6 +153,12 @@ target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
 # In a time zone off UTC, so that local time and UTC cannot be mistaken for each other.
 gtest_discover_tests(win32_tests TEST_PREFIX "win32." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                      PROPERTIES RESOURCE_LOCK wine_tier ENVIRONMENT "TZ=Asia/Tokyo")
+# The user's place from each of these clocks (Wine's time zone follows TZ).
+foreach(zone America/Los_Angeles America/New_York Pacific/Honolulu Europe/Moscow Asia/Kolkata
+        Australia/Sydney America/Sao_Paulo Europe/Rome)
+  add_test(NAME win32.ClockZone.${zone} COMMAND win32_tests --gtest_filter=ClockZone.TheClocksZone*)
+  set_tests_properties(win32.ClockZone.${zone} PROPERTIES RESOURCE_LOCK wine_tier ENVIRONMENT "TZ=${zone}")
+endforeach()
 
 # Whole programs under Wine and Xvfb, driven by the probe. A 32-bit program's system32
 # is Windows' 32-bit system folder, syswow64.
@@ -160,7 +167,6 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(SYSTEM_FOLDER system32)
 endif()
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(script ${E2E_TESTS})
   get_filename_component(name ${script} NAME_WE)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace suite {
 
@@ -14,7 +15,7 @@ inline std::wstring JoinPath(const std::wstring& folder, const std::wstring& nam
 }
 
 // Whether text begins with prefix, ASCII letters compared without regard to case.
-inline bool StartsWithNoCase(const std::wstring& text, const std::wstring& prefix) {
+inline bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     if (text.size() < prefix.size()) return false;
     const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
     for (std::size_t i = 0; i < prefix.size(); ++i)

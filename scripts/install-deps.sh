@@ -21,6 +21,9 @@ command -v ninja >/dev/null 2>&1 || need=1
 command -v openssl >/dev/null 2>&1 || need=1
 [ -d /usr/src/googletest ] || need=1
 dpkg -s fonts-wine >/dev/null 2>&1 || need=1
+# The time zone table is made from their files.
+dpkg -s unicode-cldr-core >/dev/null 2>&1 || need=1
+dpkg -s tzdata >/dev/null 2>&1 || need=1
 dpkg -s libxinerama1 >/dev/null 2>&1 || need=1
 if [ "$arch" = i686 ]; then
     dpkg -s wine32:i386 >/dev/null 2>&1 || need=1
@@ -39,7 +42,7 @@ if [ "$arch" = i686 ]; then
 fi
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
-    cmake ninja-build g++ googletest python3 openssl \
+    cmake ninja-build g++ googletest python3 openssl unicode-cldr-core tzdata \
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     wine wine64 $extra \

@@ -6,7 +6,6 @@
 #include <objbase.h>
 
 
-#include "app/views.h"
 #include "app/win32/desktop_wallpaper.h"
 #include "common/win32/unique.h"
 
@@ -116,12 +115,19 @@ bool MeteredConnection() {
     return IsMeteredCost(cost);
 }
 
-double UserLongitude() {
-    // Not Windows' home country (GEO_LONGITUDE): set on nearly every PC, it names one
-    // place for a whole country, New York and Honolulu alike. The clock's zone is nearer.
-    TIME_ZONE_INFORMATION zone{};
-    const int bias = ::GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ? 0 : zone.Bias + zone.StandardBias;
-    return nubilux::LongitudeOfBias(bias);
+ClockZone UserClockZone() {
+    // The zone's key places the user; the home country only picks among a key's places
+    // (its own GEO_LONGITUDE is one point for a whole country, New York and Honolulu alike).
+    ClockZone zone{L"", L"", 0};
+    DYNAMIC_TIME_ZONE_INFORMATION info{};
+    if (::GetDynamicTimeZoneInformation(&info) != TIME_ZONE_ID_INVALID) {
+        zone.key = info.TimeZoneKeyName;
+        zone.standardBiasMinutes = info.Bias + info.StandardBias;
+    }
+    wchar_t territory[8]{};
+    const GEOID nation = ::GetUserGeoID(GEOCLASS_NATION);
+    if (nation != GEOID_NOT_AVAILABLE && ::GetGeoInfoW(nation, GEO_ISO2, territory, 8, 0) > 0) zone.territory = territory;
+    return zone;
 }
 
 }  // namespace nubilux::win32

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/monitors.h"
+#include "app/zones.h"
 
 namespace nubilux::win32 {
 
@@ -33,7 +34,7 @@ bool MeteredConnection();
 // or when roaming or over its data limit. Unknown (0) is not metered.
 bool IsMeteredCost(DWORD cost);
 
-// The user's longitude: the time zone's standard bias.
-double UserLongitude();
+// The Windows time zone's key and bias, and the home country.
+ClockZone UserClockZone();
 
 }  // namespace nubilux::win32

@@ -6,6 +6,7 @@
 #include "app/config.h"
 #include "app/status.h"
 #include "app/views.h"
+#include "app/zones.h"
 #include "app/win32/clock.h"
 #include "app/win32/desktop.h"
 #include "app/win32/system_attempt.h"
@@ -67,7 +68,7 @@ void Platform::HangUp(std::uintptr_t handle) {
 
 UpdatePlan Platform::PlanUpdate() {
     plan_ = PlanPictures(WallpaperMonitors(), PrimaryScreen());
-    const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), UserLongitude());
+    const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), LongitudeOf(UserClockZone()));
     const std::wstring own = Setting(kAddressKey);
     const std::int64_t now = NowUtc();
     UpdatePlan update;

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "app/views.h"
+#include "app/zones.h"
+
+namespace {
+
+using nubilux::ClockZone;
+using nubilux::PlaceOfZone;
+using nubilux::View;
+
+View ViewOf(const ClockZone& zone) { return nubilux::ViewsByDistance(nubilux::LongitudeOf(zone)).front(); }
+
+void ExpectNear(const std::optional<nubilux::Place>& place, double latitude, double longitude) {
+    ASSERT_TRUE(place.has_value());
+    EXPECT_NEAR(place->latitude, latitude, 0.1);
+    EXPECT_NEAR(place->longitude, longitude, 0.1);
+}
+
+TEST(Zones, ACountrysOwnRowComesBeforeTheZones) {
+    ExpectNear(PlaceOfZone(L"W. Europe Standard Time", L"IT"), 41.9, 12.48);   // Rome
+    ExpectNear(PlaceOfZone(L"W. Europe Standard Time", L"001"), 52.5, 13.37);  // Berlin
+    // A country without a row of its own, or none known, takes the zone's.
+    ExpectNear(PlaceOfZone(L"W. Europe Standard Time", L"US"), 52.5, 13.37);
+    ExpectNear(PlaceOfZone(L"W. Europe Standard Time", L""), 52.5, 13.37);
+    ExpectNear(PlaceOfZone(L"Eastern Standard Time", L"CA"), 43.65, -79.38);  // Toronto
+    ExpectNear(PlaceOfZone(L"eastern standard time", L"us"), 40.71, -74.01);  // New York, any case
+}
+
+TEST(Zones, EachZoneOfALargeCountryChoosesItsOwnSatellite) {
+    EXPECT_EQ(ViewOf({L"Pacific Standard Time", L"US", 480}), View::GoesWest);
+    EXPECT_EQ(ViewOf({L"Eastern Standard Time", L"US", 300}), View::GoesEast);
+    EXPECT_EQ(ViewOf({L"Hawaiian Standard Time", L"US", 600}), View::GoesWest);
+    EXPECT_EQ(ViewOf({L"Russian Standard Time", L"RU", -180}), View::MeteosatIndianOcean);  // Moscow
+    EXPECT_EQ(ViewOf({L"Arab Standard Time", L"US", -180}), View::MeteosatIndianOcean);     // Riyadh
+    EXPECT_EQ(ViewOf({L"India Standard Time", L"IN", -330}), View::MeteosatIndianOcean);
+    EXPECT_EQ(ViewOf({L"Tokyo Standard Time", L"JP", -540}), View::Himawari);
+    EXPECT_EQ(ViewOf({L"AUS Eastern Standard Time", L"AU", -600}), View::Himawari);
+    EXPECT_EQ(ViewOf({L"E. South America Standard Time", L"BR", 180}), View::GoesEast);
+    EXPECT_EQ(ViewOf({L"Central Europe Standard Time", L"HU", -60}), View::Meteosat);
+    // Western Australia is 115 E by its place, where 8 hours of bias (120 E) would still be
+    // Himawari's; but Perth's place must be what chooses.
+    ExpectNear(PlaceOfZone(L"W. Australia Standard Time", L"AU"), -31.95, 115.85);
+}
+
+TEST(Zones, AKeyTheTableDoesNotKnowFallsBackToTheBias) {
+    EXPECT_FALSE(PlaceOfZone(L"Mars Standard Time", L"US").has_value());
+    EXPECT_FALSE(PlaceOfZone(L"", L"").has_value());
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"Mars Standard Time", L"US", -540}), 135.0);
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"", L"", 300}), -75.0);
+}
+
+// The whole table against the file it was made from: every Windows zone the CLDR names has
+// a place of its own, each row names a zone and a country, and places are on the Earth.
+TEST(Zones, EveryWindowsZoneHasAPlace) {
+    std::ifstream cldr(CLDR_WINDOWS_ZONES);
+    ASSERT_TRUE(cldr) << CLDR_WINDOWS_ZONES;
+    const std::string text((std::istreambuf_iterator<char>(cldr)), std::istreambuf_iterator<char>());
+    const std::regex mapZone("<mapZone other=\"([^\"]+)\" territory=\"001\"");
+    std::set<std::wstring> keys;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), mapZone); it != std::sregex_iterator(); ++it) {
+        const std::string key = it->str(1);
+        keys.insert(std::wstring(key.begin(), key.end()));
+    }
+    ASSERT_GT(keys.size(), 130u);
+    for (const std::wstring& key : keys) EXPECT_TRUE(PlaceOfZone(key, L"001").has_value()) << std::string(key.begin(), key.end());
+
+    std::size_t own = 0;
+    for (const auto& row : nubilux::ZoneRows()) {
+        const std::wstring territory = row.territory;
+        EXPECT_TRUE(territory == L"001" || territory.size() == 2);
+        own += territory == L"001";
+        EXPECT_TRUE(keys.count(row.key));
+        EXPECT_LE(std::fabs(row.latitude), 90.0);
+        EXPECT_LE(std::fabs(row.longitude), 180.0);
+        // Only UTC itself, with no place but its meridian, lies at 0,0.
+        if (row.latitude == 0.0 && row.longitude == 0.0) {
+            EXPECT_EQ(std::wstring(row.key), L"UTC");
+        }
+    }
+    EXPECT_EQ(own, keys.size());  // one row of its own for each zone, no more
+}
+
+TEST(Zones, AZoneOfABareOffsetStandsOnTheEquatorAtItsMeridian) {
+    ExpectNear(PlaceOfZone(L"UTC-11", L"001"), 0.0, -165.0);
+    ExpectNear(PlaceOfZone(L"UTC+12", L"001"), 0.0, 180.0);
+    ExpectNear(PlaceOfZone(L"UTC", L"001"), 0.0, 0.0);
+    ExpectNear(PlaceOfZone(L"UTC-11", L"AS"), -14.27, -170.7);  // a country of it has a place
+}
+
+}  // namespace
