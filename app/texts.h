@@ -13,7 +13,9 @@ inline constexpr wchar_t kUpdate[] = L"&Update";
 inline constexpr wchar_t kInfo[] = L"&Info";
 inline constexpr wchar_t kExit[] = L"E&xit";
 
-// The notification icon's menu: where the picture on the wallpaper came from, greyed.
+// The notification icon's menu: its first, default item shows the window.
+inline constexpr wchar_t kShowWindow[] = L"&Open QuintarisMeteo";
+// Then where the picture on the wallpaper came from, greyed.
 inline constexpr wchar_t kNotUpdatedYet[] = L"No picture fetched yet";
 inline constexpr wchar_t kUpdating[] = L"Fetching the latest picture...";
 inline constexpr wchar_t kUpdatedAt[] = L"Updated ";

@@ -4,9 +4,11 @@ namespace nubilux {
 
 TrayAction OnTrayMessage(TrayEvent event) {
     switch (event) {
-    case TrayEvent::LeftDoubleClick: return TrayAction::ShowWindow;
-    case TrayEvent::RightUp: return TrayAction::ShowMenu;
+    case TrayEvent::LeftDoubleClick:
+    case TrayEvent::KeySelect: return TrayAction::ShowWindow;
+    case TrayEvent::ContextMenu: return TrayAction::ShowMenu;
     case TrayEvent::LeftUp:
+    case TrayEvent::RightUp:
     case TrayEvent::RightDoubleClick: return TrayAction::Nothing;
     case TrayEvent::Other: break;
     }

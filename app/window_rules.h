@@ -3,12 +3,15 @@
 
 namespace nubilux {
 
-// What the user did to the notification icon, as the window translates it.
-enum class TrayEvent { LeftUp, LeftDoubleClick, RightUp, RightDoubleClick, Other };
+// What the user did to the notification icon, as the window translates it. The shell's
+// version 4 follows a right click with ContextMenu, and brings the keyboard's Enter or
+// Space (KeySelect) and the context key or Shift+F10 (ContextMenu); the older protocol
+// has only the mouse's messages, and a right click's RightUp stands for ContextMenu.
+enum class TrayEvent { LeftUp, LeftDoubleClick, RightUp, RightDoubleClick, ContextMenu, KeySelect, Other };
 
 enum class TrayAction {
-    ShowWindow,   // left double click
-    ShowMenu,     // right button released: Update (Manual mode) and Exit
+    ShowWindow,   // left double click, Enter or Space on the icon
+    ShowMenu,     // right click, context key: show the window, Update (Manual mode), Exit
     Nothing,      // left button released, right double click
     PassToDefault // anything else goes to the default window procedure
 };

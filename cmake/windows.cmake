@@ -30,6 +30,7 @@ add_library(common_win32 STATIC
   common/win32/command_line.cpp
   common/win32/error.cpp
   common/win32/files.cpp
+  common/win32/dpi.cpp
   common/win32/form.cpp
   common/win32/profile_store.cpp
   common/win32/setup_log.cpp
@@ -131,6 +132,7 @@ set_target_properties(testwin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 add_executable(win32_tests
   tests/win32/clock_zone_test.cpp
   tests/win32/deployment_test.cpp
+  tests/win32/form_test.cpp
   tests/win32/install_platform_test.cpp
   tests/win32/nubilux_seams_test.cpp
   tests/win32/profile_store_test.cpp

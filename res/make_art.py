@@ -1,5 +1,6 @@
 """Draws the setup programs' logo (85 x 80, 256 colours) and window icon, and Nubilux's
-cloud and sun icons (16 colours, 32 x 32 and 16 x 16), as BMP and ICO files. Run again
+cloud and sun icons (16 colours; 32 x 32 and 16 x 16, and for Nubilux's the notification
+area's sizes at 125 to 300 % as well), as BMP and ICO files. Run again
 only to change the art."""
 
 import struct
@@ -102,19 +103,21 @@ def icon_image(size, draw=scene):
             rgb = draw(x + 0.5, y + 0.5, size, size)
             nibbles.append(VGA.index(rgb) if rgb else 0)
             bits.append(1 if rgb is None else 0)
-        xor.append(bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, size, 2)))
-        row = bytes(int("".join(map(str, bits[i:i + 8])), 2) for i in range(0, size, 8))
+        row = bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, size, 2))
+        xor.append(row + b"\0" * ((4 - len(row) % 4) % 4))
+        bits += [1] * ((8 - size % 8) % 8)  # beyond the picture: transparent
+        row = bytes(int("".join(map(str, bits[i:i + 8])), 2) for i in range(0, len(bits), 8))
         mask.append(row + b"\0" * ((4 - len(row) % 4) % 4))
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
     colours = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in VGA)
     return header + colours + b"".join(xor) + b"".join(mask)
 
 
-def icon(draw=scene, name="setup.ico"):
-    images = [icon_image(32, draw), icon_image(16, draw)]
+def icon(draw=scene, name="setup.ico", sizes=(32, 16)):
+    images = [icon_image(size, draw) for size in sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip((32, 16), images):
+    for size, data in zip(sizes, images):
         out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
         offset += len(data)
     (HERE / name).write_bytes(out + b"".join(images))
@@ -123,5 +126,7 @@ def icon(draw=scene, name="setup.ico"):
 if __name__ == "__main__":
     logo()
     icon()
-    icon(cloud, "cloud.ico")
-    icon(sun, "sun.ico")
+    # The small icon at 100, 125, 150, 200, 250 and 300 %, and the window's 32.
+    tray = (32, 16, 20, 24, 40, 48)
+    icon(cloud, "cloud.ico", tray)
+    icon(sun, "sun.ico", tray)

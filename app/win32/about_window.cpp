@@ -23,14 +23,14 @@ void AboutWindow::OnCreate() {
     boldFont_ = Font(L"MS Sans Serif", 8.25, true);
     font_ = Font(L"MS Sans Serif", 8.25, false);
     Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, kAboutTextId,
-            boldFont_.get());
+            boldFont_);
     Control(L"STATIC", texts::kAboutCredits, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 1035, 3135, 390, kCreditsId,
-            font_.get());
+            font_);
     const std::wstring link = std::wstring(L" ") + kWebSite;
     Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, kLinkId,
-            font_.get());
+            font_);
     ::SetFocus(Control(L"BUTTON", texts::kAboutOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 990, 2040, 1335, 345,
-                       IDOK, font_.get()));
+                       IDOK, font_));
     KeepOnTop(hwnd_);
 }
 

@@ -16,7 +16,7 @@ private:
     void OnCreate() override;
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-    ::win32::UniqueFont boldFont_, font_;
+    HFONT boldFont_ = nullptr, font_ = nullptr;
     bool visited_ = false;
 };
 

@@ -34,27 +34,49 @@ using namespace nubilux::win32;
 constexpr const wchar_t* kMainClass = ::win32::kNubiluxWindowClass;
 constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
-constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202;
+constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202, kShowCommand = 203;
 // One timer, due when the session next has something to do; a second one for the monitors.
 constexpr UINT_PTR kTimerId = 1, kLayoutTimerId = 2;
 // Monitors are looked at again this long after the last change: a layout that settles
 // through several changes (docking, a resolution switch) makes one download, not many.
 constexpr UINT kLayoutSettleMs = 60 * 1000;
 
-HICON LoadIconSized(HINSTANCE instance, int id, int size) {
-    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
+// Not shared: the shared cache hands back whichever size was loaded first.
+::win32::UniqueIcon LoadIconSized(HINSTANCE instance, int id, int size) {
+    return ::win32::UniqueIcon(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
 }
 
 Moment Now() { return {static_cast<std::int64_t>(::GetTickCount64()), LocalSeconds()}; }
 
-TrayEvent TrayEventOf(LPARAM lParam) {
+// Version 4 puts the event in lParam's low word; the first version the mouse message.
+TrayEvent TrayEventOf(LPARAM lParam, bool version4) {
     switch (LOWORD(lParam)) {
-    case WM_LBUTTONUP: return TrayEvent::LeftUp;
+    case WM_LBUTTONUP:
+    case NIN_SELECT: return TrayEvent::LeftUp;
     case WM_LBUTTONDBLCLK: return TrayEvent::LeftDoubleClick;
-    case WM_RBUTTONUP: return TrayEvent::RightUp;
+    case WM_RBUTTONUP: return version4 ? TrayEvent::RightUp : TrayEvent::ContextMenu;
     case WM_RBUTTONDBLCLK: return TrayEvent::RightDoubleClick;
+    case WM_CONTEXTMENU: return TrayEvent::ContextMenu;
+    case NIN_KEYSELECT: return TrayEvent::KeySelect;
     default: return TrayEvent::Other;
     }
+}
+
+// Where the icon's menu opens: version 4 gives the icon's anchor, in wParam; the first
+// version only the pointer.
+POINT TrayAnchor(WPARAM wParam, bool version4) {
+    POINT at{static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam))};
+    if (!version4) ::GetCursorPos(&at);
+    return at;
+}
+
+// Whether the menu now open was cancelled with Escape, seen by a hook on the menu's own loop.
+bool g_menuEscaped = false;
+
+LRESULT CALLBACK WatchMenuKeys(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_MENU && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) g_menuEscaped = true;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // frm_Nubilux.
@@ -66,22 +88,21 @@ private:
     void OnCreate() override {
         font_ = Font(L"MS Sans Serif", 8.25, false);
         // Made in tab order.
-        Control(L"BUTTON", texts::kUpdate, WS_VISIBLE | WS_TABSTOP, 0, 600, 1335, 345, kUpdateId, font_.get());
-        Control(L"BUTTON", texts::kInfo, WS_VISIBLE | WS_TABSTOP, 1350, 600, 1335, 345, kInfoId, font_.get());
-        Control(L"BUTTON", texts::kFrame, WS_VISIBLE | BS_GROUPBOX, 0, 0, 2685, 585, kFrameId, font_.get());
+        Control(L"BUTTON", texts::kUpdate, WS_VISIBLE | WS_TABSTOP, 0, 600, 1335, 345, kUpdateId, font_);
+        Control(L"BUTTON", texts::kInfo, WS_VISIBLE | WS_TABSTOP, 1350, 600, 1335, 345, kInfoId, font_);
+        Control(L"BUTTON", texts::kFrame, WS_VISIBLE | BS_GROUPBOX, 0, 0, 2685, 585, kFrameId, font_);
         Control(L"BUTTON", texts::kAutomatic, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 150, 240, 1215,
-                195, kAutomaticId, font_.get());
+                195, kAutomaticId, font_);
         Control(L"BUTTON", texts::kManual, WS_VISIBLE | BS_AUTORADIOBUTTON, 1380, 240, 915, 195, kManualId,
-                font_.get());
+                font_);
         // The status fields lie below the client area: never seen, kept for diagnosis.
-        Control(L"STATIC", L"", WS_VISIBLE, 120, 1800, 375, 255, kLabel1Id, font_.get());
-        Control(L"STATIC", L"", WS_VISIBLE, 480, 1800, 2295, 255, kLabel2Id, font_.get());
-        Control(L"STATIC", L"", WS_VISIBLE, 120, 2160, 2655, 255, kLabel3Id, font_.get());
+        Control(L"STATIC", L"", WS_VISIBLE, 120, 1800, 375, 255, kLabel1Id, font_);
+        Control(L"STATIC", L"", WS_VISIBLE, 480, 1800, 2295, 255, kLabel2Id, font_);
+        Control(L"STATIC", L"", WS_VISIBLE, 120, 2160, 2655, 255, kLabel3Id, font_);
 
         KeepOnTop(hwnd_);
-        cloud_ = LoadIconSized(instance_, IDI_CLOUD, ::GetSystemMetrics(SM_CXSMICON));
-        sun_ = LoadIconSized(instance_, IDI_SUN, ::GetSystemMetrics(SM_CXSMICON));
-        tray_.emplace(hwnd_, kTrayMessage, cloud_, texts::kIdleTip);
+        LoadTrayIcons();
+        tray_.emplace(hwnd_, kTrayMessage, cloud_.get(), texts::kIdleTip);
         shownTip_ = texts::kIdleTip;
 
         platform_.emplace(hwnd_, [this](int state) { Inet1_StateChanged(state); });
@@ -93,6 +114,13 @@ private:
         Refresh();
     }
 
+    // At the size the notification area now draws at (it changes with the scale).
+    void LoadTrayIcons() {
+        const int size = TrayIconSize();
+        cloud_ = LoadIconSized(instance_, IDI_CLOUD, size);
+        sun_ = LoadIconSized(instance_, IDI_SUN, size);
+    }
+
     // Shows what the session now says: the mode, Update, the icon and its tip, and sets
     // the one timer for its next event, or stops it when none is to come.
     void Refresh() {
@@ -102,7 +130,7 @@ private:
         ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), session_->UpdateEnabled());
         const std::wstring tip = session_->Tip(now);
         if (tray_ && (tip != shownTip_ || working != shownWorking_)) {
-            tray_->Change(working ? sun_ : cloud_, tip.c_str());
+            tray_->Change(working ? sun_.get() : cloud_.get(), tip.c_str());
             // A new wallpaper repaints the desktop; make sure the window is drawn over it again.
             if (shownWorking_ && !working)
                 ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -132,10 +160,16 @@ private:
         about_->Show();
     }
 
-    void ShowMenu() {
+    // The icon's menu: the window first (the default, as double click and Enter do), where
+    // the picture came from, Update in Manual mode, Exit. It opens at the icon's anchor on
+    // the side the user's reading order wants.
+    void ShowMenu(POINT at) {
         const ::win32::UniqueMenu owned(::CreatePopupMenu());
         const HMENU menu = owned.get();
         if (!menu) return;
+        ::AppendMenuW(menu, MF_STRING, kShowCommand, texts::kShowWindow);
+        ::SetMenuDefaultItem(menu, kShowCommand, FALSE);
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         for (const std::wstring& line : session_->MenuLines(Now()))
             ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, line.c_str());
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -143,14 +177,23 @@ private:
             ::AppendMenuW(menu, MF_STRING | (session_->UpdateEnabled() ? 0u : MF_GRAYED), kUpdateCommand,
                           texts::kUpdate);
         ::AppendMenuW(menu, MF_STRING, kExitCommand, texts::kExit);
-        POINT at;
-        ::GetCursorPos(&at);
+        const UINT align = ::GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
         ::SetForegroundWindow(hwnd_);  // so that the menu closes when the user clicks elsewhere
-        const UINT chosen = ::TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y,
-                                               hwnd_, nullptr);
+        g_menuEscaped = false;
+        HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, WatchMenuKeys, nullptr, ::GetCurrentThreadId());
+        const UINT chosen = ::TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_BOTTOMALIGN | align,
+                                               at.x, at.y, hwnd_, nullptr);
+        if (hook) ::UnhookWindowsHookEx(hook);
         ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+        if (chosen == 0 && g_menuEscaped && tray_) tray_->ReturnFocus();
+        if (chosen == kShowCommand) ShowWindowInFront();
         if (chosen == kUpdateCommand) session_->UpdateClicked(Now());
         if (chosen == kExitCommand) Close(CloseCause::Exit);
+    }
+
+    void ShowWindowInFront() {
+        ::ShowWindow(hwnd_, SW_SHOW);
+        ::SetForegroundWindow(hwnd_);
     }
 
     void Close(CloseCause cause) {
@@ -174,7 +217,12 @@ private:
     }
 
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (tray_ && tray_->OnMessage(msg)) return 0;
+        if (tray_ && tray_->OnMessage(msg)) {
+            LoadTrayIcons();  // the taskbar may have come back at another scale
+            shownTip_.clear();
+            Refresh();
+            return 0;
+        }
         // The uninstaller of this installation asks: end as at the end of the session.
         if (msg == endMessage_ && endMessage_) {
             Close(CloseCause::SessionEnd);
@@ -202,9 +250,9 @@ private:
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         switch (msg) {
         case kTrayMessage:
-            switch (OnTrayMessage(TrayEventOf(lParam))) {
-            case TrayAction::ShowWindow: ::ShowWindow(hwnd_, SW_SHOW); return 0;
-            case TrayAction::ShowMenu: ShowMenu(); return 0;
+            switch (OnTrayMessage(TrayEventOf(lParam, tray_ && tray_->Version4()))) {
+            case TrayAction::ShowWindow: ShowWindowInFront(); return 0;
+            case TrayAction::ShowMenu: ShowMenu(TrayAnchor(wParam, tray_ && tray_->Version4())); return 0;
             case TrayAction::Nothing: return 0;
             case TrayAction::PassToDefault: break;
             }
@@ -235,8 +283,7 @@ private:
             ::SetTimer(hwnd_, kLayoutTimerId, kLayoutSettleMs, nullptr);
             break;
         case kShowWindow:
-            ::ShowWindow(hwnd_, SW_SHOW);
-            ::SetForegroundWindow(hwnd_);
+            ShowWindowInFront();
             return 0;
         case WM_POWERBROADCAST:
             // Back from sleep: this hour's picture, if it is missing.
@@ -283,8 +330,8 @@ private:
     std::optional<Session> session_;
     const UINT endMessage_ = ::win32::NubiluxEndMessage();
     bool asking_ = false;
-    ::win32::UniqueFont font_;
-    HICON cloud_ = nullptr, sun_ = nullptr;
+    HFONT font_ = nullptr;
+    ::win32::UniqueIcon cloud_, sun_;
     std::optional<nubilux::win32::TrayIcon> tray_;
     std::wstring shownTip_;       // what the icon shows now
     bool shownWorking_ = false;

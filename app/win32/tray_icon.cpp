@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "common/win32/dpi.h"
+
 namespace nubilux::win32 {
 
 TrayIcon::TrayIcon(HWND window, UINT callbackMessage, HICON icon, const wchar_t* tip)
@@ -10,14 +12,22 @@ TrayIcon::TrayIcon(HWND window, UINT callbackMessage, HICON icon, const wchar_t*
     data_.cbSize = sizeof data_;
     data_.hWnd = window;  // known by window and number, not by a GUID tied to the program's path
     data_.uID = 1;
-    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    // Version 4 shows the tip only when asked to.
+    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     data_.uCallbackMessage = callbackMessage;
     data_.hIcon = icon;
     std::wcsncpy(data_.szTip, tip, std::size(data_.szTip) - 1);
-    ::Shell_NotifyIconW(NIM_ADD, &data_);
+    Add();
 }
 
 TrayIcon::~TrayIcon() { ::Shell_NotifyIconW(NIM_DELETE, &data_); }
+
+void TrayIcon::Add() {
+    ::Shell_NotifyIconW(NIM_ADD, &data_);
+    NOTIFYICONDATAW version = data_;
+    version.uVersion = NOTIFYICON_VERSION_4;
+    version4_ = ::Shell_NotifyIconW(NIM_SETVERSION, &version) != FALSE;
+}
 
 void TrayIcon::Change(HICON icon, const wchar_t* tip) {
     data_.hIcon = icon;
@@ -25,10 +35,18 @@ void TrayIcon::Change(HICON icon, const wchar_t* tip) {
     ::Shell_NotifyIconW(NIM_MODIFY, &data_);
 }
 
+void TrayIcon::ReturnFocus() {
+    NOTIFYICONDATAW focus = data_;
+    focus.uFlags = 0;
+    ::Shell_NotifyIconW(NIM_SETFOCUS, &focus);
+}
+
 bool TrayIcon::OnMessage(UINT msg) {
     if (msg != taskbarCreated_ || taskbarCreated_ == 0) return false;
-    ::Shell_NotifyIconW(NIM_ADD, &data_);
+    Add();
     return true;
 }
+
+int TrayIconSize() { return ::win32::MetricAt(SM_CXSMICON, ::win32::SystemDpi()); }
 
 }  // namespace nubilux::win32

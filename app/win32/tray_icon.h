@@ -1,5 +1,6 @@
 // The notification-area icon: added by the constructor, removed by the destructor, and
-// added again when Explorer restarts.
+// added again when Explorer restarts. It speaks the notification area's version 4: the
+// keyboard reaches it (NIN_KEYSELECT, WM_CONTEXTMENU with the icon's anchor).
 #pragma once
 
 #include <windows.h>
@@ -18,10 +19,20 @@ public:
     void Change(HICON icon, const wchar_t* tip);
     // Call for every message: true when it was Explorer's "TaskbarCreated", and the icon is back.
     bool OnMessage(UINT msg);
+    // Gives the keyboard focus back to the notification area, as after a menu cancelled.
+    void ReturnFocus();
+    // Whether the shell took version 4; an older one sends the first version's messages.
+    bool Version4() const { return version4_; }
 
 private:
+    void Add();
+
     NOTIFYICONDATAW data_{};
     UINT taskbarCreated_;
+    bool version4_ = false;
 };
+
+// The size the notification area draws its icons at.
+int TrayIconSize();
 
 }  // namespace nubilux::win32

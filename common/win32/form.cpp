@@ -1,24 +1,21 @@
 #include "common/win32/form.h"
 
 #include <new>
+#include <utility>
+
+#include "common/win32/dpi.h"
 #include <string_view>
 
 namespace win32 {
 
 namespace {
 
-int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 // A bitmap drawn for 96 dpi, at the screen's: smoothed, as the shell scales its own pictures.
-HBITMAP ScaledBitmap(HBITMAP source, int dpi) {
+HBITMAP ScaledBitmap(HBITMAP source, UINT dpi) {
     BITMAP info{};
     if (!source || dpi == 96 || !::GetObjectW(source, sizeof info, &info)) return source;
-    const int width = ::MulDiv(info.bmWidth, dpi, 96), height = ::MulDiv(info.bmHeight, dpi, 96);
+    const int width = ::MulDiv(info.bmWidth, static_cast<int>(dpi), 96);
+    const int height = ::MulDiv(info.bmHeight, static_cast<int>(dpi), 96);
     HDC screen = ::GetDC(nullptr);
     HDC from = ::CreateCompatibleDC(screen), to = ::CreateCompatibleDC(screen);
     HBITMAP scaled = ::CreateCompatibleBitmap(screen, width, height);
@@ -60,18 +57,29 @@ bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWi
     // A window that is made again (a reopened About box) finds its class registered.
     if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-    dpi_ = ScreenDpi();
-    // A fixed single border with the close box only.
+    // A fixed single border with the close box only, centred on the primary monitor's work
+    // area, at that monitor's scale: known for certain only once the window is there.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    RECT rect{0, 0, Px(clientWidth), Px(clientHeight)};
-    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + (work.right - work.left - width) / 2;
-    const int y = work.top + (work.bottom - work.top - height) / 2;
-    if (::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr, instance_, this))
+    const auto place = [&](UINT dpi, int& x, int& y, int& width, int& height) {
+        RECT rect{0, 0, ::MulDiv(clientWidth, static_cast<int>(dpi), 1440), ::MulDiv(clientHeight, static_cast<int>(dpi), 1440)};
+        ::win32::AdjustWindowRectAt(&rect, style, exStyle, dpi);
+        width = rect.right - rect.left;
+        height = rect.bottom - rect.top;
+        x = work.left + (work.right - work.left - width) / 2;
+        y = work.top + (work.bottom - work.top - height) / 2;
+    };
+    const UINT guess = SystemDpi();
+    int x, y, width, height;
+    place(guess, x, y, width, height);
+    if (::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr, instance_, this)) {
+        if (dpi_ != guess) {
+            place(dpi_, x, y, width, height);
+            ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         return true;
+    }
     // The real reason: a control that could not be made says more than the window's own call.
     if (createFailure_) ::SetLastError(createFailure_);
     return false;
@@ -83,7 +91,12 @@ void Form::Show() {
     ::UpdateWindow(hwnd_);
 }
 
-UniqueFont Form::Font(const wchar_t* face, double points, bool bold) const {
+HFONT Form::Font(const wchar_t* face, double points, bool bold) {
+    fonts_.push_back({face, points, bold, MakeFont(face, points, bold)});
+    return fonts_.back().font.get();
+}
+
+UniqueFont Form::MakeFont(const wchar_t* face, double points, bool bold) const {
     const int height = -static_cast<int>(points * dpi_ / 72.0 + 0.5);
     return UniqueFont(::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
                                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -103,12 +116,49 @@ HWND Form::Control(const wchar_t* cls, const wchar_t* text, DWORD style, int lef
 HWND Form::Picture(int bitmapId, int left, int top, int width, int height, int id) {
     HWND picture = Control(L"STATIC", nullptr, WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, left, top, width, height, id,
                            nullptr, WS_EX_CLIENTEDGE);
-    picture_.reset(ScaledBitmap(
-        static_cast<HBITMAP>(::LoadImageW(instance_, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0)), dpi_));
+    pictureId_ = bitmapId;
+    picture_ = MakePicture();
     ::SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
     // The control fits itself to the bitmap; the box keeps its own size.
     ::SetWindowPos(picture, nullptr, Px(left), Px(top), Px(width), Px(height), SWP_NOZORDER);
     return picture;
+}
+
+UniqueBitmap Form::MakePicture() const {
+    return UniqueBitmap(ScaledBitmap(
+        static_cast<HBITMAP>(::LoadImageW(instance_, MAKEINTRESOURCEW(pictureId_), IMAGE_BITMAP, 0, 0, 0)), dpi_));
+}
+
+void Form::FollowDpi(UINT dpi, const RECT& suggested) {
+    const UINT old = dpi_;
+    dpi_ = dpi;
+    const auto scale = [&](LONG value) { return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(old)); };
+    std::vector<std::pair<HFONT, HFONT>> swapped;  // old handle, new one
+    std::vector<UniqueFont> retired;
+    for (OwnedFont& owned : fonts_) {
+        UniqueFont font = MakeFont(owned.face, owned.points, owned.bold);
+        swapped.emplace_back(owned.font.get(), font.get());
+        retired.push_back(std::exchange(owned.font, std::move(font)));
+    }
+    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        ::SetWindowPos(child, nullptr, scale(r.left), scale(r.top), scale(r.right - r.left), scale(r.bottom - r.top),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        const auto font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
+        for (const auto& [before, after] : swapped)
+            if (font == before) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(after), TRUE);
+        if (pictureId_ && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
+            UniqueBitmap picture = MakePicture();
+            ::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
+            ::SetWindowPos(child, nullptr, scale(r.left), scale(r.top), scale(r.right - r.left),
+                           scale(r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+            picture_ = std::move(picture);
+        }
+    }
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::FitLabel(int id) {
@@ -161,6 +211,7 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
+        self->dpi_ = WindowDpi(hwnd);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -176,6 +227,13 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
     if (msg == DM_SETDEFID) {
         self->defaultId_ = static_cast<int>(wParam);
         return TRUE;
+    }
+    if (msg == WM_DPICHANGED && self->created_) {
+        try {
+            self->FollowDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        } catch (const std::bad_alloc&) {
+        }
+        return 0;
     }
     try {
         if (msg == WM_CREATE) {

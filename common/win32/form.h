@@ -1,10 +1,12 @@
 // A fixed-size window laid out in twips, as the setup programs' windows are: one object
-// per window, bound to its HWND at WM_NCCREATE.
+// per window, bound to its HWND at WM_NCCREATE. It is drawn at the DPI of its monitor and
+// follows a move to a monitor of another scale (WM_DPICHANGED): size, controls, fonts.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "common/win32/unique.h"
 
@@ -35,9 +37,10 @@ protected:
     virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return ::DefWindowProcW(hwnd_, msg, wParam, lParam); }
 
-    // Twips (1440 an inch) to pixels at the screen's DPI.
-    int Px(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
-    UniqueFont Font(const wchar_t* face, double points, bool bold) const;
+    // Twips (1440 an inch) to pixels at the window's DPI.
+    int Px(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    // A font at the window's DPI, kept by the window and made anew when the DPI changes.
+    HFONT Font(const wchar_t* face, double points, bool bold);
     // A child control placed in twips.
     HWND Control(const wchar_t* cls, const wchar_t* text, DWORD style, int left, int top, int width, int height,
                  int id, HFONT font, DWORD exStyle = 0);
@@ -63,9 +66,23 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     // Makes the window taller by the given pixels, at the bottom.
     void GrowByPixels(int pixels);
+    // The window moved to a monitor of another scale: everything at the new DPI, the
+    // window where Windows suggests.
+    void FollowDpi(UINT dpi, const RECT& suggested);
+    UniqueFont MakeFont(const wchar_t* face, double points, bool bold) const;
+    UniqueBitmap MakePicture() const;
+
+    struct OwnedFont {
+        const wchar_t* face;
+        double points;
+        bool bold;
+        UniqueFont font;
+    };
 
     int iconId_;
-    int dpi_ = 96;
+    UINT dpi_ = 96;
+    std::vector<OwnedFont> fonts_;
+    int pictureId_ = 0;
     int defaultId_ = 0;         // the button Enter presses: the last BS_DEFPUSHBUTTON, or DM_SETDEFID
     DWORD createFailure_ = 0;   // why OnCreate failed, for the caller of Create
     bool created_ = false;      // OnCreate has succeeded: the window's own handlers may run

@@ -75,6 +75,11 @@ struct MenuTraits {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::DestroyMenu(h); }
 };
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::DestroyIcon(h); }
+};
 template <typename H>
 struct GdiObjectTraits {
     using Handle = H;
@@ -109,6 +114,7 @@ private:
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindTraits>;
 using UniqueMenu = Unique<MenuTraits>;
+using UniqueIcon = Unique<IconTraits>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
 using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using UniqueHandle = Unique<KernelHandleTraits>;

@@ -50,11 +50,11 @@ private:
         textFont_ = Font(L"MS Sans Serif", 8, false);
         Picture(IDB_LOGO, 120, 120, 1335, 1215, kPictureId);
         Control(L"STATIC", texts_.label1.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 1560, 120, 3495,
-                375, kLabel1Id, titleFont_.get());
+                375, kLabel1Id, titleFont_);
         Control(L"STATIC", texts_.label2.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 1560, 600, 3495,
-                255, kLabel2Id, textFont_.get());
+                255, kLabel2Id, textFont_);
         ::SetFocus(Control(L"BUTTON", install::texts::kButton, WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP, 1560, 960,
-                           3495, 375, kCommand1Id, textFont_.get()));
+                           3495, 375, kCommand1Id, textFont_));
         // Long names wrap: the labels grow, and the window with them.
         FitLabel(kLabel1Id);
         FitLabel(kLabel2Id);
@@ -94,7 +94,7 @@ private:
     install::WindowTexts texts_;
     std::wstring primaEsecuzione_;
     std::wstring folder_;  // the installer's, where a program named without a folder lies
-    win32::UniqueFont titleFont_, textFont_;
+    HFONT titleFont_ = nullptr, textFont_ = nullptr;
 };
 
 // The folders of the chosen scope: the user's own (CSIDL 2, 7, 16) or all users' (23, 24, 25).

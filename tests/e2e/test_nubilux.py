@@ -3,6 +3,7 @@ under their real names, over HTTPS with a certificate from the tests' own author
 which each session trusts as a user's computer trusts the real ones."""
 
 import calendar
+import json
 import shutil
 import struct
 import subprocess
@@ -57,6 +58,14 @@ def views(urls):
 
 
 TRAY_CALLBACK, WM_SYSCOMMAND, SC_CLOSE = 1281, 0x112, 0xF060
+WM_CONTEXTMENU, NIN_KEYSELECT = 0x7B, 0x401
+NIM_ADD, NIM_SETFOCUS, NIM_SETVERSION = 0, 3, 4
+
+
+def tray_post(n, event, x=0, y=0):
+    """What the notification area sends at version 4: the event and the icon's number in
+    lParam, the icon's anchor on the screen in wParam."""
+    n.session.probe("post", CAPTION, str(TRAY_CALLBACK), str(y << 16 | x), str(1 << 16 | event))
 
 
 def bitmap_size(data):
@@ -281,6 +290,7 @@ class WindowAndIcon(unittest.TestCase):
         n.start()
         window = n.session.window(CAPTION)
         self.assertEqual(window["client"], [180, 63])  # 2700 x 945 twips at 96 dpi
+        self.assertEqual((window["dpi"], window["awareness"]), (96, 2))
         self.assertTrue(window["topmost"])
         controls = window["controls"]
         self.assertEqual([(c["id"], c["text"]) for c in controls[:5]],
@@ -304,6 +314,62 @@ class WindowAndIcon(unittest.TestCase):
         n.session.probe("close", CAPTION)
         self.assertEqual(n.session.probe("answer", "Nubilux", "Yes", "15")[0], 0)
         self.assertTrue(n.session.window_gone(CAPTION))
+
+    def test_the_keyboard_reaches_the_icon_and_its_menu(self):
+        n = NubiluxSession(self)
+        n.start()
+        tray = n.session.watch_tray(CAPTION)
+        # The icon speaks version 4, drawn at the notification area's size in full colour.
+        self.assertTrue(n.session.wait_until(lambda: any(c["call"] == NIM_SETVERSION for c in tray.calls)))
+        self.assertEqual([c["version"] for c in tray.calls if c["call"] == NIM_SETVERSION][-1], 4)
+        added = [c for c in tray.calls if c["call"] == NIM_ADD][-1]
+        self.assertEqual((added["width"], added["height"]), (16, 16))
+        self.assertGreaterEqual(added["depth"], 4)
+        self.assertTrue(added["flags"] & 0x80)  # NIF_SHOWTIP: version 4 shows the tip only when asked
+
+        n.session.probe("post", CAPTION, str(WM_SYSCOMMAND), str(SC_CLOSE), "0")
+        self.assertTrue(n.session.wait_until(lambda: not n.session.window(CAPTION)["visible"]))
+        tray_post(n, NIN_KEYSELECT, 900, 740)  # Enter or Space on the icon
+        self.assertTrue(n.session.wait_until(lambda: n.session.window(CAPTION)["visible"]))
+        n.session.probe("post", CAPTION, str(WM_SYSCOMMAND), str(SC_CLOSE), "0")
+        self.assertTrue(n.session.wait_until(lambda: not n.session.window(CAPTION)["visible"]))
+
+        # The context key: the menu opens at the icon's anchor, not at the pointer, rising
+        # from it and to its right, as left-to-right reading wants.
+        n.session.probe("pointer", "10", "10")
+        tray_post(n, WM_CONTEXTMENU, 600, 700)
+        code, out = n.session.probe("menu", CAPTION, "10")
+        self.assertEqual(code, 0, "no menu")
+        left, top, right, bottom = json.loads(out)
+        self.assertEqual((left, bottom), (600, 700))
+        # Escape closes it and gives the focus back to the notification area.
+        n.session.probe("escape", CAPTION)
+        self.assertTrue(n.session.wait_until(lambda: any(c["call"] == NIM_SETFOCUS for c in tray.calls)))
+        self.assertNotEqual(n.session.probe("menu", CAPTION, "0.5")[0], 0)
+        self.assertFalse(n.session.window(CAPTION)["visible"])
+
+        # The menu's first item, its default, shows the window.
+        tray_post(n, WM_CONTEXTMENU, 600, 700)
+        self.assertEqual(n.session.probe("menu", CAPTION, "10")[0], 0)
+        n.session.probe("down", CAPTION)
+        n.session.probe("enter", CAPTION)
+        self.assertTrue(n.session.wait_until(lambda: n.session.window(CAPTION)["visible"]))
+        self.assertEqual(len([c for c in tray.calls if c["call"] == NIM_SETFOCUS]), 1)  # chosen, not cancelled
+
+    def test_at_150_percent_the_window_and_icon_are_drawn_at_the_scale(self):
+        n = NubiluxSession(self)
+        n.session.set_dpi(144)
+        n.start()
+        tray = n.session.watch_tray(CAPTION)
+        window = n.session.window(CAPTION)
+        self.assertEqual((window["dpi"], window["awareness"]), (144, 2))  # per monitor, from the manifest
+        self.assertEqual(window["client"], [270, 95])  # 2700 x 945 twips at 144 dpi
+        self.assertEqual([c["rect"] for c in window["controls"][:3]],
+                         [[0, 60, 134, 95], [135, 60, 269, 95], [0, 0, 269, 59]])
+        # The icon's own 24-pixel frame, not a 16 or 32 stretched.
+        self.assertTrue(n.session.wait_until(lambda: any(c["call"] == NIM_ADD for c in tray.calls)))
+        added = [c for c in tray.calls if c["call"] == NIM_ADD][-1]
+        self.assertEqual((added["width"], added["height"]), (24, 24))
 
     def test_the_end_of_the_windows_session_ends_it_without_a_question(self):
         n = NubiluxSession(self)

@@ -3,6 +3,7 @@
 
 #include "app/hourly.h"
 #include "app/monitors.h"
+#include "app/picture.h"
 #include "app/sources.h"
 #include "app/views.h"
 
@@ -149,6 +150,21 @@ TEST(Monitors, OnePicturePerSizeThePrimarysFirstAsNubiluxBmp) {
     EXPECT_EQ(plan[1].fileName, L"NUBILUX-800x600.BMP");
     EXPECT_THAT(plan[1].monitors, ElementsAre(L"\\\\?\\B", L"\\\\?\\C"));  // one download for both
     EXPECT_THAT(nubilux::PlannedSizes(plan), ElementsAre(nubilux::Screen{1024, 768}, nubilux::Screen{800, 600}));
+}
+
+// The commonest desktop of two monitors: a laptop's 2880 x 1800 at 150 % and an external
+// 3840 x 2160 at 100 %. Measured in real pixels, each gets a picture of its own size and
+// the picture bound follows the larger; a system-aware program would have been handed
+// 1920 x 1200 for the laptop and 5760 x 3240 for the other, one blurred, one oversized.
+TEST(Monitors, EachPictureIsItsMonitorsRealPixels) {
+    const auto plan = nubilux::PlanPictures(
+        {{L"LAPTOP", {2880, 1800}, true}, {L"EXTERNAL", {3840, 2160}, false}}, {2880, 1800});
+    EXPECT_THAT(nubilux::PlannedSizes(plan), ElementsAre(nubilux::Screen{2880, 1800}, nubilux::Screen{3840, 2160}));
+    EXPECT_NE(nubilux::ViewSources(View::Meteosat, plan[0].size, kMorningUtc)[0].url.find(L"&WIDTH=2880&HEIGHT=1800&"),
+              std::wstring::npos);
+    EXPECT_NE(nubilux::ViewSources(View::Meteosat, plan[1].size, kMorningUtc)[0].url.find(L"&WIDTH=3840&HEIGHT=2160&"),
+              std::wstring::npos);
+    EXPECT_EQ(nubilux::MaxPictureSide({3840, 2160}), 7680);
 }
 
 TEST(Monitors, SizesThatShareOnlyAWidthShareNoPicture) {

@@ -15,6 +15,8 @@
 //   probe close  <caption>               ask the window to close (WM_CLOSE)
 //   probe enter  <caption>               press Enter where the window's keyboard focus is
 //   probe escape <caption>               press Escape there
+//   probe down   <caption>               press the down arrow there
+//   probe menu   <caption> [seconds]     the screen rectangle of the pop-up menu open now, as JSON
 //   probe elevated <caption>             1 when the window's process runs with an elevated token, else 0
 //   probe ping   <caption> [ms]          whether the window answers a message within ms (1000); prints the time
 //   probe link   <file.lnk>              a shortcut's target, arguments and folder, as JSON
@@ -22,7 +24,7 @@
 //   probe trust  <file.cer>              put a certificate (DER) into the current user's Root store
 //   probe pointer <x> <y>               move the mouse pointer there (off the windows, for a quiet measure)
 //   probe tray   <caption> <seconds>     stand in for the notification area: asks the window to add its
-//                                        icon again, then prints each tip it is given, one line each
+//                                        icon again, then prints each call it is given, one line each
 #include <windows.h>
 
 #include <objidl.h>
@@ -137,6 +139,22 @@ std::wstring RectJson(HWND top, HWND hwnd) {
            L"," + std::to_wstring(r.bottom) + L"]";
 }
 
+// user32's entries of Windows 10, looked up so that the probe starts on any Wine.
+template <typename F>
+F User32(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// A window's DPI and its process's awareness (0 unaware, 1 system, 2 per monitor), as
+// Windows keeps them for each window; -1 where the calls are missing.
+std::wstring DpiJson(HWND top) {
+    const auto dpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    const auto context = User32<HANDLE(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
+    const auto awareness = User32<int(WINAPI*)(HANDLE)>("GetAwarenessFromDpiAwarenessContext");
+    return L",\"dpi\":" + std::to_wstring(dpi ? static_cast<int>(dpi(top)) : -1) + L",\"awareness\":" +
+           std::to_wstring(context && awareness ? awareness(context(top)) : -1);
+}
+
 int List(HWND top) {
     RECT client, window;
     ::GetClientRect(top, &client);
@@ -151,7 +169,7 @@ int List(HWND top) {
                        std::to_wstring(window.bottom) + L"],\"origin\":[" + std::to_wstring(origin.x) + L"," +
                        std::to_wstring(origin.y) + L"],\"foreground\":" + Bool(::GetForegroundWindow() == top) +
                        L",\"topmost\":" +
-                       Bool(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) + L",\"controls\":[";
+                       Bool(::GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) + DpiJson(top) + L",\"controls\":[";
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &thread);
@@ -200,21 +218,25 @@ int Usage() {
 }
 
 // Wine's shell hands each notification-icon call to the topmost "Shell_TrayWnd" window as
-// WM_COPYDATA: the data starts with the window, id, flags and callback message, then, in
-// newer releases, the icon's size, planes and depth, then the tip. dwData is the call.
+// WM_COPYDATA, dwData the call: the window, id, flags and callback message, the tip (128
+// letters), state, balloon text (256), the timeout or version, balloon title (64), balloon
+// flags, GUID, then the icon's width, height, planes and depth. Printed as one line:
+// call, flags, version, width, height, depth, tip.
 LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != WM_COPYDATA) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    constexpr std::size_t kTip = 16, kVersion = kTip + 256 + 8 + 512, kIcon = kVersion + 4 + 128 + 4 + 16;
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     const auto* bytes = static_cast<const BYTE*>(data->lpData);
-    if (data->cbData < 16 + 16 + 256) return TRUE;
-    UINT flags = 0, width = 0;
-    std::memcpy(&flags, bytes + 8, sizeof flags);
-    std::memcpy(&width, bytes + 16, sizeof width);  // an icon's width, or the tip's first two letters
-    if (!(flags & NIF_TIP)) return TRUE;
-    const std::size_t at = width <= 256 ? 32 : 16;
+    if (data->cbData < kIcon + 16) return TRUE;
+    auto number = [&](std::size_t at) {
+        UINT value = 0;
+        std::memcpy(&value, bytes + at, sizeof value);
+        return std::to_wstring(value);
+    };
     wchar_t tip[129] = {};
-    std::memcpy(tip, bytes + at, 128 * sizeof(wchar_t));
-    std::wstring line = std::to_wstring(data->dwData) + L"\t";
+    std::memcpy(tip, bytes + kTip, 128 * sizeof(wchar_t));
+    std::wstring line = std::to_wstring(data->dwData) + L"\t" + number(8) + L"\t" + number(kVersion) + L"\t" +
+                        number(kIcon) + L"\t" + number(kIcon + 4) + L"\t" + number(kIcon + 12) + L"\t";
     for (const wchar_t* c = tip; *c; ++c) line += *c == L'\n' ? std::wstring(L"\\n") : std::wstring(1, *c);
     Write(line + L"\n");
     return TRUE;
@@ -246,6 +268,9 @@ int Tray(const std::wstring& caption, double seconds) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Sizes as they are on the screen, whatever scale the window under test is drawn at.
+    if (const auto aware = User32<BOOL(WINAPI*)(HANDLE)>("SetProcessDpiAwarenessContext"))
+        aware(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));  // per monitor, version 2
     if (argc < 3) return Usage();
     const std::wstring command = argv[1], caption = argv[2];
     // The optional time-out, in seconds, at argument position `index`.
@@ -345,14 +370,28 @@ int wmain(int argc, wchar_t** argv) {
         Write(elevation.TokenIsElevated ? L"1\n" : L"0\n");
         return 0;
     }
-    if (command == L"enter" || command == L"escape") {
+    if (command == L"menu") {
+        const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds(3) * 1000);
+        for (;;) {
+            HWND menu = ::FindWindowW(L"#32768", nullptr);
+            RECT r{};
+            if (menu && ::IsWindowVisible(menu) && ::GetWindowRect(menu, &r)) {
+                Write(L"[" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) +
+                      L"," + std::to_wstring(r.bottom) + L"]\n");
+                return 0;
+            }
+            if (::GetTickCount64() >= end) return 1;
+            ::Sleep(50);
+        }
+    }
+    if (command == L"enter" || command == L"escape" || command == L"down") {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         const HWND target = ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus
                                 ? info.hwndFocus
                                 : top;
-        const WPARAM key = command == L"enter" ? VK_RETURN : VK_ESCAPE;
-        const LPARAM scan = command == L"enter" ? 0x001C0001 : 0x00010001;
+        const WPARAM key = command == L"enter" ? VK_RETURN : command == L"down" ? VK_DOWN : VK_ESCAPE;
+        const LPARAM scan = command == L"enter" ? 0x001C0001 : command == L"down" ? 0x01500001 : 0x00010001;
         return ::PostMessageW(target, WM_KEYDOWN, key, scan) && ::PostMessageW(target, WM_KEYUP, key, scan | 0xC0000000)
                    ? 0
                    : 1;

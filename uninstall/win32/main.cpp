@@ -39,16 +39,16 @@ private:
         boldFont_ = Font(L"MS Sans Serif", 8.25, true);
         // Made in tab order: "Procedi" first, so it has the focus.
         HWND ok = Control(L"BUTTON", uninstall::texts::kOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 1800, 960,
-                          1215, 375, kOkId, font_.get());
+                          1215, 375, kOkId, font_);
         Control(L"BUTTON", uninstall::texts::kCancel, WS_VISIBLE | WS_TABSTOP, 3600, 960, 1215, 375, kAnnullaId,
-                font_.get());
+                font_);
         Picture(IDB_LOGO, 120, 120, 1335, 1215, kPictureId);
         Control(L"STATIC", L"", WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_EDITCONTROL, 1560, 120, 3495, 255, kLabel2Id,
-                boldFont_.get());
-        Control(L"BUTTON", uninstall::texts::kClose, WS_TABSTOP, 1560, 960, 3495, 375, kUnloadId, font_.get());
-        Control(L"STATIC", L"", SS_CENTER | SS_NOPREFIX | SS_EDITCONTROL, 1560, 420, 3495, 495, kLabel1Id, font_.get());
+                boldFont_);
+        Control(L"BUTTON", uninstall::texts::kClose, WS_TABSTOP, 1560, 960, 3495, 375, kUnloadId, font_);
+        Control(L"STATIC", L"", SS_CENTER | SS_NOPREFIX | SS_EDITCONTROL, 1560, 420, 3495, 495, kLabel1Id, font_);
         // Beneath the outcome: what stays on the computer; the window grows to show it.
-        Control(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 120, 1425, 4935, 0, kStaysId, font_.get());
+        Control(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 120, 1425, 4935, 0, kStaysId, font_);
         if (opening_.CanProceed()) {
             SetText(kLabel2Id, opening_.texts.label2);
             FitLabel(kLabel2Id);
@@ -112,7 +112,7 @@ private:
     uninstall::Platform& platform_;
     uninstall::UninstallState state_;
     uninstall::Opening opening_;
-    win32::UniqueFont font_, boldFont_;
+    HFONT font_ = nullptr, boldFont_ = nullptr;
 };
 
 }  // namespace

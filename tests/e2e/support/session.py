@@ -77,8 +77,14 @@ def switches_since(before, pid):
 
 
 class TrayLog(list):
-    """The tips a program gave its notification icon, in order; deleted once it removed it."""
+    """The tips a program gave its notification icon, in order; deleted once it removed it.
+    calls: every call as the shell received it, a dict each (call, flags, version, width,
+    height, depth)."""
     deleted = False
+
+    def __init__(self):
+        super().__init__()
+        self.calls = []
 
 
 class WineSession:
@@ -194,6 +200,11 @@ class WineSession:
                 out = f"exit {result.returncode}: " + stderr.read().decode("utf-8", "replace")
         return result.returncode, out
 
+    def set_dpi(self, dpi):
+        """The screen's scale, as the user sets it (96 is 100 %); read by programs started after."""
+        subprocess.run(["wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                        "/d", str(dpi), "/f"], env=self.env, check=True, capture_output=True)
+
     def watch_tray(self, caption, seconds=120):
         """Stands in for the notification area (Wine's shell hands it every icon call), so
         that the tips a program gives its icon can be read; the program is asked to add its
@@ -209,11 +220,13 @@ class WineSession:
                 line = raw.decode("utf-8", "replace").rstrip("\r\n")
                 if line == "ready":
                     ready.set()
-                elif "\t" in line:
-                    call, tip = line.split("\t", 1)
-                    if call == "2":  # NIM_DELETE
+                elif line.count("\t") >= 6:
+                    *numbers, tip = line.split("\t", 6)
+                    call = dict(zip(("call", "flags", "version", "width", "height", "depth"), map(int, numbers)))
+                    tips.calls.append(call)
+                    if call["call"] == 2:  # NIM_DELETE
                         tips.deleted = True
-                    else:
+                    elif call["flags"] & 4:  # NIF_TIP
                         tips.append(tip.replace("\\n", "\n"))
             ready.set()
 
