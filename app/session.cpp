@@ -64,6 +64,16 @@ void Session::Resumed(Moment now) {
     if (schedule_.Resumed(now.localSeconds)) Update(now);
 }
 
+void Session::DisplayChanged(bool on, Moment now) {
+    if (!on) {
+        if (!displayOffMs_) displayOffMs_ = now.monotonicMs;
+        return;
+    }
+    const bool long_off = displayOffMs_ && now.monotonicMs - *displayOffMs_ >= kDisplayOffAsSleepMs;
+    displayOffMs_.reset();
+    if (long_off) Resumed(now);
+}
+
 void Session::LayoutSettled(Moment now) {
     now_ = now;
     if (!automatic_ || updater_.Running() || madeFor_.empty()) return;

@@ -68,6 +68,9 @@ public:
     // Windows may tell one wake-up twice (automatic, then by the user): within this time
     // of the last, a resume is the same one.
     static constexpr std::int64_t kSameResumeMs = 2 * 60 * 1000;
+    // A display off at least this long and back is taken as a wake-up: on PCs with Modern
+    // Standby the old suspend and resume messages may never come.
+    static constexpr std::int64_t kDisplayOffAsSleepMs = 5 * 60 * 1000;
 
     explicit Session(SessionPlatform& platform, Deadlines deadlines = {});
     Session(const Session&) = delete;
@@ -84,6 +87,8 @@ public:
     void RequestSent(unsigned number) { updater_.OnRequestSent(number); }
     // The computer woke from sleep, or its display came back after a long while.
     void Resumed(Moment now);
+    // The console's display went off (false) or came back (true); dimmed is on.
+    void DisplayChanged(bool on, Moment now);
     // The monitors changed and have settled.
     void LayoutSettled(Moment now);
     // The program ends: an update under way ends with it, the previous picture whole.
@@ -121,6 +126,7 @@ private:
     bool meteredSkip_ = false;            // Automatic's last own update waits for an unmetered connection
     std::optional<std::int64_t> meteredRecheckMs_;
     std::optional<std::int64_t> lastResumeMs_;
+    std::optional<std::int64_t> displayOffMs_;  // when the display went off, while it is
 };
 
 }  // namespace nubilux

@@ -77,7 +77,7 @@ target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 # Nubilux.exe.
 add_library(nubilux_win32 STATIC app/win32/about_window.cpp app/win32/bitmap_file.cpp app/win32/clock.cpp
             app/win32/codec.cpp app/win32/desktop.cpp app/win32/fetch.cpp app/win32/platform.cpp
-            app/win32/system_attempt.cpp app/win32/transfer.cpp app/win32/tray_icon.cpp)
+            app/win32/power.cpp app/win32/system_attempt.cpp app/win32/transfer.cpp app/win32/tray_icon.cpp)
 target_link_libraries(nubilux_win32 PUBLIC common_win32)
 target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(nubilux_exe asInvoker Nubilux app/win32/main.cpp res/nubilux.rc)
@@ -135,6 +135,7 @@ add_executable(win32_tests
   tests/win32/form_test.cpp
   tests/win32/install_platform_test.cpp
   tests/win32/nubilux_seams_test.cpp
+  tests/win32/power_test.cpp
   tests/win32/profile_store_test.cpp
   tests/win32/shortcut_test.cpp
   tests/win32/special_folder_test.cpp

@@ -18,6 +18,7 @@
 #include "app/win32/clock.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
+#include "app/win32/power.h"
 #include "app/win32/tray_icon.h"
 #include "app/window_rules.h"
 #include "common/win32/error.h"
@@ -105,6 +106,7 @@ private:
         tray_.emplace(hwnd_, kTrayMessage, cloud_.get(), texts::kIdleTip);
         shownTip_ = texts::kIdleTip;
 
+        display_.emplace(hwnd_);
         platform_.emplace(hwnd_, [this](int state) { Inet1_StateChanged(state); });
         session_.emplace(*platform_);
         platform_->RemoveLeftovers();
@@ -288,6 +290,7 @@ private:
         case WM_POWERBROADCAST:
             // Back from sleep: this hour's picture, if it is missing.
             if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) session_->Resumed(Now());
+            if (const auto on = DisplayOn(wParam, lParam)) session_->DisplayChanged(*on, Now());
             return TRUE;
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) break;
@@ -319,6 +322,7 @@ private:
             if (session_) session_->Stop();
             ::KillTimer(hwnd_, kTimerId);
             tray_.reset();
+            display_.reset();
             session_.reset();
             ::PostQuitMessage(0);
             return 0;
@@ -326,6 +330,7 @@ private:
         return Default(msg, wParam, lParam);
     }
 
+    std::optional<DisplayNotices> display_;
     std::optional<nubilux::win32::Platform> platform_;
     std::optional<Session> session_;
     const UINT endMessage_ = ::win32::NubiluxEndMessage();

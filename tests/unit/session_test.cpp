@@ -180,6 +180,33 @@ TEST_F(SessionTest, SleepAndWakeDoNotLiftTheLimitOnRetries) {
     EXPECT_EQ(Plans(), 6u);
 }
 
+// Modern Standby: no resume message, only the display going off and coming back. Back
+// after a long while in an hour whose picture is missing, it is a wake-up; a short
+// blank screen, a picture already there, or Manual mode, fetch nothing.
+TEST_F(SessionTest, TheDisplayBackAfterALongOffIsAWakeUp) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.AttemptEnded(Report(platform, Installed), At(2));
+    session.DisplayChanged(false, At(kHour - 100));
+    session.DisplayChanged(false, At(kHour - 50));  // told again: still off since the first
+    session.DisplayChanged(true, At(kHour + 30));   // 130 s off, though into a new hour
+    EXPECT_EQ(Plans(), 1u);
+    session.DisplayChanged(false, At(kHour + 40));
+    session.DisplayChanged(true, At(kHour + 40 + 299));
+    EXPECT_EQ(Plans(), 1u);  // just short of five minutes
+    session.DisplayChanged(false, At(kHour + 400));
+    session.DisplayChanged(true, At(kHour + 700));
+    EXPECT_EQ(Plans(), 2u);  // the new hour's picture
+    session.AttemptEnded(Report(platform, Installed), At(kHour + 710));
+    session.DisplayChanged(false, At(kHour + 800));
+    session.DisplayChanged(true, At(kHour + 1800));
+    EXPECT_EQ(Plans(), 2u);  // this hour's picture is there
+    session.SelectMode(false, At(kHour + 1900));
+    session.DisplayChanged(false, At(kHour + 2000));
+    session.DisplayChanged(true, At(2 * kHour + 100));
+    EXPECT_EQ(Plans(), 2u);  // Manual mode fetches only when asked
+}
+
 TEST_F(SessionTest, AResumeInANewHourTakesThatHour) {
     StartAutomatic(At(0));
     session.Wake(At(1));
