@@ -39,6 +39,12 @@ Fetched Fetched::WithStatus(int httpStatus) {
     return answer;
 }
 
+Fetched Fetched::StaleCopy(std::int64_t slot) {
+    Fetched answer = Failure(Reason::NoPicture);
+    answer.slotMissing = slot != 0;
+    return answer;
+}
+
 namespace {
 
 AttemptEnd Run(AttemptSeams& seams, const AttemptPlan& plan) {

@@ -47,6 +47,9 @@ struct Fetched {
     // An HTTP status other than success: a slot not there (yet), or the server's trouble
     // with it, is missing; anything else is a failure of the source.
     static Fetched WithStatus(int httpStatus);
+    // An old copy of a published file: one named after a time slot is that slot not out
+    // yet (an earlier one may be); one named after none is no new picture.
+    static Fetched StaleCopy(std::int64_t slot);
 };
 
 class AttemptSeams {

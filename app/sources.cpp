@@ -25,6 +25,8 @@ constexpr long long kDiscHalfSide = 5570000;
 // How long after its slot a full-disc picture is out, with some time to spare; a slot
 // still missing is stepped back from, at most twice.
 constexpr int kPublishingDelay = 30 * 60;
+// JMA's full-disc stills come out 20 to 30 minutes after their slot.
+constexpr int kJmaPublishingDelay = 40 * 60;
 constexpr int kStepsBack = 2;
 constexpr std::int64_t kSlot = 600;
 
@@ -64,10 +66,10 @@ std::wstring MapRequest(const wchar_t* layer, double longitude, Screen size, std
 }
 
 // One picture of a view at the newest slot, then stepped back.
-void AddSlots(std::vector<Source>& out, const std::wstring& name, std::int64_t nowUtc, bool dated,
+void AddSlots(std::vector<Source>& out, const std::wstring& name, std::int64_t nowUtc, int delay, bool dated,
               const auto& urlForSlot) {
     for (int back = 0; back <= kStepsBack; ++back) {
-        const std::int64_t slot = LatestSlot(nowUtc, kPublishingDelay, back);
+        const std::int64_t slot = LatestSlot(nowUtc, delay, back);
         out.push_back({name, urlForSlot(slot), slot, back > 0, dated});
     }
 }
@@ -76,13 +78,15 @@ void AddMapLayer(std::vector<Source>& out, View view, const wchar_t* layer, cons
                  std::int64_t nowUtc) {
     const ViewInfo& info = Describe(view);
     const Screen size = RequestSize(monitor);
-    AddSlots(out, std::wstring(info.name) + L", " + kind, nowUtc, false,
+    AddSlots(out, std::wstring(info.name) + L", " + kind, nowUtc, kPublishingDelay, false,
              [&](std::int64_t slot) { return MapRequest(layer, info.longitude, size, slot); });
 }
 
 void AddHimawari(std::vector<Source>& out, const wchar_t* band, const wchar_t* kind, std::int64_t nowUtc) {
-    // JMA names each full-disc still after its UTC slot, hhmm, and keeps a day of them.
-    AddSlots(out, std::wstring(Describe(View::Himawari).name) + L", " + kind, nowUtc, true, [&](std::int64_t slot) {
+    // JMA names each full-disc still after its UTC slot, hhmm, and keeps a day of them:
+    // the same name is yesterday's picture until today's is out (a stale copy, dated).
+    AddSlots(out, std::wstring(Describe(View::Himawari).name) + L", " + kind, nowUtc, kJmaPublishingDelay, true,
+             [&](std::int64_t slot) {
         const int minutes = static_cast<int>(slot % 86400 / 60);
         return std::wstring(kJma) + band + L"_" + TwoDigits(minutes / 60) + TwoDigits(minutes % 60) + L".jpg";
     });

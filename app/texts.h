@@ -49,6 +49,11 @@ inline constexpr wchar_t kAboutText[] =
     L"Version " SUITE_RELEASE_WIDE L" - Quintaris Srl";
 inline constexpr wchar_t kAboutCredits[] =
     L"Pictures: \u00a9 EUMETSAT (Meteosat), NOAA/NESDIS/STAR (GOES), JMA (Himawari)";
+// JMA's terms for its True Color Reproduction pictures ask for this acknowledgement.
+inline constexpr wchar_t kAboutJmaAcknowledgement[] =
+    L"Himawari True Color Reproduction imagery was developed on the basis of collaboration between the JMA "
+    L"Meteorological Satellite Center and the NOAA/NESDIS/STAR GOES-R Algorithm Working Group imagery team. We "
+    L"would like to acknowledge them for the collaboration and their permission to use the software.";
 inline constexpr wchar_t kAboutOk[] = L"&Ok";
 
 }  // namespace nubilux::texts

@@ -12,7 +12,7 @@ namespace nubilux::win32 {
 
 namespace {
 
-constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102;
+constexpr int kAboutTextId = 100, kLinkId = 101, kCreditsId = 102, kAcknowledgementId = 103;
 constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
 
 }  // namespace
@@ -26,11 +26,14 @@ void AboutWindow::OnCreate() {
             boldFont_);
     Control(L"STATIC", texts::kAboutCredits, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 1035, 3135, 390, kCreditsId,
             font_);
+    Control(L"STATIC", texts::kAboutJmaAcknowledgement, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 1515, 3135, 225,
+            kAcknowledgementId, font_);
     const std::wstring link = std::wstring(L" ") + kWebSite;
-    Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1440, 3135, 225, kLinkId,
+    Control(L"STATIC", link.c_str(), WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 120, 1755, 3135, 225, kLinkId,
             font_);
     ::SetFocus(Control(L"BUTTON", texts::kAboutOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 990, 2040, 1335, 345,
                        IDOK, font_));
+    FitLabel(kAcknowledgementId);  // as many lines as it takes, the rest moved down
     KeepOnTop(hwnd_);
 }
 

@@ -141,7 +141,7 @@ Fetched HttpFetch::Get(const Source& source) {
         std::int64_t lastModified = 0;
         if (net.query(opened, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &modified, &size, nullptr))
             lastModified = UnixSeconds(modified);
-        if (source.dated && IsStale(lastModified, source.slot, NowUtc())) return Fetched::Failure(Reason::NoPicture);
+        if (source.dated && IsStale(lastModified, source.slot, NowUtc())) return Fetched::StaleCopy(source.slot);
         DWORD announced = 0;
         size = sizeof announced;
         const bool hasLength =

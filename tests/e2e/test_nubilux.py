@@ -388,7 +388,8 @@ class WindowAndIcon(unittest.TestCase):
         time.sleep(1)
         about = n.session.window("INFO")
         self.assertTrue(about["topmost"])
-        self.assertEqual(about["client"], [223, 169])
+        self.assertEqual(about["client"][0], 223)
+        self.assertGreater(about["client"][1], 169)  # grown for JMA's acknowledgement, all of it shown
         link = next(c for c in about["controls"] if c["id"] == 101)
         self.assertEqual(link["text"], " http://www.quintaris.example/")
         self.assertIn((0, 0, 255), n.session.colours("INFO", 101))
@@ -396,6 +397,11 @@ class WindowAndIcon(unittest.TestCase):
         self.assertIn("\u00a9 EUMETSAT", credits)
         self.assertIn("NOAA/NESDIS/STAR", credits)
         self.assertIn("JMA (Himawari)", credits)
+        acknowledgement = next(c for c in about["controls"] if c["id"] == 103)
+        self.assertIn("NOAA/NESDIS/STAR GOES-R Algorithm Working Group imagery team", acknowledgement["text"])
+        ok = next(c for c in about["controls"] if c["id"] == 1)
+        self.assertGreater(ok["rect"][1], acknowledgement["rect"][3])  # below it, not over it
+        self.assertLessEqual(ok["rect"][3], about["client"][1])
         code, out = n.session.probe("count", "INFO")
         self.assertEqual((code, out.strip()), (0, "1"))
         n.session.click("INFO", "Ok")

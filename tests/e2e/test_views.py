@@ -3,6 +3,7 @@ zone asked first, and one picture per monitor size through the shell's per-monit
 wallpaper object (here our own stand-in, which Wine lacks)."""
 
 import shutil
+import time
 import unittest
 from support import proxy
 from support.session import BUILD_DIR, SYSTEM_FOLDER
@@ -47,6 +48,27 @@ class TheSatelliteAboveTheUser(unittest.TestCase):
         n.start()
         n.update_and_wait()
         self.assertEqual(view(n.server.urls()[0]), "Himawari")  # a name it does not know: passed over
+
+
+class JmasStills(unittest.TestCase):
+    def test_yesterdays_file_under_the_slots_name_steps_back_to_the_slot_before(self):
+        # JMA reuses each hhmm name every day: until today's still is out, the name serves
+        # yesterday's. That is the slot missing, not the view: the slot before is asked.
+        n = NubiluxSession(self, zone="Asia/Tokyo", rules=[("www.data.jma.go.jp", proxy.STALE_ONCE)])
+        n.start()
+        before = time.time()
+        n.update_and_wait()
+        after = time.time()
+        urls = n.server.urls()
+        self.assertEqual([view(u) for u in urls], ["Himawari", "Himawari"])
+        first, second = (u.rsplit("_", 1)[1][:4] for u in urls)
+        minutes = lambda hhmm: int(hhmm[:2]) * 60 + int(hhmm[2:])
+        self.assertEqual((minutes(first) - minutes(second)) % 1440, 10)
+        self.assertEqual(kind(urls[0]), kind(urls[1]))
+        # The newest slot asked is 40 minutes back, JMA's publishing delay with time to spare.
+        newest = {time.strftime("%H%M", time.gmtime((t - 2400) // 600 * 600)) for t in (before, after)}
+        self.assertIn(first, newest)
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
 
 
 class EveryMonitor(unittest.TestCase):

@@ -241,6 +241,19 @@ TEST(Attempt, AnAttemptGivenUpReplacesNothing) {
     EXPECT_THAT(seams.journal, ElementsAre(L"decode 1024", L"write C:\\App", L"discard C:\\App\\nbx1.tmp"));
 }
 
+// JMA reuses each hhmm name daily: yesterday's file under today's slot name is that slot
+// not out yet, and the step back to an earlier slot follows; a stale copy of a file named
+// after no slot is simply no new picture.
+TEST(Attempt, AStaleCopyOfASlotsFileIsAMissingSlot) {
+    FakeSeams seams = Answering("");
+    seams.fetched = nubilux::Fetched::StaleCopy(1'765'000'000);
+    const auto end = nubilux::RunAttempt(seams, kPlan);
+    EXPECT_EQ(end.ending, Ending::SlotMissing);
+    EXPECT_EQ(end.reason, Reason::NoPicture);
+    EXPECT_FALSE(nubilux::Fetched::StaleCopy(0).slotMissing);
+    EXPECT_EQ(nubilux::Fetched::StaleCopy(0).reason, Reason::NoPicture);
+}
+
 TEST(Attempt, ReasonsInTheUsersWords) {
     // A status is the server's word on the picture: a missing slot, or none at all.
     for (const int status : {404, 500, 503}) {

@@ -89,19 +89,22 @@ TEST(Requests, IndianOceanIsCentredOnItsSatelliteNaturalColourOnlyByDay) {
 }
 
 TEST(Requests, HimawariStillsAreNamedByTheirUtcSlotAndDated) {
-    // 10:47 UTC is night below Himawari: infrared only.
+    // 10:47 UTC is night below Himawari: infrared only. JMA's stills are asked 40 minutes
+    // back (they come out 20 to 30 minutes late), where the map server's are 30.
     EXPECT_THAT(Urls(nubilux::ViewSources(View::Himawari, {1024, 768}, kMorningUtc)),
-                ElementsAre(L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_1010.jpg",
-                            L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_1000.jpg",
-                            L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_0950.jpg"));
+                ElementsAre(L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_1000.jpg",
+                            L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_0950.jpg",
+                            L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__b13_0940.jpg"));
+    EXPECT_NE(nubilux::ViewSources(View::Meteosat, {1024, 768}, kMorningUtc)[0].url.find(L"TIME=2026-12-08T10:10:00Z"),
+              std::wstring::npos);
     const auto day = nubilux::ViewSources(View::Himawari, {1024, 768}, kNightInEuropeUtc);  // 11:22 there
     ASSERT_EQ(day.size(), 6u);
-    EXPECT_EQ(day[0].url, L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__trm_0130.jpg");
+    EXPECT_EQ(day[0].url, L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__trm_0120.jpg");
     EXPECT_TRUE(day[0].dated);
     EXPECT_EQ(day[0].name, L"Himawari-9, true colour");
     // Just after midnight UTC the newest slot is the day before's.
     EXPECT_EQ(nubilux::ViewSources(View::Himawari, {1024, 768}, kNightInEuropeUtc - 2 * 3600 + 600).front().url,
-              L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__trm_2340.jpg");
+              L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__trm_2330.jpg");
 }
 
 TEST(Requests, SquarePicturesComeInTheSmallestSizeCoveringTheShorterSide) {

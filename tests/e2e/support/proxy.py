@@ -8,6 +8,7 @@ import socket
 import ssl
 import threading
 import time
+from email.utils import formatdate
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, urlunsplit
 
@@ -15,6 +16,9 @@ from . import tls
 
 SERVE, NOT_FOUND, GARBAGE, TRUNCATED, STALL, REFUSE = "serve", "404", "garbage", "truncated", "stall", "refuse"
 SERVER_ERROR, REDIRECT, XML_ERROR, SILENT, TRICKLE, LATE = "500", "redirect", "xml", "silent", "trickle", "late"
+# Yesterday's file under the name asked, as a server that reuses a name each day keeps it
+# until today's is out; the first matching request only, the rest as usual.
+STALE_ONCE = "stale-once"
 REDIRECT_TARGET = "https://mirror.quintaris.example/pictures/latest.jpg"
 GARBAGE_BODY = b"<html><body>This is not a picture.</body></html>\n"
 # What a map server says, with status 200, about a request it cannot serve.
@@ -33,6 +37,7 @@ class FakeProxy:
         self.body = body
         self.mode = mode
         self.rules = list(rules)  # (text in the URL, mode or a body to serve)
+        self._used = set()  # the STALE_ONCE rules that have answered
         self.stall_seconds = stall_seconds
         self.trickle_seconds = trickle_seconds
         self.requests = []  # (method, URL, headers)
@@ -98,8 +103,12 @@ class FakeProxy:
             return [_without_default_port(url) for _, url, _ in self.requests]
 
     def _choose(self, url):
-        for text, answer in self.rules:
+        for index, (text, answer) in enumerate(self.rules):
             if text in url:
+                if answer == STALE_ONCE:
+                    if index in self._used:
+                        continue
+                    self._used.add(index)
                 return (SERVE, answer) if isinstance(answer, bytes) else (answer, self.body)
         return self.mode, self.body
 
@@ -133,6 +142,8 @@ class FakeProxy:
             body = GARBAGE_BODY if mode == GARBAGE else body
             handler.send_response(200)
             handler.send_header("Content-Type", "text/html" if mode == GARBAGE else "image/jpeg")
+            if mode == STALE_ONCE:
+                handler.send_header("Last-Modified", formatdate(time.time() - 86400 + 600, usegmt=True))
         if mode == STALL:
             # Headers promised, the body held back: a server that hangs mid-answer.
             handler.send_header("Content-Length", str(len(body)))
