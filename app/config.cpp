@@ -1,6 +1,9 @@
 #include "app/config.h"
 
 #include <cwchar>
+#include <optional>
+
+#include "app/hourly.h"
 
 namespace nubilux {
 
@@ -11,6 +14,28 @@ bool StartsAutomatic(const std::wstring& modo) {
     if (end == begin) return false;  // not a number
     while (*end == L' ' || *end == L'\t') ++end;
     return *end == L'\0' && value == 0.0;
+}
+
+namespace {
+
+std::optional<int> Seconds(const std::wstring& text) {
+    const std::size_t first = text.find_first_not_of(L" \t"), last = text.find_last_not_of(L" \t");
+    if (first == std::wstring::npos || last - first >= 4) return std::nullopt;
+    int value = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
+        value = value * 10 + (text[i] - L'0');
+    }
+    if (value > kMaxHourOffsetSeconds) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+HourOffset ChooseHourOffset(const std::wstring& beside, const std::wstring& kept, unsigned random) {
+    if (const auto set = Seconds(beside)) return {*set, false};
+    if (const auto own = Seconds(kept)) return {*own, false};
+    return {static_cast<int>(random % (kMaxHourOffsetSeconds + 1)), true};
 }
 
 std::wstring ReadSetting(const suite::ProfileStore& store, const std::wstring& userFolder,

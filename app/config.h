@@ -21,6 +21,8 @@ inline constexpr wchar_t kViewKey[] = L"Satellite";
 inline constexpr wchar_t kLastUpdateKey[] = L"UltimoAggiornamento";
 inline constexpr wchar_t kLastSourceKey[] = L"Fonte";
 inline constexpr wchar_t kPictureTimeKey[] = L"OraImmagine";
+// How many seconds after each new hour this installation fetches it (0 to 300).
+inline constexpr wchar_t kHourOffsetKey[] = L"Ritardo";
 
 inline suite::ProfileReader MakeReader(const suite::ProfileStore& store, const std::wstring& ownFolder) {
     return suite::ProfileReader(store, suite::JoinPath(ownFolder, kConfigFile), kNothingRead);
@@ -30,6 +32,15 @@ inline suite::ProfileReader MakeReader(const suite::ProfileStore& store, const s
 // the program writes, and else from the one beside the program; "-1" when neither has it.
 std::wstring ReadSetting(const suite::ProfileStore& store, const std::wstring& userFolder,
                          const std::wstring& programFolder, const wchar_t* key);
+
+// This installation's wait after the hour: set beside the program (by an administrator,
+// or a test, to 0), else the one kept for the user, else a new one drawn from `random`,
+// to be kept. Text that is not a whole number from 0 to 300 is passed over.
+struct HourOffset {
+    int seconds;
+    bool drawn;  // new: keep it
+};
+HourOffset ChooseHourOffset(const std::wstring& beside, const std::wstring& kept, unsigned random);
 
 // The start mode: Automatic when the stored text reads as the number 0 ("0", " 0",
 // "0.0"), Manual for any other number, anything that is not a number, and "-1".

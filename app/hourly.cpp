@@ -17,8 +17,10 @@ bool HourlyRule::Timer1_Timer(int hour) {
 }
 
 bool Schedule::Tick(std::int64_t now) {
+    if (SecondsUntilDue(now) > 0) return false;
     if (hourly_.Timer1_Timer(static_cast<int>(HourOf(now) % 24))) {
         retryAt_ = -1;  // a new hour: its own update replaces any retry of the last one
+        atOnce_ = false;
         return true;
     }
     if (retryAt_ < 0 || now < retryAt_) return false;
@@ -28,8 +30,12 @@ bool Schedule::Tick(std::int64_t now) {
 }
 
 std::int64_t Schedule::SecondsUntilDue(std::int64_t now) const {
-    if (hourly_.Ultima_Ora() != FormatHour(static_cast<int>(HourOf(now) % 24))) return 0;
-    std::int64_t due = (HourOf(now) + 1) * 3600;
+    if (hourly_.Ultima_Ora() != FormatHour(static_cast<int>(HourOf(now) % 24))) {
+        if (hourly_.Ultima_Ora().empty() || atOnce_) return 0;
+        const std::int64_t due = HourOf(now) * 3600 + offset_;
+        return due > now ? due - now : 0;
+    }
+    std::int64_t due = (HourOf(now) + 1) * 3600 + offset_;
     if (retryAt_ >= 0 && retryAt_ < due) due = retryAt_;
     return due > now ? due - now : 0;
 }
@@ -59,6 +65,7 @@ bool Schedule::Resumed(std::int64_t now) {
     if (failedHour_ == HourOf(now)) ++retries_;  // the wake-up's update is one of the hour's retries
     hourly_.Timer1_Timer(static_cast<int>(HourOf(now) % 24));  // this hour is being seen to
     retryAt_ = -1;
+    atOnce_ = false;
     return true;
 }
 

@@ -26,18 +26,27 @@ private:
 // that a source in trouble is not hammered.
 inline constexpr int kRetryMinutes[] = {2, 5, 10, 20};
 
+// The most an installation waits after the hour for that hour's download.
+inline constexpr int kMaxHourOffsetSeconds = 5 * 60;
+
 // The whole rule of Automatic mode. Times are local wall-clock seconds counted from a
 // midnight (the program counts from 1 January 1970), so that the hour of the day is
 // (seconds / 3600) % 24.
 class Schedule {
 public:
+    // Each installation fetches a new hour this many seconds after it begins, so that
+    // copies in one time zone do not all ask a server in the same second. The first
+    // update of a run, and the first after AtOnce, does not wait.
+    void SetHourOffset(int seconds) { offset_ = seconds; }
+    // Automatic mode was chosen: its first update comes at once.
+    void AtOnce() { atOnce_ = true; }
     // One tick of the timer: true when an update is due, which is then taken as started.
     bool Tick(std::int64_t now);
     // Whether a tick now would start an update, without taking it.
     bool Due(std::int64_t now) const { return SecondsUntilDue(now) == 0; }
     // How long the timer may sleep before the next tick that can find an update due: 0
-    // when one is due now (the hour differs from the last update's), else until the next
-    // clock hour begins or a pending retry falls due, whichever comes first.
+    // when one is due now (the hour differs from the last update's, and its offset has
+    // passed or it is the first), else until the next hour's offset or a pending retry.
     std::int64_t SecondsUntilDue(std::int64_t now) const;
     // An update has ended, whoever started it. A failure is retried after a pause unless
     // retrying cannot help (this computer could not keep the picture): then the next
@@ -55,6 +64,8 @@ private:
     static std::int64_t HourOf(std::int64_t seconds) { return seconds / 3600; }
 
     HourlyRule hourly_;
+    int offset_ = 0;
+    bool atOnce_ = false;
     std::int64_t lastSuccessHour_ = -1;
     std::int64_t retryAt_ = -1;  // -1: no retry pending
     int retries_ = 0;            // retries made for the hour that failed

@@ -18,14 +18,16 @@ std::wstring StampOf(std::int64_t localSeconds) {
 Session::Session(SessionPlatform& platform, Deadlines deadlines)
     : platform_(platform), updater_(platform, [this](const Source* from, Reason why) { Finished(from, why); }, deadlines) {}
 
-void Session::Start(bool automatic, Record kept, Moment now) {
+void Session::Start(bool automatic, Record kept, Moment now, int hourOffsetSeconds) {
     now_ = now;
     automatic_ = automatic;
     record_ = std::move(kept);
+    schedule_.SetHourOffset(hourOffsetSeconds);
 }
 
 void Session::SelectMode(bool automatic, Moment now) {
     now_ = now;
+    if (automatic && !automatic_) schedule_.AtOnce();
     automatic_ = automatic;
     platform_.Keep(kKey, StoredMode(automatic));
 }

@@ -76,7 +76,8 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    void Start(bool automatic, Record kept, Moment now);
+    // hourOffsetSeconds: this installation's wait after each new hour (Schedule).
+    void Start(bool automatic, Record kept, Moment now, int hourOffsetSeconds = 0);
     // The user chose a mode: kept for the next start.
     void SelectMode(bool automatic, Moment now);
     // "Update", from the button or the menu: Manual mode only.

@@ -112,7 +112,7 @@ private:
         platform_->RemoveLeftovers();
         const Record kept{platform_->Setting(kLastUpdateKey), platform_->Setting(kLastSourceKey),
                           platform_->Setting(kPictureTimeKey)};
-        session_->Start(StartsAutomatic(platform_->Setting(kKey)), kept, Now());
+        session_->Start(StartsAutomatic(platform_->Setting(kKey)), kept, Now(), platform_->HourOffsetSeconds());
         Refresh();
     }
 

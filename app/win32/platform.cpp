@@ -3,6 +3,8 @@
 #include <ras.h>
 #include <shlobj.h>
 
+#include <random>
+
 #include "app/config.h"
 #include "app/status.h"
 #include "app/views.h"
@@ -44,6 +46,16 @@ Platform::~Platform() { CancelFetch(); }
 std::wstring Platform::Setting(const wchar_t* key) const {
     ::win32::ProfileStore store;
     return ReadSetting(store, userFolder_, ::win32::ProgramFolder(), key);
+}
+
+int Platform::HourOffsetSeconds() {
+    ::win32::ProfileStore store;
+    const std::wstring beside = MakeReader(store, ::win32::ProgramFolder()).File_INI_Leggi(kSection, kHourOffsetKey);
+    const std::wstring kept =
+        userFolder_.empty() ? L"" : MakeReader(store, userFolder_).File_INI_Leggi(kSection, kHourOffsetKey);
+    const HourOffset offset = ChooseHourOffset(beside, kept, std::random_device{}());
+    if (offset.drawn) Keep(kHourOffsetKey, std::to_wstring(offset.seconds));
+    return offset.seconds;
 }
 
 std::optional<std::vector<Connection>> Platform::EnumConnections() {

@@ -26,6 +26,8 @@ public:
 
     // A setting of the user's own Nubilux.ini, else of the one beside the program.
     std::wstring Setting(const wchar_t* key) const;
+    // This installation's wait after each new hour, drawn once and kept for the user.
+    int HourOffsetSeconds();
 
     std::optional<std::vector<Connection>> EnumConnections() override;
     void HangUp(std::uintptr_t handle) override;

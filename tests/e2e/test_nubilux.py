@@ -283,6 +283,21 @@ class Modes(unittest.TestCase):
         n.start()  # and the next start is Automatic
         self.assertTrue(n.control(AUTOMATIC)["checked"])
 
+    def test_each_installation_keeps_its_own_wait_after_the_hour(self):
+        # Drawn once, up to five minutes, kept for the user; one beside the program comes first.
+        n = NubiluxSession(self, mode="1")
+        n.start()
+        own = lambda: next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")).read_text()
+        self.assertTrue(n.session.wait_until(lambda: "Ritardo=" in own(), 5))
+        drawn = int(own().split("Ritardo=", 1)[1].split()[0])
+        self.assertTrue(0 <= drawn <= 300)
+        n.session.probe("post", CAPTION, "0x16", "1", "0")
+        self.assertTrue(n.session.window_gone(CAPTION))
+        n.start()
+        time.sleep(1)
+        self.assertEqual(own().count("Ritardo="), 1)
+        self.assertIn(f"Ritardo={drawn}", own())  # the same next time
+
 
 class WindowAndIcon(unittest.TestCase):
     def test_window_layout_close_box_tray_double_click_and_quit_question(self):

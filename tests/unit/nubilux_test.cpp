@@ -516,3 +516,21 @@ TEST(TrayRules, TheKeyboardReachesWhatTheMouseDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each installation keeps its own wait after the hour: an administrator's (or a test's)
+// beside the program first, else the user's kept one, else a new one to keep.
+TEST(HourOffset, SetBesideTheProgramThenKeptThenDrawnOnce) {
+    using nubilux::ChooseHourOffset;
+    const auto is = [](nubilux::HourOffset o, int seconds, bool drawn) { return o.seconds == seconds && o.drawn == drawn; };
+    EXPECT_TRUE(is(ChooseHourOffset(L"0", L"200", 7), 0, false));
+    EXPECT_TRUE(is(ChooseHourOffset(L"-1", L" 200 ", 7), 200, false));
+    EXPECT_TRUE(is(ChooseHourOffset(L"-1", L"-1", 1000), 1000 % 301, true));
+    EXPECT_TRUE(is(ChooseHourOffset(L"-1", L"-1", 300), 300, true));
+    // Beyond five minutes, negative, fractional or not a number: passed over.
+    for (const wchar_t* bad : {L"301", L"-5", L"1.5", L"abc", L"", L"99999", L"1e2"})
+        EXPECT_TRUE(is(ChooseHourOffset(bad, L"42", 0), 42, false)) << bad;
+}
+
+}  // namespace

@@ -207,6 +207,32 @@ TEST_F(SessionTest, TheDisplayBackAfterALongOffIsAWakeUp) {
     EXPECT_EQ(Plans(), 2u);  // Manual mode fetches only when asked
 }
 
+// Each installation asks for a new hour a few minutes after it begins, its own number of
+// seconds; the first update of a run, a switch to Automatic, a wake-up and Update do not wait.
+TEST_F(SessionTest, ANewHourIsFetchedAtTheInstallationsOwnOffsetTheFirstUpdatesAtOnce) {
+    session.Start(true, {L"-1", L"-1", L"-1"}, At(kHour - 600), 170);  // 10:50
+    EXPECT_EQ(session.WakeInMs(At(kHour - 600)), nubilux::Session::kFirstTickMs);
+    session.Wake(At(kHour - 599));
+    EXPECT_EQ(Plans(), 1u);
+    session.AttemptEnded(Report(platform, Installed), At(kHour - 590));
+    EXPECT_EQ(session.WakeInMs(At(kHour - 590)), (590 + 170) * 1000);  // 11:02:50, not 11:00
+    session.Wake(At(kHour));
+    EXPECT_EQ(Plans(), 1u);  // the hour's first second: not yet
+    session.Wake(At(kHour + 170));
+    EXPECT_EQ(Plans(), 2u);
+    session.AttemptEnded(Report(platform, Installed), At(kHour + 180));
+    // To Manual and back in a later hour: at once.
+    session.SelectMode(false, At(kHour + 200));
+    session.SelectMode(true, At(2 * kHour + 10));
+    EXPECT_EQ(session.WakeInMs(At(2 * kHour + 10)), nubilux::Session::kFirstTickMs);
+    session.Wake(At(2 * kHour + 11));
+    EXPECT_EQ(Plans(), 3u);
+    session.AttemptEnded(Report(platform, Installed), At(2 * kHour + 20));
+    // A wake-up in a new hour: at once too.
+    session.Resumed(At(3 * kHour + 5));
+    EXPECT_EQ(Plans(), 4u);
+}
+
 TEST_F(SessionTest, AResumeInANewHourTakesThatHour) {
     StartAutomatic(At(0));
     session.Wake(At(1));
