@@ -27,7 +27,7 @@ export WINEPREFIX="$root/build/wineprefix-win32" SUITE_TEMPLATE_PREFIX="$root/bu
 trap 'wineserver -k 2>/dev/null || true' EXIT
 xvfb-run -a sh -c '
     wineserver -p && WINEDEBUG=-all tools/wine-run cmd /c exit >/dev/null 2>&1
-    exec ctest --preset "$2" --parallel 2 --output-junit "$1"' - "$logs/windows.xml" "$preset" || status=1
+    exec ctest --preset "$2" --parallel 3 --output-junit "$1"' - "$logs/windows.xml" "$preset" || status=1
 
 python3 scripts/summary.py "$logs/native.xml" "$logs/windows.xml" || status=1
 exit $status
