@@ -5,7 +5,6 @@
 #include <netlistmgr.h>
 #include <objbase.h>
 
-
 #include "app/win32/desktop_wallpaper.h"
 #include "common/win32/unique.h"
 

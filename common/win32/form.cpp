@@ -1,10 +1,10 @@
 #include "common/win32/form.h"
 
 #include <new>
+#include <string_view>
 #include <utility>
 
 #include "common/win32/dpi.h"
-#include <string_view>
 
 namespace win32 {
 
@@ -63,8 +63,9 @@ bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWi
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const auto place = [&](UINT dpi, int& x, int& y, int& width, int& height) {
-        RECT rect{0, 0, ::MulDiv(clientWidth, static_cast<int>(dpi), 1440), ::MulDiv(clientHeight, static_cast<int>(dpi), 1440)};
-        ::win32::AdjustWindowRectAt(&rect, style, exStyle, dpi);
+        const int twipsToPixels = static_cast<int>(dpi);
+        RECT rect{0, 0, ::MulDiv(clientWidth, twipsToPixels, 1440), ::MulDiv(clientHeight, twipsToPixels, 1440)};
+        AdjustWindowRectAt(&rect, style, exStyle, dpi);
         width = rect.right - rect.left;
         height = rect.bottom - rect.top;
         x = work.left + (work.right - work.left - width) / 2;
