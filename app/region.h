@@ -1,0 +1,65 @@
+// The region around the user as a geostationary satellite sees it: the forward projection
+// of latitude and longitude to the satellite's scan angles (the CGMS LRIT/HRIT Global
+// Specification, 4.4; the GOES-R Product User Guide, vol. 3, 5.1.2.8.1), and the region
+// framed to a monitor's shape in those angles.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/geometry.h"
+#include "app/zones.h"
+
+namespace nubilux {
+
+// Scan angles in radians: x east of the point below the satellite, y north of it.
+struct ScanAngles {
+    double x, y;
+};
+
+// A point's scan angles from the satellite above subLongitude; nothing when the point is
+// beyond the Earth's limb, on the side the satellite cannot see.
+std::optional<ScanAngles> ScanAnglesOf(Place place, double subLongitude);
+
+// The satellite's height above the Earth's surface at the point below it: scan angles
+// times this are the metres of the geostationary projection (the map server's AUTO:97004).
+inline constexpr double kPerspectiveHeight = 35785831.0;
+
+// How far a place lies from the point below the satellite, in degrees of arc on the Earth.
+double DegreesFromBelow(Place place, double subLongitude);
+// Beyond this the satellite sees the ground too obliquely to be worth a region of it.
+inline constexpr double kMaxDegreesFromBelow = 65.0;
+
+// The region: its centre and its width in kilometres across the monitor.
+struct Region {
+    Place centre;
+    double widthKm;
+};
+inline constexpr double kDefaultRegionKm = 3000, kMinRegionKm = 500, kMaxRegionKm = 8000;
+
+// A box of scan angles, west < east, south < north.
+struct AngleBox {
+    double west, south, east, north;
+    double Width() const { return east - west; }
+    double Height() const { return north - south; }
+};
+
+// The region, as wide as asked and as high as the monitor's shape makes it, in the
+// satellite's angles, widened where the view's curvature leaves it out of shape so that
+// it fills the monitor exactly; nothing when any of it lies beyond the limb.
+std::optional<AngleBox> FrameRegion(const Region& region, Screen monitor, double subLongitude);
+
+// The part of a full-disc picture, spanning halfAngle either side of the point below
+// the satellite, that shows the box: fractions of its width and height from its
+// top-left corner. Nothing when the box reaches outside the picture.
+struct Crop {
+    double left, top, right, bottom;
+};
+std::optional<Crop> CropOf(const AngleBox& box, double halfAngle);
+
+// Settings: "latitude,longitude" in degrees and the width in kilometres, as Nubilux.ini
+// gives them; nothing for text that is not one, or out of bounds.
+std::optional<Place> CentreNamed(const std::wstring& text);
+std::optional<double> RegionWidthNamed(const std::wstring& text);
+
+}  // namespace nubilux
