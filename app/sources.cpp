@@ -17,6 +17,14 @@ constexpr wchar_t kNoaa[] = L"https://cdn.star.nesdis.noaa.gov/";
 constexpr wchar_t kJma[] = L"https://www.data.jma.go.jp/mscweb/data/himawari/img/fd_/fd__";
 // NOAA's full-disc GeoColor pictures are published in these sizes.
 const std::vector<int> kNoaaSides = {339, 678, 1808, 5424, 10848, 21696};
+// Its continental United States in these (the view's own 1 km grid at 5000 x 3000), over
+// these scan angles: the ABI's CONUS sector from GOES-East, and PACUS from GOES-West.
+const std::vector<Screen> kConusSizes = {{1250, 750}, {2500, 1500}, {5000, 3000}};
+constexpr AngleBox kConusEast{-0.101332, 0.044268, 0.038612, 0.128212};
+constexpr AngleBox kConusWest{-0.069972, 0.044268, 0.069972, 0.128212};
+// The scan angles a full-disc picture spans either side of its centre: the ABI's 5424
+// columns of 56 microradians, the AHI's 5500.
+constexpr double kGoesHalfAngle = 0.151872, kHimawariHalfAngle = 0.154;
 constexpr int kMaxRequestSide = 4000;
 // Half the side of the square that holds the Earth's disc in the geostationary view, in
 // metres of the projection: the disc's edge lies at about 5,434 km; a thin margin of
@@ -48,19 +56,30 @@ std::wstring Degrees(double longitude) {
 
 std::wstring TwoDigits(int n) { return {wchar_t(L'0' + n / 10 % 10), wchar_t(L'0' + n % 10)}; }
 
-// A GetMap request for one layer, in the view from the satellite above `longitude`,
-// for one time slot: a new address each slot, so no cache can answer with an old frame.
-std::wstring MapRequest(const wchar_t* layer, double longitude, Screen size, std::int64_t slot) {
-    // The disc fills the shorter side; the longer side shows more space around it.
+// The map's box in metres of the projection: the whole disc, filling the shorter side
+// (the longer side shows more space around it), or the region's box.
+std::wstring MapBox(Screen size, const std::optional<AngleBox>& region) {
+    if (region) {
+        const auto metres = [](double angle) { return std::to_wstring(std::llround(angle * kPerspectiveHeight)); };
+        return metres(region->west) + L"," + metres(region->south) + L"," + metres(region->east) + L"," +
+               metres(region->north);
+    }
     long long halfWidth = kDiscHalfSide, halfHeight = kDiscHalfSide;
     if (size.width >= size.height)
         halfWidth = kDiscHalfSide * size.width / size.height;
     else
         halfHeight = kDiscHalfSide * size.height / size.width;
+    return std::to_wstring(-halfWidth) + L"," + std::to_wstring(-halfHeight) + L"," + std::to_wstring(halfWidth) + L"," +
+           std::to_wstring(halfHeight);
+}
+
+// A GetMap request for one layer, in the view from the satellite above `longitude`, of
+// the given box, for one time slot: a new address each slot, so no cache can answer
+// with an old frame.
+std::wstring MapRequest(const wchar_t* layer, double longitude, Screen size, std::int64_t slot, const std::wstring& box) {
     // Outside the disc the server paints its background colour, white unless asked.
     return std::wstring(kMapServer) + L"?SERVICE=WMS&VERSION=1.3.0&REQUEST=GetMap&LAYERS=" + layer +
-           L"&STYLES=&CRS=AUTO:97004,9001," + Degrees(longitude) + L",0&BBOX=" + std::to_wstring(-halfWidth) + L"," +
-           std::to_wstring(-halfHeight) + L"," + std::to_wstring(halfWidth) + L"," + std::to_wstring(halfHeight) +
+           L"&STYLES=&CRS=AUTO:97004,9001," + Degrees(longitude) + L",0&BBOX=" + box +
            L"&WIDTH=" + std::to_wstring(size.width) + L"&HEIGHT=" + std::to_wstring(size.height) +
            L"&FORMAT=image/jpeg&BGCOLOR=0x000000&TRANSPARENT=FALSE&TIME=" + IsoTime(slot);
 }
@@ -75,29 +94,79 @@ void AddSlots(std::vector<Source>& out, const std::wstring& name, std::int64_t n
 }
 
 void AddMapLayer(std::vector<Source>& out, View view, const wchar_t* layer, const wchar_t* kind, Screen monitor,
-                 std::int64_t nowUtc) {
+                 std::int64_t nowUtc, const std::optional<AngleBox>& region) {
     const ViewInfo& info = Describe(view);
     const Screen size = RequestSize(monitor);
+    const std::wstring box = MapBox(size, region);
     AddSlots(out, std::wstring(info.name) + L", " + kind, nowUtc, kPublishingDelay, false,
-             [&](std::int64_t slot) { return MapRequest(layer, info.longitude, size, slot); });
+             [&](std::int64_t slot) { return MapRequest(layer, info.longitude, size, slot, box); });
 }
 
-void AddHimawari(std::vector<Source>& out, const wchar_t* band, const wchar_t* kind, std::int64_t nowUtc) {
+void AddHimawari(std::vector<Source>& out, const wchar_t* band, const wchar_t* kind, std::int64_t nowUtc,
+                 const std::optional<AngleBox>& region) {
+    std::optional<Crop> crop;
+    if (region && !(crop = CropOf(*region, kHimawariHalfAngle))) return;
     // JMA names each full-disc still after its UTC slot, hhmm, and keeps a day of them:
     // the same name is yesterday's picture until today's is out (a stale copy, dated).
+    const std::size_t first = out.size();
     AddSlots(out, std::wstring(Describe(View::Himawari).name) + L", " + kind, nowUtc, kJmaPublishingDelay, true,
              [&](std::int64_t slot) {
-        const int minutes = static_cast<int>(slot % 86400 / 60);
-        return std::wstring(kJma) + band + L"_" + TwoDigits(minutes / 60) + TwoDigits(minutes % 60) + L".jpg";
-    });
+                 const int minutes = static_cast<int>(slot % 86400 / 60);
+                 return std::wstring(kJma) + band + L"_" + TwoDigits(minutes / 60) + TwoDigits(minutes % 60) + L".jpg";
+             });
+    for (std::size_t i = first; i < out.size(); ++i) out[i].crop = crop;
 }
 
-void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Screen monitor) {
-    const int side = SquareSide(kNoaaSides, monitor, MaxPictureSide(monitor));
-    const std::wstring size = std::to_wstring(side) + L"x" + std::to_wstring(side);
-    // Always the newest picture of that name.
-    out.push_back({std::wstring(Describe(view).name) + L", GeoColor",
-                   std::wstring(kNoaa) + satellite + L"/ABI/FD/GEOCOLOR/" + size + L".jpg", 0, false, true});
+// How many of a picture's pixels across the region would show, for a picture `side`
+// pixels wide spanning `span` radians.
+double PixelsAcross(const AngleBox& box, double side, double span) { return side * box.Width() / span; }
+
+bool Within(const AngleBox& box, const AngleBox& bounds) {
+    return box.west >= bounds.west && box.east <= bounds.east && box.south >= bounds.south && box.north <= bounds.north;
+}
+
+void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Screen monitor,
+             const std::optional<AngleBox>& region) {
+    const std::wstring name = std::wstring(Describe(view).name) + L", GeoColor";
+    const std::wstring base = std::wstring(kNoaa) + satellite + L"/ABI/";
+    const int limit = MaxPictureSide(monitor);
+    if (!region) {
+        const int side = SquareSide(kNoaaSides, monitor, limit);
+        const std::wstring size = std::to_wstring(side) + L"x" + std::to_wstring(side);
+        // Always the newest picture of that name.
+        out.push_back({name, base + L"FD/GEOCOLOR/" + size + L".jpg", 0, false, true});
+        return;
+    }
+    // The full disc's smallest size that shows the region at the monitor's resolution, or
+    // its largest allowed; the continental picture instead where it holds the region more
+    // finely.
+    int side = 0;
+    for (const int published : kNoaaSides) {
+        if (published > limit) break;
+        side = published;
+        if (PixelsAcross(*region, published, 2 * kGoesHalfAngle) >= monitor.width) break;
+    }
+    const AngleBox& conus = view == View::GoesEast ? kConusEast : kConusWest;
+    if (Within(*region, conus)) {
+        Screen best{};
+        for (const Screen size : kConusSizes) {
+            if (std::max(size.width, size.height) > limit) break;
+            best = size;
+            if (PixelsAcross(*region, size.width, conus.Width()) >= monitor.width) break;
+        }
+        if (best.width && PixelsAcross(*region, best.width, conus.Width()) >
+                              PixelsAcross(*region, side, 2 * kGoesHalfAngle)) {
+            const Crop crop{(region->west - conus.west) / conus.Width(), (conus.north - region->north) / conus.Height(),
+                            (region->east - conus.west) / conus.Width(), (conus.north - region->south) / conus.Height()};
+            out.push_back({name, base + L"CONUS/GEOCOLOR/" + std::to_wstring(best.width) + L"x" +
+                                     std::to_wstring(best.height) + L".jpg",
+                           0, false, true, 0, crop});
+            return;
+        }
+    }
+    if (const auto crop = CropOf(*region, kGoesHalfAngle))
+        out.push_back({name, base + L"FD/GEOCOLOR/" + std::to_wstring(side) + L"x" + std::to_wstring(side) + L".jpg", 0,
+                       false, true, 0, crop});
 }
 
 // The text after the scheme's "://"; npos when the scheme is neither http nor https.
@@ -147,25 +216,31 @@ int SquareSide(const std::vector<int>& published, Screen monitor, int largest) {
     return best ? best : published.front();
 }
 
-std::vector<Source> ViewSources(View view, Screen monitor, std::int64_t nowUtc) {
+std::vector<Source> ViewSources(View view, Screen monitor, std::int64_t nowUtc, const Region* region) {
     std::vector<Source> out;
-    const bool day = DaylightBelow(Describe(view).longitude, nowUtc);
+    const double below = Describe(view).longitude;
+    std::optional<AngleBox> box;
+    if (region) {
+        if (DegreesFromBelow(region->centre, below) > kMaxDegreesFromBelow) return out;
+        if (!(box = FrameRegion(*region, monitor, below))) return out;
+    }
+    const bool day = DaylightBelow(below, nowUtc);
     switch (view) {
     case View::Meteosat:
-        AddMapLayer(out, view, L"mtg_fd:rgb_geocolour", L"GeoColour", monitor, nowUtc);
-        AddMapLayer(out, view, L"mtg_fd:ir105_hrfi", L"infrared", monitor, nowUtc);
-        AddMapLayer(out, view, L"msg_fes:ir108", L"infrared", monitor, nowUtc);
+        AddMapLayer(out, view, L"mtg_fd:rgb_geocolour", L"GeoColour", monitor, nowUtc, box);
+        AddMapLayer(out, view, L"mtg_fd:ir105_hrfi", L"infrared", monitor, nowUtc, box);
+        AddMapLayer(out, view, L"msg_fes:ir108", L"infrared", monitor, nowUtc, box);
         break;
     case View::MeteosatIndianOcean:
         // No GeoColour over the Indian Ocean: natural colour by day, infrared at any hour.
-        if (day) AddMapLayer(out, view, L"msg_iodc:rgb_natural", L"natural colour", monitor, nowUtc);
-        AddMapLayer(out, view, L"msg_iodc:ir108", L"infrared", monitor, nowUtc);
+        if (day) AddMapLayer(out, view, L"msg_iodc:rgb_natural", L"natural colour", monitor, nowUtc, box);
+        AddMapLayer(out, view, L"msg_iodc:ir108", L"infrared", monitor, nowUtc, box);
         break;
-    case View::GoesEast: AddGoes(out, view, L"GOES19", monitor); break;
-    case View::GoesWest: AddGoes(out, view, L"GOES18", monitor); break;
+    case View::GoesEast: AddGoes(out, view, L"GOES19", monitor, box); break;
+    case View::GoesWest: AddGoes(out, view, L"GOES18", monitor, box); break;
     case View::Himawari:
-        if (day) AddHimawari(out, L"trm", L"true colour", nowUtc);
-        AddHimawari(out, L"b13", L"infrared", nowUtc);
+        if (day) AddHimawari(out, L"trm", L"true colour", nowUtc, box);
+        AddHimawari(out, L"b13", L"infrared", nowUtc, box);
         break;
     }
     return out;
@@ -189,8 +264,11 @@ std::wstring HostOf(const std::wstring& url) {
 }
 
 std::vector<Source> SourcesFor(const std::wstring& ownAddress, const std::vector<View>& views, Screen monitor,
-                               std::int64_t nowUtc, int picture) {
+                               std::int64_t nowUtc, int picture, const Region* region) {
     std::vector<Source> sources;
+    if (region)
+        for (const View view : views)
+            for (Source& source : ViewSources(view, monitor, nowUtc, region)) sources.push_back(std::move(source));
     if (IsUsableAddress(ownAddress)) sources.push_back({HostOf(ownAddress), ownAddress});
     for (const View view : views)
         for (Source& source : ViewSources(view, monitor, nowUtc)) sources.push_back(std::move(source));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/geometry.h"
+#include "app/region.h"
 #include "app/views.h"
 
 namespace nubilux {
@@ -24,6 +25,9 @@ struct Source {
     bool dated = false;
     // Which picture of the update it is for (one per monitor size, the primary's first).
     int picture = 0;
+    // The part of the picture to show, scaled to fill the monitor: a region cut from a
+    // larger picture. None: the whole picture, fitted and centred.
+    std::optional<Crop> crop = std::nullopt;
 };
 
 // The size asked of a map server: the monitor's, scaled down to at most 4000 pixels a
@@ -41,8 +45,10 @@ std::wstring IsoTime(std::int64_t utc);
 // side, and not above `largest`; the largest allowed one when none covers it.
 int SquareSide(const std::vector<int>& published, Screen monitor, int largest);
 
-// One view's pictures for a monitor, in the order to try them, at the time `nowUtc`.
-std::vector<Source> ViewSources(View view, Screen monitor, std::int64_t nowUtc);
+// One view's pictures for a monitor, in the order to try them, at the time `nowUtc`: of
+// the whole Earth, or of the region, which fills the monitor; none of the region when
+// the view sees it too obliquely or not at all.
+std::vector<Source> ViewSources(View view, Screen monitor, std::int64_t nowUtc, const Region* region = nullptr);
 
 // An address the program can fetch: http or https, a host, nothing that would break
 // the request line. Anything else is passed over.
@@ -52,9 +58,10 @@ bool IsUsableAddress(const std::wstring& url);
 std::wstring HostOf(const std::wstring& url);
 
 // The sources of one picture of an update: ownAddress first when it is usable, then the
-// views in the given order.
+// views in the given order. With a region, the views that see it come before all those,
+// which stay as its fallbacks: the whole Earth rather than no new picture.
 std::vector<Source> SourcesFor(const std::wstring& ownAddress, const std::vector<View>& views, Screen monitor,
-                               std::int64_t nowUtc, int picture = 0);
+                               std::int64_t nowUtc, int picture = 0, const Region* region = nullptr);
 
 // A published file whose Last-Modified (seconds since 1970; 0 when none was sent) shows
 // an old copy: older than the slot it is named after by more than an hour (a cache's copy

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "app/region.h"
+#include "app/sources.h"
 
 namespace {
 
@@ -88,6 +91,98 @@ TEST(RegionSettings, ACentreAndAWidthOrNothing) {
     EXPECT_EQ(nubilux::RegionWidthNamed(L"2500"), 2500.0);
     for (const wchar_t* bad : {L"", L"-1", L"100", L"20000", L"wide", L"nan"})
         EXPECT_FALSE(nubilux::RegionWidthNamed(bad)) << bad;
+}
+
+}  // namespace
+
+namespace {
+
+using nubilux::View;
+
+constexpr std::int64_t kNoonInEuropeUtc = 1796731200;  // 2026-12-08 12:00:00 UTC
+const nubilux::Screen kWide{1920, 1080};
+
+// The numbers of a map request's BBOX.
+std::vector<double> Box(const std::wstring& url) {
+    const auto at = url.find(L"&BBOX=") + 6;
+    std::vector<double> numbers;
+    std::wstring text = url.substr(at, url.find(L'&', at) - at);
+    for (std::size_t start = 0; start <= text.size();) {
+        const auto comma = std::min(text.find(L',', start), text.size());
+        numbers.push_back(std::stod(text.substr(start, comma - start)));
+        start = comma + 1;
+    }
+    return numbers;
+}
+
+TEST(RegionSources, TheMapServerIsAskedForTheRegionsBoxAtTheMonitorsSize) {
+    const nubilux::Region rome{{41.9, 12.48}, 3000};
+    const auto sources = nubilux::ViewSources(View::Meteosat, kWide, kNoonInEuropeUtc, &rome);
+    ASSERT_EQ(sources.size(), 9u);
+    const std::wstring& url = sources[0].url;
+    EXPECT_NE(url.find(L"LAYERS=mtg_fd:rgb_geocolour&"), std::wstring::npos);
+    EXPECT_NE(url.find(L"&WIDTH=1920&HEIGHT=1080&"), std::wstring::npos);
+    const auto box = Box(url);
+    ASSERT_EQ(box.size(), 4u);
+    EXPECT_NEAR((box[2] - box[0]) / (box[3] - box[1]), 1920.0 / 1080.0, 1e-5);
+    const auto centre = nubilux::ScanAnglesOf(rome.centre, 0);
+    EXPECT_NEAR((box[0] + box[2]) / 2, centre->x * nubilux::kPerspectiveHeight, 150e3);
+    EXPECT_NEAR((box[1] + box[3]) / 2, centre->y * nubilux::kPerspectiveHeight, 150e3);
+    EXPECT_FALSE(sources[0].crop);  // the server frames it itself
+}
+
+TEST(RegionSources, NoaaCutsTheContinentWhereItHoldsTheRegionElseTheDisc) {
+    // San Francisco, 1500 km across, lies within GOES-West's picture of the Pacific states.
+    const nubilux::Region sanFrancisco{{37.77, -122.42}, 1500};
+    const auto west = nubilux::ViewSources(View::GoesWest, kWide, kNoonInEuropeUtc, &sanFrancisco);
+    ASSERT_EQ(west.size(), 1u);
+    EXPECT_EQ(west[0].url, L"https://cdn.star.nesdis.noaa.gov/GOES18/ABI/CONUS/GEOCOLOR/2500x1500.jpg");
+    ASSERT_TRUE(west[0].crop);
+    const auto& crop = *west[0].crop;
+    EXPECT_GT(crop.left, 0);
+    EXPECT_LT(crop.right, 1);
+    // The crop has the monitor's shape in the continental picture's square pixels.
+    EXPECT_NEAR((crop.right - crop.left) * 2500 / ((crop.bottom - crop.top) * 1500), 1920.0 / 1080.0, 1e-3);
+    const nubilux::Region chicago{{41.88, -87.63}, 2000};
+    EXPECT_EQ(nubilux::ViewSources(View::GoesEast, kWide, kNoonInEuropeUtc, &chicago).at(0).url,
+              L"https://cdn.star.nesdis.noaa.gov/GOES19/ABI/CONUS/GEOCOLOR/2500x1500.jpg");
+    // Los Angeles, 3000 km across, reaches beyond it; Honolulu lies outside it: the full
+    // disc, as large as allowed (4096 on this monitor).
+    for (const nubilux::Place place : {Place{34.05, -118.24}, Place{21.31, -157.86}}) {
+        const nubilux::Region region{place, 3000};
+        const auto disc = nubilux::ViewSources(View::GoesWest, kWide, kNoonInEuropeUtc, &region);
+        ASSERT_EQ(disc.size(), 1u);
+        EXPECT_EQ(disc[0].url, L"https://cdn.star.nesdis.noaa.gov/GOES18/ABI/FD/GEOCOLOR/1808x1808.jpg");
+        ASSERT_TRUE(disc[0].crop);
+        EXPECT_LT(disc[0].crop->top, 0.5);  // north of the equator
+    }
+}
+
+TEST(RegionSources, HimawariIsCutFromTheFullDisc) {
+    const nubilux::Region tokyo{{35.65, 139.74}, 3000};
+    const auto sources = nubilux::ViewSources(View::Himawari, kWide, kNoonInEuropeUtc, &tokyo);
+    ASSERT_FALSE(sources.empty());
+    for (const auto& source : sources) {
+        ASSERT_TRUE(source.crop);
+        EXPECT_LT(source.crop->top, 0.5);  // north of the equator
+        EXPECT_NEAR((source.crop->right - source.crop->left) / (source.crop->bottom - source.crop->top),
+                    1920.0 / 1080.0, 1e-9);
+    }
+}
+
+TEST(RegionSources, AViewThatSeesTheRegionTooObliquelyHasNone) {
+    const nubilux::Region rome{{41.9, 12.48}, 3000};
+    EXPECT_TRUE(nubilux::ViewSources(View::GoesEast, kWide, kNoonInEuropeUtc, &rome).empty());  // 88 degrees off
+    EXPECT_TRUE(nubilux::ViewSources(View::Himawari, kWide, kNoonInEuropeUtc, &rome).empty());  // beyond the limb
+    EXPECT_FALSE(nubilux::ViewSources(View::MeteosatIndianOcean, kWide, kNoonInEuropeUtc, &rome).empty());
+    const nubilux::Region svalbard{{78.2, 15.6}, 3000};  // 79 degrees north: no view sees it well
+    for (const View view : nubilux::ViewsByDistance(15.6))
+        EXPECT_TRUE(nubilux::ViewSources(view, kWide, kNoonInEuropeUtc, &svalbard).empty());
+    // The whole Earth stays behind the region's sources as their fallback.
+    const auto all = nubilux::SourcesFor(L"", nubilux::ViewsByDistance(15.6), kWide, kNoonInEuropeUtc, 0, &svalbard);
+    ASSERT_FALSE(all.empty());
+    EXPECT_FALSE(all[0].crop);
+    EXPECT_NE(all[0].url.find(L"&BBOX=-9902222,-5570000,9902222,5570000&"), std::wstring::npos);
 }
 
 }  // namespace
