@@ -6,6 +6,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/win32/unique.h"
 
@@ -98,9 +99,20 @@ bool DecodeScaled(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, Can
     return true;
 }
 
+// The crop's pixels of a picture of the given size: at least one, never outside it.
+WICRect PixelsOf(const Crop& crop, UINT width, UINT height) {
+    const auto at = [](double fraction, UINT size) {
+        return std::clamp(static_cast<INT>(std::lround(fraction * size)), 0, static_cast<INT>(size));
+    };
+    const INT left = std::min(at(crop.left, width), static_cast<INT>(width) - 1);
+    const INT top = std::min(at(crop.top, height), static_cast<INT>(height) - 1);
+    return {left, top, std::max(1, at(crop.right, width) - left), std::max(1, at(crop.bottom, height) - top)};
+}
+
 }  // namespace
 
-bool DecodePicture(const std::string& body, const PictureHeader& header, Screen monitor, Canvas& canvas) {
+bool DecodePicture(const std::string& body, const PictureHeader& header, Screen monitor, Canvas& canvas,
+                   const std::optional<Crop>& crop) {
     ::win32::ComPtr<IWICImagingFactory> factory;
     if (FAILED(::CoCreateInstance(kWicFactory, nullptr, CLSCTX_INPROC_SERVER, kIWicFactory, factory.put_void())))
         return false;
@@ -119,19 +131,30 @@ bool DecodePicture(const std::string& body, const PictureHeader& header, Screen 
     UINT width = 0, height = 0;
     if (FAILED(decoder->GetFrame(0, frame.put())) || FAILED(frame->GetSize(&width, &height))) return false;
     if (width != header.width || height != header.height) return false;  // a header that lied
-    canvas = Canvas::For(monitor, {static_cast<int>(width), static_cast<int>(height)});
-    bool failed = false;
-    if (DecodeScaled(factory.get(), frame.get(), canvas, failed)) return !failed;
+    // A region: its part of the frame, which has the monitor's shape, to the monitor's size.
+    ::win32::ComPtr<IWICBitmapClipper> clipper;
+    IWICBitmapSource* source = frame.get();
+    if (crop) {
+        const WICRect part = PixelsOf(*crop, width, height);
+        if (FAILED(factory->CreateBitmapClipper(clipper.put())) || FAILED(clipper->Initialize(frame.get(), &part)))
+            return false;
+        source = clipper.get();
+        canvas = Canvas::For(monitor, monitor);
+    } else {
+        canvas = Canvas::For(monitor, {static_cast<int>(width), static_cast<int>(height)});
+        bool failed = false;
+        if (DecodeScaled(factory.get(), frame.get(), canvas, failed)) return !failed;
+    }
     const auto convert = [&](IWICBitmapSource* from, const GUID& to, ::win32::ComPtr<IWICFormatConverter>& converter) {
         return SUCCEEDED(factory->CreateFormatConverter(converter.put())) &&
                SUCCEEDED(converter->Initialize(from, to, WICBitmapDitherTypeNone, nullptr, 0.0,
                                                WICBitmapPaletteTypeCustom));
     };
     ::win32::ComPtr<IWICFormatConverter> converter, wide;
-    if (convert(frame.get(), kBgr24, converter) && FitInto(factory.get(), converter.get(), canvas)) return true;
+    if (convert(source, kBgr24, converter) && FitInto(factory.get(), converter.get(), canvas)) return true;
     // Where no converter goes to the bitmap's format in one step (16 bits a sample under
     // Wine, which says so only when the pixels are asked for): by way of 32-bit BGRA.
-    return convert(frame.get(), kBgra32, wide) && convert(wide.get(), kBgr24, converter) &&
+    return convert(source, kBgra32, wide) && convert(wide.get(), kBgr24, converter) &&
            FitInto(factory.get(), converter.get(), canvas);
 }
 

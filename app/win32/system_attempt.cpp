@@ -26,7 +26,7 @@ AttemptEnd SystemAttempt::Run(const std::function<bool()>& claim) noexcept {
 Fetched SystemAttempt::Fetch() { return fetch_.Get(order_.source); }
 
 bool SystemAttempt::Decode(const std::string& body, const PictureHeader& header, Canvas& canvas) {
-    return DecodePicture(body, header, order_.plan.canvas, canvas);
+    return DecodePicture(body, header, order_.plan.canvas, canvas, order_.source.crop);
 }
 
 std::wstring SystemAttempt::WriteTemporary(const std::wstring& folder, const Canvas& canvas, Reason& why) {

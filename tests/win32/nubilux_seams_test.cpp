@@ -103,6 +103,33 @@ TEST_F(Codec, ASixteenBitPngIsDecodedByThePngDecoder) {
     EXPECT_LT(canvas.rows[(47 * canvas.Stride()) + 0], 60);
 }
 
+// A region: only the crop's part of the picture, filling the monitor edge to edge.
+TEST_F(Codec, ACropFillsTheMonitorWithItsPartAlone) {
+    const std::string png = Fixture("tests/fixtures/deep.png");  // 64 x 48, blue at the top, yellow below
+    const auto header = ReadPictureHeader(png);
+    ASSERT_TRUE(header);
+    for (const bool lower : {false, true}) {
+        Canvas canvas;
+        const Crop half{0.0, lower ? 0.5 : 0.0, 1.0, lower ? 1.0 : 0.5};
+        ASSERT_TRUE(DecodePicture(png, *header, {96, 36}, canvas, half));
+        EXPECT_EQ(canvas.width, 96u);
+        EXPECT_EQ(canvas.height, 36u);
+        EXPECT_EQ(canvas.fitted, (Screen{96, 36}));  // no band left black
+        EXPECT_EQ(canvas.placement.left + canvas.placement.top, 0);
+        const std::uint8_t blueAtTop = canvas.rows[0], blueAtBottom = canvas.rows[35 * canvas.Stride() + 95 * 3];
+        if (lower) {
+            EXPECT_LT(blueAtTop, 128);
+            EXPECT_LT(blueAtBottom, 60);
+        } else {
+            EXPECT_GT(blueAtTop, 200);
+            EXPECT_GT(blueAtBottom, 128);
+        }
+    }
+    // Fractions past the edge are held to the picture.
+    Canvas edge;
+    EXPECT_TRUE(DecodePicture(png, *header, {16, 16}, edge, Crop{0.99, 0.99, 1.2, 1.2}));
+}
+
 TEST_F(Codec, AHeaderThatDisagreesWithTheCodecOrItsFormatIsRefused) {
     const std::string jpeg = Fixture("res/sample/sat11.jpg");
     Canvas canvas;
