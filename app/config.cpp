@@ -38,6 +38,12 @@ HourOffset ChooseHourOffset(const std::wstring& beside, const std::wstring& kept
     return {static_cast<int>(random % (kMaxHourOffsetSeconds + 1)), true};
 }
 
+std::optional<Region> ChooseRegion(const std::wstring& centre, const std::wstring& width, std::optional<Place> zone) {
+    const std::optional<Place> at = CentreNamed(centre) ? CentreNamed(centre) : zone;
+    if (!at) return std::nullopt;
+    return Region{*at, RegionWidthNamed(width).value_or(kDefaultRegionKm)};
+}
+
 std::wstring ReadSetting(const suite::ProfileStore& store, const std::wstring& userFolder,
                          const std::wstring& programFolder, const wchar_t* key) {
     // No user folder (no profile): no file of the user's, rather than one at the root of the drive.

@@ -1,8 +1,10 @@
 // Nubilux.ini beside the program: section Nubilux, key Aggiornamento.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "app/region.h"
 #include "common/profile.h"
 #include "common/text.h"
 
@@ -21,6 +23,12 @@ inline constexpr wchar_t kViewKey[] = L"Satellite";
 inline constexpr wchar_t kLastUpdateKey[] = L"UltimoAggiornamento";
 inline constexpr wchar_t kLastSourceKey[] = L"Fonte";
 inline constexpr wchar_t kPictureTimeKey[] = L"OraImmagine";
+// What the wallpaper shows: "1" the region around the user, anything else the whole Earth
+// (kept for the user beside the mode); the region's centre ("latitude,longitude", in
+// degrees) and its width across the monitor, in kilometres.
+inline constexpr wchar_t kRegionKey[] = L"Regione";
+inline constexpr wchar_t kCentreKey[] = L"Centro";
+inline constexpr wchar_t kRegionWidthKey[] = L"Larghezza";
 // How many seconds after each new hour this installation fetches it (0 to 300).
 inline constexpr wchar_t kHourOffsetKey[] = L"Ritardo";
 
@@ -41,6 +49,10 @@ struct HourOffset {
     bool drawn;  // new: keep it
 };
 HourOffset ChooseHourOffset(const std::wstring& beside, const std::wstring& kept, unsigned random);
+
+// The region to show: centred where Nubilux.ini says, else at the place of the user's time
+// zone, else none; as wide as it says, else 3000 km. A bad value is passed over.
+std::optional<Region> ChooseRegion(const std::wstring& centre, const std::wstring& width, std::optional<Place> zone);
 
 // The start mode: Automatic when the stored text reads as the number 0 ("0", " 0",
 // "0.0"), Manual for any other number, anything that is not a number, and "-1".

@@ -82,6 +82,9 @@ public:
     void SelectMode(bool automatic, Moment now);
     // "Update", from the button or the menu: Manual mode only.
     void UpdateClicked(Moment now);
+    // The user chose what the wallpaper shows (the whole Earth, the region): a picture of
+    // it at once, in either mode.
+    void ShownChosen(Moment now) { Update(now); }
     // The timer has come to the time WakeInMs gave.
     void Wake(Moment now);
     void AttemptEnded(const AttemptReport& report, Moment now);

@@ -15,6 +15,10 @@ inline constexpr wchar_t kExit[] = L"E&xit";
 
 // The notification icon's menu: its first, default item shows the window.
 inline constexpr wchar_t kShowWindow[] = L"&Open QuintarisMeteo";
+// What the wallpaper shows, a radio pair; the region greyed, with why, when no place is known.
+inline constexpr wchar_t kWholeEarth[] = L"&Whole Earth";
+inline constexpr wchar_t kRegion[] = L"Your &region";
+inline constexpr wchar_t kNoRegion[] = L"Your region needs a place: set Centro= in Nubilux.ini";
 // Then where the picture on the wallpaper came from, greyed.
 inline constexpr wchar_t kNotUpdatedYet[] = L"No picture fetched yet";
 inline constexpr wchar_t kUpdating[] = L"Fetching the latest picture...";

@@ -35,7 +35,8 @@ using namespace nubilux::win32;
 constexpr const wchar_t* kMainClass = ::win32::kNubiluxWindowClass;
 constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
-constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202, kShowCommand = 203;
+constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202, kShowCommand = 203,
+              kWholeEarthCommand = 204, kRegionCommand = 205;
 // One timer, due when the session next has something to do; a second one for the monitors.
 constexpr UINT_PTR kTimerId = 1, kLayoutTimerId = 2;
 // Monitors are looked at again this long after the last change: a layout that settles
@@ -175,6 +176,13 @@ private:
         for (const std::wstring& line : session_->MenuLines(Now()))
             ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, line.c_str());
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        const bool known = platform_->UsersRegion().has_value(), region = known && platform_->ShowsRegion();
+        ::AppendMenuW(menu, MF_STRING, kWholeEarthCommand, texts::kWholeEarth);
+        ::AppendMenuW(menu, MF_STRING | (known ? 0u : MF_GRAYED), kRegionCommand, texts::kRegion);
+        ::CheckMenuRadioItem(menu, kWholeEarthCommand, kRegionCommand, region ? kRegionCommand : kWholeEarthCommand,
+                             MF_BYCOMMAND);
+        if (!known) ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, texts::kNoRegion);
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         if (!session_->Automatic())
             ::AppendMenuW(menu, MF_STRING | (session_->UpdateEnabled() ? 0u : MF_GRAYED), kUpdateCommand,
                           texts::kUpdate);
@@ -189,6 +197,10 @@ private:
         ::PostMessageW(hwnd_, WM_NULL, 0, 0);
         if (chosen == 0 && g_menuEscaped && tray_) tray_->ReturnFocus();
         if (chosen == kShowCommand) ShowWindowInFront();
+        if ((chosen == kWholeEarthCommand && region) || (chosen == kRegionCommand && !region)) {
+            platform_->Keep(kRegionKey, chosen == kRegionCommand ? L"1" : L"0");
+            session_->ShownChosen(Now());
+        }
         if (chosen == kUpdateCommand) session_->UpdateClicked(Now());
         if (chosen == kExitCommand) Close(CloseCause::Exit);
     }

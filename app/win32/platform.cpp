@@ -78,14 +78,22 @@ void Platform::HangUp(std::uintptr_t handle) {
         hangUp(reinterpret_cast<HRASCONN>(handle));
 }
 
+std::optional<Region> Platform::UsersRegion() const {
+    const ClockZone zone = UserClockZone();
+    return ChooseRegion(Setting(kCentreKey), Setting(kRegionWidthKey), PlaceOfZone(zone.key, zone.territory));
+}
+
 UpdatePlan Platform::PlanUpdate() {
     plan_ = PlanPictures(WallpaperMonitors(), PrimaryScreen());
-    const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), LongitudeOf(UserClockZone()));
+    // The views by distance from the region's centre, or from the user's zone.
+    const std::optional<Region> region = ShowsRegion() ? UsersRegion() : std::nullopt;
+    const double longitude = region ? region->centre.longitude : LongitudeOf(UserClockZone());
+    const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), longitude);
     const std::wstring own = Setting(kAddressKey);
     const std::int64_t now = NowUtc();
     UpdatePlan update;
     for (std::size_t i = 0; i < plan_.size(); ++i)
-        for (Source& source : SourcesFor(own, views, plan_[i].size, now, static_cast<int>(i)))
+        for (Source& source : SourcesFor(own, views, plan_[i].size, now, static_cast<int>(i), region ? &*region : nullptr))
             update.sources.push_back(std::move(source));
     update.sizes = PlannedSizes(plan_);
     return update;

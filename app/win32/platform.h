@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/monitors.h"
+#include "app/config.h"
 #include "app/session.h"
 #include "app/win32/transfer.h"
 #include "common/win32/unique.h"
@@ -28,6 +29,10 @@ public:
     std::wstring Setting(const wchar_t* key) const;
     // This installation's wait after each new hour, drawn once and kept for the user.
     int HourOffsetSeconds();
+    // Whether the user chose the region, and the region there is to show (none: no place
+    // is known for the user).
+    bool ShowsRegion() const { return Setting(kRegionKey) == L"1"; }
+    std::optional<Region> UsersRegion() const;
 
     std::optional<std::vector<Connection>> EnumConnections() override;
     void HangUp(std::uintptr_t handle) override;

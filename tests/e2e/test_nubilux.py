@@ -286,7 +286,7 @@ class Modes(unittest.TestCase):
         # Drawn once, up to five minutes, kept for the user; one beside the program comes first.
         n = NubiluxSession(self, mode="1")
         n.start()
-        own = lambda: "".join(p.read_text() for p in n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini"))
+        own = lambda: "".join(p.read_bytes().decode("cp1252") for p in n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini"))
         self.assertTrue(n.session.wait_until(lambda: "Ritardo=" in own(), 5))
         drawn = int(own().split("Ritardo=", 1)[1].split()[0])
         self.assertTrue(0 <= drawn <= 300)

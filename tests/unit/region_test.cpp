@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/config.h"
 #include "app/region.h"
 #include "app/sources.h"
 
@@ -183,6 +184,24 @@ TEST(RegionSources, AViewThatSeesTheRegionTooObliquelyHasNone) {
     ASSERT_FALSE(all.empty());
     EXPECT_FALSE(all[0].crop);
     EXPECT_NE(all[0].url.find(L"&BBOX=-9902222,-5570000,9902222,5570000&"), std::wstring::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RegionSettings, TheIniCentreThenTheTimeZonesPlaceElseNone) {
+    const nubilux::Place sydney{-33.87, 151.22};
+    const auto own = nubilux::ChooseRegion(L"45.46,9.19", L"1200", sydney);
+    ASSERT_TRUE(own);
+    EXPECT_DOUBLE_EQ(own->centre.latitude, 45.46);
+    EXPECT_DOUBLE_EQ(own->widthKm, 1200);
+    const auto zone = nubilux::ChooseRegion(L"-1", L"9e9", sydney);  // none set, a width out of bounds
+    ASSERT_TRUE(zone);
+    EXPECT_DOUBLE_EQ(zone->centre.longitude, 151.22);
+    EXPECT_DOUBLE_EQ(zone->widthKm, nubilux::kDefaultRegionKm);
+    EXPECT_TRUE(nubilux::ChooseRegion(L"north", L"-1", sydney));  // a bad centre: the zone's
+    EXPECT_FALSE(nubilux::ChooseRegion(L"-1", L"-1", std::nullopt));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 //   probe enter  <caption>               press Enter where the window's keyboard focus is
 //   probe escape <caption>               press Escape there
 //   probe down   <caption>               press the down arrow there
+//   probe key    <caption> <letter>      press a letter's key there (a menu's mnemonic)
 //   probe menu   <caption> [seconds]     the screen rectangle of the pop-up menu open now, as JSON
 //   probe elevated <caption>             1 when the window's process runs with an elevated token, else 0
 //   probe ping   <caption> [ms]          whether the window answers a message within ms (1000); prints the time
@@ -35,6 +36,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -384,14 +386,19 @@ int wmain(int argc, wchar_t** argv) {
             ::Sleep(50);
         }
     }
-    if (command == L"enter" || command == L"escape" || command == L"down") {
+    if (command == L"enter" || command == L"escape" || command == L"down" || command == L"key") {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         const HWND target = ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus
                                 ? info.hwndFocus
                                 : top;
-        const WPARAM key = command == L"enter" ? VK_RETURN : command == L"down" ? VK_DOWN : VK_ESCAPE;
-        const LPARAM scan = command == L"enter" ? 0x001C0001 : command == L"down" ? 0x01500001 : 0x00010001;
+        WPARAM key = command == L"enter" ? VK_RETURN : command == L"down" ? VK_DOWN : VK_ESCAPE;
+        LPARAM scan = command == L"enter" ? 0x001C0001 : command == L"down" ? 0x01500001 : 0x00010001;
+        if (command == L"key") {
+            if (argc < 4 || !std::iswalpha(argv[3][0])) return Usage();
+            key = std::towupper(argv[3][0]);
+            scan = static_cast<LPARAM>(::MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16 | 1;
+        }
         return ::PostMessageW(target, WM_KEYDOWN, key, scan) && ::PostMessageW(target, WM_KEYUP, key, scan | 0xC0000000)
                    ? 0
                    : 1;

@@ -31,6 +31,15 @@ def square():
 
 
 @functools.cache
+def gradient(width, height):
+    """Light to dark down it and across it, and nowhere black: a cut from it shows where
+    it ends, and any part of it is more than one colour."""
+    size = f"{width}x{height}"
+    return _jpeg("-size", size, "gradient:#ffffff-#666688", "(", "-size", f"{height}x{width}",
+                 "gradient:#ffffff-#886666", "-rotate", "90", ")", "-compose", "multiply", "-composite")
+
+
+@functools.cache
 def one_colour():
     """An all-black frame, as a source publishes when its instrument is off."""
     return _jpeg("-size", "1024x768", "xc:black")
