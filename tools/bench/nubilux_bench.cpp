@@ -2,7 +2,9 @@
 // `runs` whole attempts (download through the system's proxy, checks, bitmap, the move
 // over NUBILUX.BMP, wallpaper) and how many of them put a picture in place.
 //
-//   nubilux_bench <url> <runs>
+//   nubilux_bench <url> <runs> [left,top,right,bottom]
+//
+// With the fractions, the attempt cuts that part of the picture, as for a region.
 #include <windows.h>
 
 #include <objbase.h>
@@ -11,6 +13,8 @@
 #include <memory>
 #include <cstdio>
 #include <string>
+#include <cwchar>
+#include <optional>
 #include <vector>
 
 #include "app/win32/desktop.h"
@@ -30,10 +34,11 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 }
 
 // Runs one attempt and waits for its end, as the window's message loop would.
-bool OneAttempt(HWND window, unsigned number, const std::wstring& url) {
+bool OneAttempt(HWND window, unsigned number, const std::wstring& url, const std::optional<nubilux::Crop>& crop) {
     using namespace nubilux::win32;
     nubilux::Source source;
     source.url = url;
+    source.crop = crop;
     AttemptOrder order{window, number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}};
     const auto transfer = Transfer::Start(window, number, std::make_unique<SystemAttempt>(std::move(order)));
     MSG msg;
@@ -56,12 +61,16 @@ int wmain(int argc, wchar_t** argv) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     const int runs = std::max(1, _wtoi(argv[2]));
+    std::optional<nubilux::Crop> crop;
+    nubilux::Crop part{};
+    if (argc > 3 && std::swscanf(argv[3], L"%lf,%lf,%lf,%lf", &part.left, &part.top, &part.right, &part.bottom) == 4)
+        crop = part;
     int completed = 0;
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         LARGE_INTEGER start, end;
         ::QueryPerformanceCounter(&start);
-        completed += OneAttempt(window, static_cast<unsigned>(i + 1), argv[1]);
+        completed += OneAttempt(window, static_cast<unsigned>(i + 1), argv[1], crop);
         ::QueryPerformanceCounter(&end);
         times.push_back(Milliseconds(start, end));
     }
