@@ -1,9 +1,8 @@
 #include "app/zones.h"
 
-#include <iterator>
+#include <string_view>
 
 #include "app/views.h"
-#include "common/text.h"
 
 namespace nubilux {
 
@@ -13,8 +12,13 @@ constexpr ZoneRow kRows[] = {
 #include "zone_places.inc"
 };
 
-bool Same(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() && suite::StartsWithNoCase(a, b);
+// An ASCII name of the table against Windows' text, letter case aside.
+bool Same(std::string_view ours, std::wstring_view theirs) {
+    if (ours.size() != theirs.size()) return false;
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    for (std::size_t i = 0; i < ours.size(); ++i)
+        if (lower(static_cast<wchar_t>(static_cast<unsigned char>(ours[i]))) != lower(theirs[i])) return false;
+    return true;
 }
 
 }  // namespace
@@ -26,7 +30,7 @@ std::optional<Place> PlaceOfZone(std::wstring_view key, std::wstring_view territ
     for (const ZoneRow& row : kRows) {
         if (!Same(row.key, key)) continue;
         if (!territory.empty() && Same(row.territory, territory)) return Place{row.latitude, row.longitude};
-        if (std::wstring_view(row.territory) == L"001") zones = Place{row.latitude, row.longitude};
+        if (std::string_view(row.territory) == "001") zones = Place{row.latitude, row.longitude};
     }
     return zones;
 }

@@ -22,10 +22,11 @@ struct ClockZone {
     int standardBiasMinutes; // UTC minus standard local time
 };
 
+// Keys and codes are ASCII; places to a hundredth of a kilometre or so: kept small.
 struct ZoneRow {
-    const wchar_t* key;
-    const wchar_t* territory;  // "001" for the zone's own place
-    double latitude, longitude;
+    const char* key;
+    const char* territory;  // "001" for the zone's own place
+    float latitude, longitude;
 };
 
 // Every row of the table.

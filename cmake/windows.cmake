@@ -44,7 +44,8 @@ target_compile_options(common_win32 PRIVATE ${SUITE_WARNINGS})
 # suite_program(<target> <asInvoker|requireAdministrator> <output name> sources...)
 # A windowed program of the suite, with its manifest, laid out in the product folder.
 function(suite_program target level output)
-  add_executable(${target} WIN32 ${ARGN} ${CMAKE_BINARY_DIR}/generated/manifests/${level}.rc)
+  add_executable(${target} WIN32 ${ARGN} ${CMAKE_BINARY_DIR}/generated/manifests/${level}.rc
+                 ${CMAKE_SOURCE_DIR}/common/win32/terminate.cpp)
   target_link_options(${target} PRIVATE -municode -mwindows)
   target_compile_options(${target} PRIVATE ${SUITE_WARNINGS})
   target_link_libraries(${target} PRIVATE common_win32)

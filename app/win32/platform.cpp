@@ -3,8 +3,6 @@
 #include <ras.h>
 #include <shlobj.h>
 
-#include <random>
-
 #include "app/config.h"
 #include "app/status.h"
 #include "app/views.h"
@@ -53,7 +51,10 @@ int Platform::HourOffsetSeconds() {
     const std::wstring beside = MakeReader(store, ::win32::ProgramFolder()).File_INI_Leggi(kSection, kHourOffsetKey);
     const std::wstring kept =
         userFolder_.empty() ? L"" : MakeReader(store, userFolder_).File_INI_Leggi(kSection, kHourOffsetKey);
-    const HourOffset offset = ChooseHourOffset(beside, kept, std::random_device{}());
+    // Drawn once for this installation: the fine clock's count will do.
+    LARGE_INTEGER count{};
+    ::QueryPerformanceCounter(&count);
+    const HourOffset offset = ChooseHourOffset(beside, kept, static_cast<unsigned>(count.QuadPart ^ (count.QuadPart >> 32)));
     if (offset.drawn) Keep(kHourOffsetKey, std::to_wstring(offset.seconds));
     return offset.seconds;
 }
