@@ -80,10 +80,9 @@ std::optional<AngleBox> FrameRegion(const Region& region, Screen monitor, double
     return AngleBox{middleX - width / 2, middleY - height / 2, middleX + width / 2, middleY + height / 2};
 }
 
-std::optional<Crop> CropOf(const AngleBox& box, double halfAngle) {
-    const double span = 2 * halfAngle;
-    const Crop crop{(box.west + halfAngle) / span, (halfAngle - box.north) / span, (box.east + halfAngle) / span,
-                    (halfAngle - box.south) / span};
+std::optional<Crop> CropOf(const AngleBox& box, const AngleBox& picture) {
+    const Crop crop{(box.west - picture.west) / picture.Width(), (picture.north - box.north) / picture.Height(),
+                    (box.east - picture.west) / picture.Width(), (picture.north - box.south) / picture.Height()};
     if (crop.left < 0 || crop.top < 0 || crop.right > 1 || crop.bottom > 1) return std::nullopt;
     return crop;
 }

@@ -49,13 +49,14 @@ struct AngleBox {
 // it fills the monitor exactly; nothing when any of it lies beyond the limb.
 std::optional<AngleBox> FrameRegion(const Region& region, Screen monitor, double subLongitude);
 
-// The part of a full-disc picture, spanning halfAngle either side of the point below
-// the satellite, that shows the box: fractions of its width and height from its
-// top-left corner. Nothing when the box reaches outside the picture.
+// The part of a picture spanning the scan angles `picture` (a full disc spans its half
+// angle either side of the point below) that shows the box: fractions of its width and
+// height from its top-left corner. Nothing when the box reaches outside the picture.
 struct Crop {
     double left, top, right, bottom;
 };
-std::optional<Crop> CropOf(const AngleBox& box, double halfAngle);
+std::optional<Crop> CropOf(const AngleBox& box, const AngleBox& picture);
+inline AngleBox FullDisc(double halfAngle) { return {-halfAngle, -halfAngle, halfAngle, halfAngle}; }
 
 // Settings: "latitude,longitude" in degrees and the width in kilometres, as Nubilux.ini
 // gives them; nothing for text that is not one, or out of bounds.

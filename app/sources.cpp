@@ -105,7 +105,7 @@ void AddMapLayer(std::vector<Source>& out, View view, const wchar_t* layer, cons
 void AddHimawari(std::vector<Source>& out, const wchar_t* band, const wchar_t* kind, std::int64_t nowUtc,
                  const std::optional<AngleBox>& region) {
     std::optional<Crop> crop;
-    if (region && !(crop = CropOf(*region, kHimawariHalfAngle))) return;
+    if (region && !(crop = CropOf(*region, FullDisc(kHimawariHalfAngle)))) return;
     // JMA names each full-disc still after its UTC slot, hhmm, and keeps a day of them:
     // the same name is yesterday's picture until today's is out (a stale copy, dated).
     const std::size_t first = out.size();
@@ -120,10 +120,6 @@ void AddHimawari(std::vector<Source>& out, const wchar_t* band, const wchar_t* k
 // How many of a picture's pixels across the region would show, for a picture `side`
 // pixels wide spanning `span` radians.
 double PixelsAcross(const AngleBox& box, double side, double span) { return side * box.Width() / span; }
-
-bool Within(const AngleBox& box, const AngleBox& bounds) {
-    return box.west >= bounds.west && box.east <= bounds.east && box.south >= bounds.south && box.north <= bounds.north;
-}
 
 void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Screen monitor,
              const std::optional<AngleBox>& region) {
@@ -147,7 +143,7 @@ void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Scre
         if (PixelsAcross(*region, published, 2 * kGoesHalfAngle) >= monitor.width) break;
     }
     const AngleBox& conus = view == View::GoesEast ? kConusEast : kConusWest;
-    if (Within(*region, conus)) {
+    if (const auto crop = CropOf(*region, conus)) {
         Screen best{};
         for (const Screen size : kConusSizes) {
             if (std::max(size.width, size.height) > limit) break;
@@ -156,15 +152,13 @@ void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Scre
         }
         if (best.width && PixelsAcross(*region, best.width, conus.Width()) >
                               PixelsAcross(*region, side, 2 * kGoesHalfAngle)) {
-            const Crop crop{(region->west - conus.west) / conus.Width(), (conus.north - region->north) / conus.Height(),
-                            (region->east - conus.west) / conus.Width(), (conus.north - region->south) / conus.Height()};
             out.push_back({name, base + L"CONUS/GEOCOLOR/" + std::to_wstring(best.width) + L"x" +
                                      std::to_wstring(best.height) + L".jpg",
                            0, false, true, 0, crop});
             return;
         }
     }
-    if (const auto crop = CropOf(*region, kGoesHalfAngle))
+    if (const auto crop = CropOf(*region, FullDisc(kGoesHalfAngle)))
         out.push_back({name, base + L"FD/GEOCOLOR/" + std::to_wstring(side) + L"x" + std::to_wstring(side) + L".jpg", 0,
                        false, true, 0, crop});
 }

@@ -72,13 +72,19 @@ TEST(Framing, TheRegionFillsTheMonitorsShapeAboutItsCentre) {
 }
 
 TEST(Framing, ACropIsTheBoxsShareOfTheFullDisc) {
-    const auto crop = nubilux::CropOf({-0.05, 0.02, 0.05, 0.08}, 0.15);
+    const auto crop = nubilux::CropOf({-0.05, 0.02, 0.05, 0.08}, nubilux::FullDisc(0.15));
     ASSERT_TRUE(crop);
     EXPECT_NEAR(crop->left, 0.1 / 0.3, 1e-12);
     EXPECT_NEAR(crop->right, 0.2 / 0.3, 1e-12);
     EXPECT_NEAR(crop->top, 0.07 / 0.3, 1e-12);  // north is up
     EXPECT_NEAR(crop->bottom, 0.13 / 0.3, 1e-12);
-    EXPECT_FALSE(nubilux::CropOf({-0.16, 0, 0, 0.1}, 0.15));
+    EXPECT_FALSE(nubilux::CropOf({-0.16, 0, 0, 0.1}, nubilux::FullDisc(0.15)));
+    // Of a picture of part of the disc: fractions of that part.
+    const auto part = nubilux::CropOf({0.0, 0.05, 0.02, 0.06}, {-0.02, 0.04, 0.02, 0.08});
+    ASSERT_TRUE(part);
+    EXPECT_NEAR(part->left, 0.5, 1e-12);
+    EXPECT_NEAR(part->top, 0.5, 1e-12);
+    EXPECT_NEAR(part->bottom, 0.75, 1e-12);
 }
 
 TEST(RegionSettings, ACentreAndAWidthOrNothing) {
