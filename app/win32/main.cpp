@@ -164,8 +164,8 @@ private:
     }
 
     // The icon's menu: the window first (the default, as double click and Enter do), where
-    // the picture came from, Update in Manual mode, Exit. It opens at the icon's anchor on
-    // the side the user's reading order wants.
+    // the picture came from, the whole Earth or the region, Update in Manual mode, Exit. It
+    // opens at the icon's anchor on the side the user's reading order wants.
     void ShowMenu(POINT at) {
         const ::win32::UniqueMenu owned(::CreatePopupMenu());
         const HMENU menu = owned.get();
