@@ -1,7 +1,8 @@
-// The region around the user as a geostationary satellite sees it: the forward projection
-// of latitude and longitude to the satellite's scan angles (the CGMS LRIT/HRIT Global
-// Specification, 4.4; the GOES-R Product User Guide, vol. 3, 5.1.2.8.1), and the region
-// framed to a monitor's shape in those angles.
+// The region around the user as a geostationary satellite sees it: latitude and longitude
+// projected forward to the satellite's scan angles, as the satellite operators publish it
+// for their pictures (NOAA's GOES-R Product User Guide, vol. 3, section 5.1.2.8.1, whose
+// worked example the tests use; EUMETSAT's and JMA's agree), and the region framed to a
+// monitor's shape in those angles.
 #pragma once
 
 #include <optional>

@@ -115,8 +115,9 @@ bool MeteredConnection() {
 }
 
 ClockZone UserClockZone() {
-    // The zone's key places the user; the home country only picks among a key's places
-    // (its own GEO_LONGITUDE is one point for a whole country, New York and Honolulu alike).
+    // The zone's key places the user; the home country only picks among a key's places.
+    // Its own coordinates are never asked: one point for a whole country, New York and
+    // Honolulu alike.
     ClockZone zone{L"", L"", 0};
     DYNAMIC_TIME_ZONE_INFORMATION info{};
     if (::GetDynamicTimeZoneInformation(&info) != TIME_ZONE_ID_INVALID) {
