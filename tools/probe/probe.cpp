@@ -26,6 +26,10 @@
 //   probe pointer <x> <y>               move the mouse pointer there (off the windows, for a quiet measure)
 //   probe tray   <caption> <seconds>     stand in for the notification area: asks the window to add its
 //                                        icon again, then prints each call it is given, one line each
+// Windows 10's scaling entries, declared so that each is called through its own type.
+#undef WINVER
+#define WINVER 0x0605
+
 #include <windows.h>
 
 #include <objidl.h>
@@ -150,9 +154,9 @@ F User32(const char* name) {
 // A window's DPI and its process's awareness (0 unaware, 1 system, 2 per monitor), as
 // Windows keeps them for each window; -1 where the calls are missing.
 std::wstring DpiJson(HWND top) {
-    const auto dpi = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    const auto context = User32<HANDLE(WINAPI*)(HWND)>("GetWindowDpiAwarenessContext");
-    const auto awareness = User32<int(WINAPI*)(HANDLE)>("GetAwarenessFromDpiAwarenessContext");
+    const auto dpi = User32<decltype(&::GetDpiForWindow)>("GetDpiForWindow");
+    const auto context = User32<decltype(&::GetWindowDpiAwarenessContext)>("GetWindowDpiAwarenessContext");
+    const auto awareness = User32<decltype(&::GetAwarenessFromDpiAwarenessContext)>("GetAwarenessFromDpiAwarenessContext");
     return L",\"dpi\":" + std::to_wstring(dpi ? static_cast<int>(dpi(top)) : -1) + L",\"awareness\":" +
            std::to_wstring(context && awareness ? awareness(context(top)) : -1);
 }
@@ -271,8 +275,8 @@ int Tray(const std::wstring& caption, double seconds) {
 
 int wmain(int argc, wchar_t** argv) {
     // Sizes as they are on the screen, whatever scale the window under test is drawn at.
-    if (const auto aware = User32<BOOL(WINAPI*)(HANDLE)>("SetProcessDpiAwarenessContext"))
-        aware(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));  // per monitor, version 2
+    if (const auto aware = User32<decltype(&::SetProcessDpiAwarenessContext)>("SetProcessDpiAwarenessContext"))
+        aware(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     if (argc < 3) return Usage();
     const std::wstring command = argv[1], caption = argv[2];
     // The optional time-out, in seconds, at argument position `index`.
