@@ -8,12 +8,8 @@
 namespace nubilux {
 
 bool StartsAutomatic(const std::wstring& modo) {
-    const wchar_t* begin = modo.c_str();
-    wchar_t* end = nullptr;
-    const double value = std::wcstod(begin, &end);
-    if (end == begin) return false;  // not a number
-    while (*end == L' ' || *end == L'\t') ++end;
-    return *end == L'\0' && value == 0.0;
+    const auto value = suite::NumberIn(modo);
+    return value && *value == 0.0;
 }
 
 namespace {
@@ -39,7 +35,7 @@ HourOffset ChooseHourOffset(const std::wstring& beside, const std::wstring& kept
 }
 
 std::optional<Region> ChooseRegion(const std::wstring& centre, const std::wstring& width, std::optional<Place> zone) {
-    const std::optional<Place> at = CentreNamed(centre) ? CentreNamed(centre) : zone;
+    const std::optional<Place> own = CentreNamed(centre), at = own ? own : zone;
     if (!at) return std::nullopt;
     return Region{*at, RegionWidthNamed(width).value_or(kDefaultRegionKm)};
 }

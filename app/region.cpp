@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwchar>
 #include <numbers>
+
+#include "common/text.h"
 
 namespace nubilux {
 
@@ -15,16 +16,6 @@ constexpr double kFromCentre = kPerspectiveHeight + kEquatorRadius;
 constexpr double kKmPerDegree = 111.195;  // along a meridian, on a sphere of the mean radius
 
 double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
-
-std::optional<double> Number(const std::wstring& text) {
-    const wchar_t* begin = text.c_str();
-    wchar_t* end = nullptr;
-    const double value = std::wcstod(begin, &end);
-    if (end == begin || !std::isfinite(value)) return std::nullopt;
-    while (*end == L' ' || *end == L'\t') ++end;
-    if (*end != L'\0') return std::nullopt;
-    return value;
-}
 
 }  // namespace
 
@@ -90,13 +81,13 @@ std::optional<Crop> CropOf(const AngleBox& box, const AngleBox& picture) {
 std::optional<Place> CentreNamed(const std::wstring& text) {
     const auto comma = text.find(L',');
     if (comma == std::wstring::npos) return std::nullopt;
-    const auto latitude = Number(text.substr(0, comma)), longitude = Number(text.substr(comma + 1));
+    const auto latitude = suite::NumberIn(text.substr(0, comma)), longitude = suite::NumberIn(text.substr(comma + 1));
     if (!latitude || !longitude || std::fabs(*latitude) > 90 || std::fabs(*longitude) > 180) return std::nullopt;
     return Place{*latitude, *longitude};
 }
 
 std::optional<double> RegionWidthNamed(const std::wstring& text) {
-    const auto km = Number(text);
+    const auto km = suite::NumberIn(text);
     if (!km || *km < kMinRegionKm || *km > kMaxRegionKm) return std::nullopt;
     return *km;
 }

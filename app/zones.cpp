@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/views.h"
+#include "common/text.h"
 
 namespace nubilux {
 
@@ -15,9 +16,8 @@ constexpr ZoneRow kRows[] = {
 // An ASCII name of the table against Windows' text, letter case aside.
 bool Same(std::string_view ours, std::wstring_view theirs) {
     if (ours.size() != theirs.size()) return false;
-    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
     for (std::size_t i = 0; i < ours.size(); ++i)
-        if (lower(static_cast<wchar_t>(static_cast<unsigned char>(ours[i]))) != lower(theirs[i])) return false;
+        if (suite::LowerAscii(static_cast<unsigned char>(ours[i])) != suite::LowerAscii(theirs[i])) return false;
     return true;
 }
 

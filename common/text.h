@@ -1,6 +1,9 @@
 // Text conventions shared by the programs.
 #pragma once
 
+#include <cmath>
+#include <cwchar>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,13 +17,27 @@ inline std::wstring JoinPath(const std::wstring& folder, const std::wstring& nam
     return folder + L"\\" + name;
 }
 
+// An ASCII capital as its small letter; any other character as it is.
+inline wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
 // Whether text begins with prefix, ASCII letters compared without regard to case.
 inline bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     if (text.size() < prefix.size()) return false;
-    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (lower(text[i]) != lower(prefix[i])) return false;
+        if (LowerAscii(text[i]) != LowerAscii(prefix[i])) return false;
     return true;
+}
+
+// A number written alone, as the platform's reader takes it ("0", " 2.5", "1e3"), blanks
+// after it allowed; nothing for any other text, or one that is not finite.
+inline std::optional<double> NumberIn(const std::wstring& text) {
+    const wchar_t* begin = text.c_str();
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(begin, &end);
+    if (end == begin || !std::isfinite(value)) return std::nullopt;
+    while (*end == L' ' || *end == L'\t') ++end;
+    if (*end != L'\0') return std::nullopt;
+    return value;
 }
 
 // The text after the last backslash; the whole text when there is none.
