@@ -19,7 +19,7 @@ constexpr wchar_t kJma[] = L"https://www.data.jma.go.jp/mscweb/data/himawari/img
 const std::vector<int> kNoaaSides = {339, 678, 1808, 5424, 10848, 21696};
 // Its continental United States in these (the view's own 1 km grid at 5000 x 3000), over
 // these scan angles: the ABI's CONUS sector from GOES-East, and PACUS from GOES-West.
-const std::vector<Screen> kConusSizes = {{1250, 750}, {2500, 1500}, {5000, 3000}};
+const std::vector<int> kConusWidths = {1250, 2500, 5000};  // each 5 by 3
 constexpr AngleBox kConusEast{-0.101332, 0.044268, 0.038612, 0.128212};
 constexpr AngleBox kConusWest{-0.069972, 0.044268, 0.069972, 0.128212};
 // The scan angles a full-disc picture spans either side of its centre: the ABI's 5424
@@ -117,6 +117,18 @@ void AddHimawari(std::vector<Source>& out, const wchar_t* band, const wchar_t* k
     for (std::size_t i = first; i < out.size(); ++i) out[i].crop = crop;
 }
 
+// The smallest of the published sizes (ascending) that is enough, and not above `largest`;
+// the largest allowed one when none is enough.
+int SmallestEnough(const std::vector<int>& published, int largest, const auto& enough) {
+    int best = 0;
+    for (const int size : published) {
+        if (size > largest) break;
+        best = size;
+        if (enough(size)) break;
+    }
+    return best ? best : published.front();
+}
+
 // How many of a picture's pixels across the region would show, for a picture `side`
 // pixels wide spanning `span` radians.
 double PixelsAcross(const AngleBox& box, double side, double span) { return side * box.Width() / span; }
@@ -136,24 +148,16 @@ void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Scre
     // The full disc's smallest size that shows the region at the monitor's resolution, or
     // its largest allowed; the continental picture instead where it holds the region more
     // finely.
-    int side = 0;
-    for (const int published : kNoaaSides) {
-        if (published > limit) break;
-        side = published;
-        if (PixelsAcross(*region, published, 2 * kGoesHalfAngle) >= monitor.width) break;
-    }
+    const auto showing = [&](double span) {
+        return [&, span](int size) { return PixelsAcross(*region, size, span) >= monitor.width; };
+    };
+    const int side = SmallestEnough(kNoaaSides, limit, showing(2 * kGoesHalfAngle));
     const AngleBox& conus = view == View::GoesEast ? kConusEast : kConusWest;
     if (const auto crop = CropOf(*region, conus)) {
-        Screen best{};
-        for (const Screen size : kConusSizes) {
-            if (std::max(size.width, size.height) > limit) break;
-            best = size;
-            if (PixelsAcross(*region, size.width, conus.Width()) >= monitor.width) break;
-        }
-        if (best.width && PixelsAcross(*region, best.width, conus.Width()) >
-                              PixelsAcross(*region, side, 2 * kGoesHalfAngle)) {
-            out.push_back({name, base + L"CONUS/GEOCOLOR/" + std::to_wstring(best.width) + L"x" +
-                                     std::to_wstring(best.height) + L".jpg",
+        const int width = SmallestEnough(kConusWidths, limit, showing(conus.Width()));
+        if (PixelsAcross(*region, width, conus.Width()) > PixelsAcross(*region, side, 2 * kGoesHalfAngle)) {
+            out.push_back({name, base + L"CONUS/GEOCOLOR/" + std::to_wstring(width) + L"x" +
+                                     std::to_wstring(width * 3 / 5) + L".jpg",
                            0, false, true, 0, crop});
             return;
         }
@@ -201,13 +205,7 @@ std::wstring IsoTime(std::int64_t utc) {
 
 int SquareSide(const std::vector<int>& published, Screen monitor, int largest) {
     const int shorter = std::max(1, std::min(monitor.width, monitor.height));
-    int best = 0;
-    for (const int side : published) {
-        if (side > largest) break;
-        best = side;
-        if (side >= shorter) break;
-    }
-    return best ? best : published.front();
+    return SmallestEnough(published, largest, [&](int side) { return side >= shorter; });
 }
 
 std::vector<Source> ViewSources(View view, Screen monitor, std::int64_t nowUtc, const Region* region) {
