@@ -62,22 +62,23 @@ bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWi
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const auto place = [&](UINT dpi, int& x, int& y, int& width, int& height) {
-        const int twipsToPixels = static_cast<int>(dpi);
-        RECT rect{0, 0, ::MulDiv(clientWidth, twipsToPixels, 1440), ::MulDiv(clientHeight, twipsToPixels, 1440)};
+    struct Placed {
+        int x, y, width, height;
+    };
+    const auto place = [&](UINT dpi) {
+        RECT rect{0, 0, Pixels(clientWidth, dpi), Pixels(clientHeight, dpi)};
         AdjustWindowRectAt(&rect, style, exStyle, dpi);
-        width = rect.right - rect.left;
-        height = rect.bottom - rect.top;
-        x = work.left + (work.right - work.left - width) / 2;
-        y = work.top + (work.bottom - work.top - height) / 2;
+        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        return Placed{work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2,
+                      width, height};
     };
     const UINT guess = SystemDpi();
-    int x, y, width, height;
-    place(guess, x, y, width, height);
-    if (::CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr, instance_, this)) {
+    const Placed at = place(guess);
+    if (::CreateWindowExW(exStyle, className, caption, style, at.x, at.y, at.width, at.height, owner, nullptr,
+                          instance_, this)) {
         if (dpi_ != guess) {
-            place(dpi_, x, y, width, height);
-            ::SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+            const Placed again = place(dpi_);
+            ::SetWindowPos(hwnd_, nullptr, again.x, again.y, again.width, again.height, SWP_NOZORDER | SWP_NOACTIVATE);
         }
         return true;
     }

@@ -12,6 +12,9 @@
 
 namespace win32 {
 
+// Twips (1440 an inch) to pixels at a DPI.
+inline int Pixels(int twips, UINT dpi) { return ::MulDiv(twips, static_cast<int>(dpi), 1440); }
+
 class Form {
 public:
     Form(HINSTANCE instance, int iconId) : instance_(instance), iconId_(iconId) {}
@@ -37,8 +40,8 @@ protected:
     virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam) { return ::DefWindowProcW(hwnd_, msg, wParam, lParam); }
 
-    // Twips (1440 an inch) to pixels at the window's DPI.
-    int Px(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    // Twips to pixels at the window's DPI.
+    int Px(int twips) const { return Pixels(twips, dpi_); }
     // A font at the window's DPI, kept by the window and made anew when the DPI changes.
     HFONT Font(const wchar_t* face, double points, bool bold);
     // A child control placed in twips.
