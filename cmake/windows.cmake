@@ -109,6 +109,7 @@ add_executable(probe tools/probe/probe.cpp)
 target_link_options(probe PRIVATE -municode)
 target_compile_options(probe PRIVATE ${SUITE_WARNINGS})
 target_link_libraries(probe PRIVATE ole32 uuid crypt32)
+target_include_directories(probe PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
 # The benchmark's in-process timer of Nubilux's update.

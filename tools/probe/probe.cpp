@@ -44,6 +44,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/startup.h"
+
 namespace {
 
 void Write(const std::wstring& text) {
@@ -148,7 +150,7 @@ std::wstring RectJson(HWND top, HWND hwnd) {
 // user32's entries of Windows 10, looked up so that the probe starts on any Wine.
 template <typename F>
 F User32(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+    return win32::ProcAddress<F>(::GetModuleHandleW(L"user32.dll"), name);
 }
 
 // A window's DPI and its process's awareness (0 unaware, 1 system, 2 per monitor), as
