@@ -21,8 +21,7 @@ class ManyPcs(unittest.TestCase):
     def setUp(self):
         self.session = WineSession()
         self.addCleanup(self.session.close)
-        self.app = product.unpack(self.session)
-        (self.app / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=1\r\n")  # Manual: nothing fetched
+        self.app = product.unpack(self.session, manual=True)
         self.session.unix_path("C:\\logs").mkdir()
 
     def run_silently(self, program, *switches):

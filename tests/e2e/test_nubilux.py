@@ -137,6 +137,11 @@ class NubiluxSession:
     def files(self):
         return sorted(p.name for p in self.app.iterdir())
 
+    def user_settings(self):
+        """The user's own Nubilux.ini, as Windows writes it (ANSI); empty until it is there."""
+        return "".join(p.read_bytes().decode("cp1252")
+                       for p in self.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini"))
+
 
 class Updates(unittest.TestCase):
     def test_a_good_picture_from_the_first_source_becomes_the_wallpaper_bitmap(self):
@@ -165,7 +170,7 @@ class Updates(unittest.TestCase):
                          "La richiesta \u00e8 stata completata e sono stati ricevuti tutti i dati.")
         self.assertEqual(n.files(), ["NUBILUX.BMP", "Nubilux.exe", "Nubilux.ini"])  # nothing temporary left
         # When and whence, kept in the user's own settings.
-        kept = next(n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")).read_bytes().decode("cp1252")
+        kept = n.user_settings()
         self.assertIn("Fonte=Meteosat 0\u00b0, GeoColour", kept)
         self.assertRegex(kept, r"UltimoAggiornamento=\d{4}-\d\d-\d\d \d\d:\d\d")
         # When the picture was taken: its slot, in local time (the session's zone is UTC).
@@ -274,8 +279,7 @@ class Modes(unittest.TestCase):
         n.start()
         n.session.click(CAPTION, "Automatic")
         self.assertTrue(n.session.wait_until(lambda: not n.control(UPDATE)["enabled"]))
-        own = n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini")
-        self.assertTrue(n.session.wait_until(lambda: "Aggiornamento=0" in next(own).read_text(), 5))
+        self.assertTrue(n.session.wait_until(lambda: "Aggiornamento=0" in n.user_settings(), 5))
         self.assertIn("Aggiornamento=1", (n.app / "Nubilux.ini").read_text())  # the program's own file untouched
         n.session.probe("post", CAPTION, "0x16", "1", "0")  # the session ends
         self.assertTrue(n.session.window_gone(CAPTION))
@@ -286,16 +290,15 @@ class Modes(unittest.TestCase):
         # Drawn once, up to five minutes, kept for the user; one beside the program comes first.
         n = NubiluxSession(self, mode="1")
         n.start()
-        own = lambda: "".join(p.read_bytes().decode("cp1252") for p in n.session.drive_c.glob("users/*/AppData/Local/Nubilux/Nubilux.ini"))
-        self.assertTrue(n.session.wait_until(lambda: "Ritardo=" in own(), 5))
-        drawn = int(own().split("Ritardo=", 1)[1].split()[0])
+        self.assertTrue(n.session.wait_until(lambda: "Ritardo=" in n.user_settings(), 5))
+        drawn = int(n.user_settings().split("Ritardo=", 1)[1].split()[0])
         self.assertTrue(0 <= drawn <= 300)
         n.session.probe("post", CAPTION, "0x16", "1", "0")
         self.assertTrue(n.session.window_gone(CAPTION))
         n.start()
         time.sleep(1)
-        self.assertEqual(own().count("Ritardo="), 1)
-        self.assertIn(f"Ritardo={drawn}", own())  # the same next time
+        self.assertEqual(n.user_settings().count("Ritardo="), 1)
+        self.assertIn(f"Ritardo={drawn}", n.user_settings())  # the same next time
 
 
 class WindowAndIcon(unittest.TestCase):

@@ -95,8 +95,7 @@ class TheRegion(unittest.TestCase):
         self.assertTrue(n.session.wait_until(lambda: len(n.server.urls()) > before, 20))
         self.assertTrue(n.session.wait_until(lambda: n.control(100)["enabled"], 30))
         self.assertGreater(middle(n.server.urls()[-1])[1], 3e6)  # the region's box
-        own = lambda: "".join(p.read_bytes().decode("cp1252") for p in n.session.drive_c.glob("users/*/AppData/Local/Nubilux/*.ini"))
-        self.assertIn("Regione=1", own())
+        self.assertIn("Regione=1", n.user_settings())
         # Kept across a restart.
         n.session.probe("post", CAPTION, "0x16", "1", "0")
         self.assertTrue(n.session.window_gone(CAPTION))
@@ -107,7 +106,7 @@ class TheRegion(unittest.TestCase):
         n.session.probe("post", CAPTION, str(TRAY_CALLBACK), str(700 << 16 | 600), str(1 << 16 | WM_CONTEXTMENU))
         self.assertEqual(n.session.probe("menu", CAPTION, "10")[0], 0)
         n.session.probe("key", CAPTION, "w")
-        self.assertTrue(n.session.wait_until(lambda: "Regione=0" in own(), 10))
+        self.assertTrue(n.session.wait_until(lambda: "Regione=0" in n.user_settings(), 10))
         self.assertTrue(n.session.wait_until(lambda: n.control(100)["enabled"], 30))
         time.sleep(0.5)
         self.assertEqual(middle(n.server.urls()[-1]), (0, 0))

@@ -28,8 +28,7 @@ class SettingsApps(unittest.TestCase):
     def setUp(self):
         self.session = WineSession()
         self.addCleanup(self.session.close)
-        self.app = product.unpack(self.session)
-        (self.app / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=1\r\n")  # Manual: nothing fetched
+        self.app = product.unpack(self.session, manual=True)
         self.assertEqual(product.install(self.session, self.app), ("Installazione del programma", "Nubilux"))
         self.session.probe("close", product.SETUP)
         self.session.window_gone(product.SETUP)

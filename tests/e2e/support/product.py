@@ -21,11 +21,15 @@ UNINSTALL = "Quintaris - Uninstall Wizard"
 NUBILUX = "QuintarisMeteo"
 
 
-def unpack(session, folder=APP_FOLDER):
+def unpack(session, folder=APP_FOLDER, manual=False):
+    """The release archive unpacked into the folder; with manual, Nubilux set to Manual
+    mode there, so that starting it fetches nothing."""
     target = session.unix_path(folder)
     target.mkdir(parents=True, exist_ok=True)
     with zipfile.ZipFile(RELEASE) as archive:
         archive.extractall(target)
+    if manual:
+        (target / "Nubilux.ini").write_text("[Nubilux]\r\nAggiornamento=1\r\n")
     return target
 
 
