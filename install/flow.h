@@ -32,9 +32,9 @@ struct StartEnvironment {
     std::wstring programs;      // the Start menu's Programs folder of the chosen scope
     std::wstring startup;       // its Startup folder
     std::wstring desktop;       // its desktop folder
-    std::wstring version;       // the suite's, for the Settings > Apps entry
+    std::wstring version = {};  // the suite's, for the Settings > Apps entry
     bool descriptionFound = true;
-    ScopeChoice scope;
+    ScopeChoice scope = {};
 };
 
 struct WindowTexts {
