@@ -55,10 +55,9 @@ AttemptEnd Run(AttemptSeams& seams, const AttemptPlan& plan) {
         if (!fetched.whole) return {fetched.slotMissing ? Ending::SlotMissing : Ending::SourceFailed, fetched.reason, {}};
         takenAt = fetched.takenAt;
         // A map server's error comes as XML with status 200: for a time slot, most often
-        // one not yet made. An HTML page is no picture at all.
+        // one not yet made.
         if (LooksLikeXml(fetched.body)) return {Ending::SlotMissing, Reason::NoPicture, {}};
-        if (LooksLikeMarkup(fetched.body)) return Failed(Reason::BadPicture);
-        // Judged by its own header before any codec sees it.
+        // Judged by its own header before any codec sees it (an HTML page has none).
         const auto header = ReadPictureHeader(fetched.body);
         const auto limit = static_cast<std::uint32_t>(MaxPictureSide(plan.largest));
         if (!header || header->width > limit || header->height > limit) return Failed(Reason::BadPicture);

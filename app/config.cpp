@@ -16,13 +16,13 @@ namespace {
 
 std::optional<int> Seconds(const std::wstring& text) {
     const std::size_t first = text.find_first_not_of(L" \t"), last = text.find_last_not_of(L" \t");
-    if (first == std::wstring::npos || last - first >= 4) return std::nullopt;
+    if (first == std::wstring::npos) return std::nullopt;
     int value = 0;
     for (std::size_t i = first; i <= last; ++i) {
         if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
         value = value * 10 + (text[i] - L'0');
+        if (value > kMaxHourOffsetSeconds) return std::nullopt;  // and never overflows
     }
-    if (value > kMaxHourOffsetSeconds) return std::nullopt;
     return value;
 }
 

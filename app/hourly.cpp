@@ -19,12 +19,12 @@ bool HourlyRule::Timer1_Timer(int hour) {
 bool Schedule::Tick(std::int64_t now) {
     if (SecondsUntilDue(now) > 0) return false;
     if (hourly_.Timer1_Timer(static_cast<int>(HourOf(now) % 24))) {
-        retryAt_ = -1;  // a new hour: its own update replaces any retry of the last one
+        retryAt_.reset();  // a new hour: its own update replaces any retry of the last one
         atOnce_ = false;
         return true;
     }
-    if (retryAt_ < 0 || now < retryAt_) return false;
-    retryAt_ = -1;
+    // Due within the hour already updated: only a pending retry makes it so.
+    retryAt_.reset();
     ++retries_;
     return true;
 }
@@ -36,12 +36,12 @@ std::int64_t Schedule::SecondsUntilDue(std::int64_t now) const {
         return due > now ? due - now : 0;
     }
     std::int64_t due = (HourOf(now) + 1) * 3600 + offset_;
-    if (retryAt_ >= 0 && retryAt_ < due) due = retryAt_;
+    if (retryAt_ && *retryAt_ < due) due = *retryAt_;
     return due > now ? due - now : 0;
 }
 
 void Schedule::Finished(bool success, std::int64_t now, bool retry) {
-    retryAt_ = -1;
+    retryAt_.reset();
     if (!success && !retry) return;
     if (success) {
         lastSuccessHour_ = HourOf(now);
@@ -64,7 +64,7 @@ bool Schedule::Resumed(std::int64_t now) {
     if (!ResumeWanted(now)) return false;
     if (failedHour_ == HourOf(now)) ++retries_;  // the wake-up's update is one of the hour's retries
     hourly_.Timer1_Timer(static_cast<int>(HourOf(now) % 24));  // this hour is being seen to
-    retryAt_ = -1;
+    retryAt_.reset();
     atOnce_ = false;
     return true;
 }

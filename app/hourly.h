@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace nubilux {
@@ -58,8 +59,6 @@ public:
     // Whether Resumed would start an update now, without taking it.
     bool ResumeWanted(std::int64_t now) const;
 
-    const HourlyRule& Hourly() const { return hourly_; }
-
 private:
     static std::int64_t HourOf(std::int64_t seconds) { return seconds / 3600; }
 
@@ -67,7 +66,7 @@ private:
     int offset_ = 0;
     bool atOnce_ = false;
     std::int64_t lastSuccessHour_ = -1;
-    std::int64_t retryAt_ = -1;  // -1: no retry pending
+    std::optional<std::int64_t> retryAt_;  // when a retry is pending
     int retries_ = 0;            // retries made for the hour that failed
     std::int64_t failedHour_ = -1;
 };

@@ -20,8 +20,6 @@ std::string_view Content(std::string_view body) {
 
 }  // namespace
 
-bool LooksLikeMarkup(std::string_view body) { return Content(body).substr(0, 1) == "<"; }
-
 bool LooksLikeXml(std::string_view body) {
     const std::string_view content = Content(body);
     return content.substr(0, 5) == "<?xml" || content.find("ServiceExceptionReport") != std::string_view::npos;
@@ -43,11 +41,12 @@ Screen FitWithin(Screen picture, Screen screen) {
 }
 
 bool IsNearlyOneColour(const std::uint8_t* rows, std::uint32_t width, std::uint32_t height, std::size_t stride) {
-    if (width == 0 || height == 0) return true;
     // Brightness in 32 bands over a grid of up to 128 x 128 samples: one band holding
-    // nearly all of them is a blank frame. A disc on black space keeps well under that.
+    // nearly all of them is a blank frame (so is a picture without pixels). A disc on
+    // black space keeps well under that.
     std::array<std::uint32_t, 32> bands{};
-    const std::uint32_t stepX = std::max<std::uint32_t>(1, width / 128), stepY = std::max<std::uint32_t>(1, height / 128);
+    const auto step = [](std::uint32_t side) { return std::max<std::uint32_t>(1, side / 128); };
+    const std::uint32_t stepX = step(width), stepY = step(height);
     std::uint32_t samples = 0;
     for (std::uint32_t y = stepY / 2; y < height; y += stepY) {
         const std::uint8_t* row = rows + static_cast<std::size_t>(y) * stride;

@@ -10,10 +10,8 @@
 
 namespace nubilux {
 
-// An error page in place of a picture: XML (a map server's ServiceExceptionReport comes
-// with status 200) or HTML.
-bool LooksLikeMarkup(std::string_view body);
-// Of those, an XML document: what a map server answers about a slot it cannot serve.
+// An XML document in place of a picture: what a map server answers, with status 200,
+// about a slot it cannot serve.
 bool LooksLikeXml(std::string_view body);
 
 // The largest width or height taken from a source: twice what the screen shows, and

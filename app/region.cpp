@@ -37,7 +37,7 @@ std::optional<ScanAngles> ScanAnglesOf(Place place, double subLongitude) {
 
 double DegreesFromBelow(Place place, double subLongitude) {
     const double cosine = std::cos(Radians(place.latitude)) * std::cos(Radians(place.longitude - subLongitude));
-    return std::acos(std::clamp(cosine, -1.0, 1.0)) * 180.0 / std::numbers::pi;
+    return std::acos(cosine) * 180.0 / std::numbers::pi;  // a product of cosines: never past ±1
 }
 
 std::optional<AngleBox> FrameRegion(const Region& region, Screen monitor, double subLongitude) {
@@ -51,8 +51,8 @@ std::optional<AngleBox> FrameRegion(const Region& region, Screen monitor, double
     for (int i = 0; i <= 4; ++i) {
         const double along = -1.0 + i * 0.5;
         for (const auto& [north, east] : {std::pair{along, -1.0}, {along, 1.0}, {-1.0, along}, {1.0, along}}) {
-            const Place point{std::clamp(region.centre.latitude + north * halfLatitude, -89.0, 89.0),
-                              region.centre.longitude + east * halfLongitude};
+            // Past a pole is behind the limb as the pole itself is: refused below.
+            const Place point{region.centre.latitude + north * halfLatitude, region.centre.longitude + east * halfLongitude};
             const auto seen = ScanAnglesOf(point, subLongitude);
             if (!seen) return std::nullopt;
             if (!box) box = AngleBox{seen->x, seen->y, seen->x, seen->y};

@@ -110,7 +110,7 @@ void Session::Finished(const Source* from, Reason why) {
     meteredSkip_ = false;
     record_.lastUpdate = StampOf(now_.localSeconds);
     record_.lastSource = from->name;
-    record_.pictureTime = taken_ && *taken_ > 0 ? platform_.LocalStamp(*taken_) : L"";
+    record_.pictureTime = taken_ && *taken_ != 0 ? platform_.LocalStamp(*taken_) : L"";
     platform_.Keep(kLastUpdateKey, record_.lastUpdate);
     platform_.Keep(kLastSourceKey, record_.lastSource);
     platform_.Keep(kPictureTimeKey, record_.pictureTime);

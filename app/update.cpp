@@ -4,8 +4,8 @@
 
 namespace nubilux {
 
-bool Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
-    if (running_) return false;  // a click or tick during an update
+void Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
+    if (running_) return;  // a click or tick during an update
     running_ = true;
     try {
         sources_ = std::move(sources);
@@ -14,13 +14,11 @@ bool Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
         slotMissing_ = false;
         shown_ = nullptr;
         reason_ = Reason::None;
-        connessioneIniziale_.clear();
-        Connessioni_Attive();
+        openBefore_ = platform_.EnumConnections();
         TryNext(nowMs);
     } catch (...) {
         Finish();  // out of memory or a platform failure: still a whole ending
     }
-    return true;
 }
 
 void Updater::TryNext(std::int64_t nowMs) {
@@ -79,7 +77,7 @@ void Updater::OnAttemptDone(unsigned number, Ending ending, Reason why, std::int
 }
 
 void Updater::OnRequestSent(unsigned number) {
-    if (running_ && attemptRunning_ && number == attempt_) requestSent_ = true;
+    if (attemptRunning_ && number == attempt_) requestSent_ = true;
 }
 
 void Updater::OnClock(std::int64_t nowMs) {
@@ -135,13 +133,6 @@ void Updater::Finish() noexcept {
         if (finished_) finished_(shown_, shown_ ? Reason::None : reason_);
     } catch (...) {
     }
-}
-
-void Updater::Connessioni_Attive() {
-    openBefore_ = platform_.EnumConnections();
-    // With several open, the last one listed is the one remembered.
-    if (openBefore_)
-        for (const Connection& connection : *openBefore_) connessioneIniziale_ = connection.entryName;
 }
 
 void Updater::Chiudi_connessione() {

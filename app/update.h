@@ -67,10 +67,10 @@ public:
     Updater(UpdatePlatform& platform, UpdateFinished finished, Deadlines deadlines = {})
         : platform_(platform), finished_(std::move(finished)), deadlines_(deadlines) {}
 
-    // Starts one update over the sources, in order; nothing (false) while one runs. The
+    // Starts one update over the sources, in order; nothing while one runs. The
     // sources come grouped by the picture they are for; each picture takes the first
     // good one. nowMs: a monotonic clock in milliseconds.
-    bool Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs);
+    void Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs);
     // An attempt has ended. Attempts given up earlier count only for letting a waiting
     // update go on.
     void OnAttemptDone(unsigned number, Ending ending, Reason why, std::int64_t nowMs);
@@ -92,18 +92,15 @@ public:
     }
     // The number of the attempt whose reports count now.
     unsigned Attempt() const { return attempt_; }
-    const std::wstring& Connessione_Iniziale() const { return connessioneIniziale_; }
 
 private:
     void TryNext(std::int64_t nowMs);
     void Finish() noexcept;
-    void Connessioni_Attive();
     void Chiudi_connessione();
 
     UpdatePlatform& platform_;
     UpdateFinished finished_;
     Deadlines deadlines_;
-    std::wstring connessioneIniziale_;
     std::optional<std::vector<Connection>> openBefore_;  // nothing: they could not be listed
     std::vector<Source> sources_;
     std::size_t next_ = 0;        // the next source to try

@@ -1,5 +1,6 @@
 #include "common/profile.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace suite {
@@ -12,13 +13,13 @@ std::wstring ProfileReader::File_INI_Leggi(const std::wstring& sezione,
     std::wstring value = store_.Read(file_, sezione, chiave);
     if (value.empty()) return nothingRead_;
     // A store that hands back more than the buffer could hold is cut like the real one.
-    if (value.size() > kProfileBufferChars - 1) value.resize(kProfileBufferChars - 1);
+    value.resize(std::min(value.size(), kProfileBufferChars - 1));
     return value;
 }
 
 IniEncoding EncodingOf(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF" || bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")
-        return IniEncoding::Platform;  // marked: the platform reads it as marked
+    // Marked: the platform reads it as marked (a UTF-16 mark is no UTF-8 either, below).
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return IniEncoding::Platform;
     bool wide = false;
     for (std::size_t i = 0; i < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[i]);

@@ -23,11 +23,10 @@ std::wstring ErrorLine(const suite::Outcome& outcome) {
 
 }  // namespace
 
-bool Deployment::Check(const suite::Outcome& outcome) {
-    if (outcome) return true;
+void Deployment::Check(const suite::Outcome& outcome) {
+    if (outcome) return;
     ++failures_;
     Write(ErrorLine(outcome));
-    return false;
 }
 
 void Deployment::Log(const std::wstring& text) { Write(text); }
@@ -97,12 +96,11 @@ void Deployment::DeployFile(const std::wstring& file) {
 
 void Deployment::EnsureBackupFolder() {
     std::vector<Platform::Entry> entries;
-    if (Check(platform_.ListEntries(folders_.installer, L"backup", entries))) {
-        for (const auto& entry : entries) {
-            if (entry.folder && entry.name == L"backup") {
-                backupFound_ = true;
-                break;
-            }
+    Check(platform_.ListEntries(folders_.installer, L"backup", entries));  // none when it fails
+    for (const auto& entry : entries) {
+        if (entry.folder && entry.name == L"backup") {
+            backupFound_ = true;
+            break;
         }
     }
     if (backupFound_) return;

@@ -52,8 +52,8 @@ private:
     void EnsureBackupFolder();
     suite::Outcome CallComponent(const std::wstring& file, const std::wstring& folder, bool unregister);
     void Write(const std::wstring& text);
-    // The one failure handler: logs the failure; true when the action succeeded.
-    bool Check(const suite::Outcome& outcome);
+    // The one failure handler: logs the failure.
+    void Check(const suite::Outcome& outcome);
 
     Platform& platform_;
     const suite::ProfileReader& ini_;

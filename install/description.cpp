@@ -14,8 +14,7 @@ void File_INI_Carica(const suite::ProfileReader& ini, InstallerState& state) {
 
 std::vector<std::wstring> Elenco_Componenti(const suite::ProfileReader& ini) {
     std::vector<std::wstring> files;
-    for (int n = 1; n <= kMaxComponents; ++n) {
-        if (!files.empty() && files.back() == kShellLinkLibrary) break;
+    for (int n = 1; n <= kMaxComponents && (files.empty() || files.back() != kShellLinkLibrary); ++n) {
         std::wstring entry = ini.File_INI_Leggi(L"LIB", L"Uses" + std::to_wstring(n));
         files.push_back(entry.empty() ? std::wstring(kShellLinkLibrary) : std::move(entry));
     }

@@ -32,7 +32,7 @@ public:
     virtual std::optional<FileVersion> ReadFileVersion(const std::wstring& path) = 0;
     // Copies over an existing destination without ever leaving it half-written.
     virtual suite::Outcome CopyOver(const std::wstring& from, const std::wstring& to) = 0;
-    // The entries of parent whose name matches name, folders included.
+    // The entries of parent whose name matches name, folders included; none when it fails.
     virtual suite::Outcome ListEntries(const std::wstring& parent, const std::wstring& name,
                                        std::vector<Entry>& entries) = 0;
     // Fails when the folder already exists.

@@ -200,4 +200,27 @@ TEST(Monitors, WithoutPerMonitorWallpaperOnePictureForTheDesktop) {
     EXPECT_TRUE(plan[0].monitors.empty());
 }
 
+TEST(Sources, RequestSizeKeepsTheShapeWithin4000) {
+    const auto same = nubilux::RequestSize({3840, 2160});
+    EXPECT_EQ(std::pair(same.width, same.height), std::pair(3840, 2160));
+    const auto wide = nubilux::RequestSize({7680, 2160});
+    EXPECT_EQ(std::pair(wide.width, wide.height), std::pair(4000, 1125));
+    const auto unknown = nubilux::RequestSize({0, 0});
+    EXPECT_EQ(std::pair(unknown.width, unknown.height), std::pair(1024, 768));
+}
+
+TEST(Sources, OwnAddressFirstWhenUsableElsePassedOver) {
+    const std::vector<nubilux::View> goes = {nubilux::View::GoesEast};
+    const auto own = nubilux::SourcesFor(L"https://user:pw@mirror.azienda.it:8443/sat/latest.jpg", goes, {1024, 768}, 0);
+    ASSERT_EQ(own.size(), 2u);
+    EXPECT_EQ(own[0].name, L"mirror.azienda.it");
+    EXPECT_EQ(own[0].url, L"https://user:pw@mirror.azienda.it:8443/sat/latest.jpg");
+    EXPECT_EQ(nubilux::HostOf(L"HTTP://[::1]:80/x"), L"[::1]");
+    for (const wchar_t* bad : {L"-1", L"", L"ftp://host/x.jpg", L"https://", L"https:///path", L"http://host/a b.jpg",
+                               L"file://C:/x.jpg", L"mirror.azienda.it/sat.jpg", L"http://host/\x01"}) {
+        EXPECT_FALSE(nubilux::IsUsableAddress(bad)) << bad;
+        EXPECT_EQ(nubilux::SourcesFor(bad, goes, {1024, 768}, 0).size(), 1u) << bad;
+    }
+}
+
 }  // namespace

@@ -1,0 +1,263 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "app/update.h"
+#include "fake_session.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using enum nubilux::Ending;
+using enum nubilux::Reason;
+
+using FakeUpdate = test::FakeSession;
+
+// A minute a source, two a picture, and no separate limit on sending the request.
+constexpr nubilux::Deadlines kMinuteEach{60'000, 120'000, 60'000, 30'000};
+
+// An updater whose end is written into the fake: the first source's name, or "-".
+struct Ended {
+    std::optional<std::wstring> from;
+    nubilux::Reason why = nubilux::Reason::None;
+};
+class TestUpdater : public nubilux::Updater {
+public:
+    explicit TestUpdater(FakeUpdate& platform, nubilux::Deadlines deadlines = {})
+        : nubilux::Updater(platform, [this](const nubilux::Source* source, nubilux::Reason why) {
+              ended.from = source ? source->name : L"-";
+              ended.why = why;
+          }, deadlines) {}
+    Ended ended;
+};
+
+std::vector<nubilux::Source> Three() { return {{L"A", L"https://a/"}, {L"B", L"https://b/"}, {L"C", L"https://c/"}}; }
+
+TEST(Update, StepsInOrderWithTheFinishingStepsLast) {
+    FakeUpdate platform;
+    TestUpdater updater(platform);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    EXPECT_TRUE(updater.Running());
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 500);
+    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"start A", L"cancel", L"enum"));
+    EXPECT_EQ(updater.ended.from, L"A");
+    EXPECT_FALSE(updater.Running());
+}
+
+TEST(Update, AFailedSourceGivesWayToTheNextUntilNoneIsLeft) {
+    FakeUpdate platform;
+    TestUpdater updater(platform);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 100);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 200);
+    EXPECT_EQ(updater.ended.from, L"B");
+    FakeUpdate none;
+    TestUpdater failing(none);
+    failing.Aggiorna_Sfondo(Three(), 0);
+    for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), SourceFailed, NoConnection, 100);
+    EXPECT_EQ(failing.ended.from, L"-");
+    EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 2, none.journal.end()), ElementsAre(L"cancel", L"enum"));
+}
+
+TEST(Update, DeadlinesGiveUpAStalledSourceAndTheWholeUpdate) {
+    FakeUpdate platform;
+    TestUpdater updater(platform, kMinuteEach);
+    updater.Aggiorna_Sfondo(Three(), 1'000);
+    updater.OnClock(60'999);
+    EXPECT_EQ(platform.started.size(), 1u);
+    updater.OnClock(61'000);  // A's minute is over: B starts
+    EXPECT_EQ(platform.started.size(), 2u);
+    const unsigned late = platform.started.front();
+    updater.OnAttemptDone(late, Installed, None, 62'000);  // A's answer, too late: ignored
+    EXPECT_FALSE(updater.ended.from);
+    updater.OnClock(121'000);  // the update's two minutes are over: C is never tried
+    EXPECT_EQ(platform.started.size(), 2u);
+    EXPECT_EQ(updater.ended.from, L"-");
+}
+
+TEST(Update, NoSecondUpdateWhileOneRunsAndStopEndsItWhole) {
+    FakeUpdate platform;
+    TestUpdater updater(platform);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.Aggiorna_Sfondo(Three(), 10);  // a click or tick meanwhile
+    EXPECT_EQ(platform.started.size(), 1u);
+    updater.Stop();  // Exit during the update
+    EXPECT_EQ(updater.ended.from, L"-");
+    EXPECT_FALSE(updater.Running());
+    updater.Aggiorna_Sfondo(Three(), 20);  // and the next one runs again
+    EXPECT_TRUE(updater.Running());
+    EXPECT_EQ(platform.started.size(), 2u);
+}
+
+TEST(Update, AnAttemptThatCannotStartOrRunsOutOfMemoryStillEndsWhole) {
+    for (const bool throws : {false, true}) {
+        FakeUpdate platform;
+        (throws ? platform.startThrows : platform.startFails) = true;
+        TestUpdater updater(platform);
+        updater.Aggiorna_Sfondo(Three(), 0);
+        EXPECT_FALSE(updater.Running()) << throws;
+        EXPECT_EQ(updater.ended.from, L"-");
+        EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"cancel", L"enum"));
+        platform.startFails = platform.startThrows = false;
+        updater.Aggiorna_Sfondo(Three(), 1);  // the next update is possible
+        EXPECT_THAT(platform.Started(), ElementsAre(L"A"));
+    }
+}
+
+// Sources of two pictures: a map layer at three slots and a file, for each.
+std::vector<nubilux::Source> TwoPictures() {
+    std::vector<nubilux::Source> sources;
+    for (int picture = 0; picture < 2; ++picture) {
+        const std::wstring p = std::to_wstring(picture);
+        sources.push_back({L"map" + p, L"https://m/0", 3000, false, false, picture});
+        sources.push_back({L"map" + p + L"-1", L"https://m/1", 2400, true, false, picture});
+        sources.push_back({L"map" + p + L"-2", L"https://m/2", 1800, true, false, picture});
+        sources.push_back({L"file" + p, L"https://f/", 0, false, true, picture});
+    }
+    return sources;
+}
+
+
+TEST(Update, AMissingSlotStepsBackAtMostTwiceAnOutrightFailureNot) {
+    FakeUpdate platform;
+    TestUpdater updater(platform);
+    updater.Aggiorna_Sfondo(TwoPictures(), 0);
+    for (int i = 0; i < 3; ++i) updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 10);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 20);
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1"));
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 30);  // refused, unreachable: no earlier slot either
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"map0-1", L"map0-2", L"file0", L"map1", L"file1"));
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 40);
+    EXPECT_EQ(updater.ended.from, L"file0");  // the primary monitor's picture
+}
+
+TEST(Update, EachPictureTakesItsFirstGoodSourceWithinItsOwnTime) {
+    FakeUpdate platform;
+    TestUpdater updater(platform, kMinuteEach);
+    updater.Aggiorna_Sfondo(TwoPictures(), 0);
+    updater.OnClock(60'000);  // map0 stalls, and so does file0: the first picture's time is up
+    updater.OnClock(120'000);
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"file0", L"map1"));
+    EXPECT_FALSE(updater.ended.from);
+    updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 121'000);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 122'000);
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0", L"file0", L"map1", L"map1-1"));
+    EXPECT_EQ(updater.ended.from, L"map1-1");  // the primary's failed: the other monitor's tells
+}
+
+TEST(Update, ALocalFailureEndsTheUpdateAtOnceWithItsReason) {
+    FakeUpdate platform;
+    TestUpdater updater(platform);
+    updater.Aggiorna_Sfondo(TwoPictures(), 0);
+    updater.OnAttemptDone(platform.started.back(), LocalFailure, DiskFull, 10);
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map0"));  // no other source, no other picture
+    EXPECT_EQ(updater.ended.from, L"-");
+    EXPECT_EQ(updater.ended.why, DiskFull);
+}
+
+TEST(Update, AFailedUpdateTellsItsLastAttemptsReasonAndASuccessNone) {
+    FakeUpdate platform;
+    TestUpdater updater(platform, kMinuteEach);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 10);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, Certificate, 20);
+    updater.OnClock(60'020);  // C never answers
+    EXPECT_EQ(updater.ended.from, L"-");
+    EXPECT_EQ(updater.ended.why, NoAnswer);
+    updater.Aggiorna_Sfondo(Three(), 100'000);
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoConnection, 100'010);
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 100'020);
+    EXPECT_EQ(updater.ended.from, L"B");
+    EXPECT_EQ(updater.ended.why, None);
+}
+
+TEST(Update, AnAttemptPuttingItsPictureInPlaceAtItsDeadlineCountsWhenItEnds) {
+    FakeUpdate platform;
+    TestUpdater updater(platform, kMinuteEach);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    platform.installing = true;
+    updater.OnClock(60'000);
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A"));  // B does not start beside it
+    EXPECT_EQ(updater.Deadline(), 90'000);             // only the install's own limit is watched
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 60'500);
+    EXPECT_EQ(updater.ended.from, L"A");
+}
+
+TEST(Update, WithTooManyGivenUpThreadsAliveTheNextAttemptWaits) {
+    FakeUpdate platform;
+    TestUpdater updater(platform, kMinuteEach);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    platform.mayStart = false;
+    updater.OnClock(60'000);  // A given up; B may not start yet
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A"));
+    EXPECT_EQ(updater.Deadline(), 120'000);  // the picture's own time
+    platform.mayStart = true;
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoAnswer, 70'000);  // A's thread has ended
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
+    EXPECT_EQ(updater.Deadline(), 120'000);  // B's minute is clamped to the picture's time
+    platform.mayStart = false;
+    updater.OnClock(120'000);
+    EXPECT_EQ(updater.ended.from, L"-");  // waited to the end: the update is over, nothing more
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
+}
+
+// Whatever the ending, the lines the download dialled are hung up: neither a VPN nor a
+// line that was open before.
+TEST(Update, DialledLinesAreHungUpButNeitherAVpnNorALineOpenBefore) {
+    for (const auto ending : {Installed, SourceFailed}) {
+        FakeUpdate platform;
+        nubilux::Updater updater(platform, {});
+        platform.enumerations = {std::vector<nubilux::Connection>{{L"Casa", 7}},
+                                 std::vector<nubilux::Connection>{{L"Casa", 7}, {L"Lavoro", 9, true}, {L"Modem", 11},
+                                                                  {L"Isdn", 12}}};
+        updater.Aggiorna_Sfondo(Three(), 0);
+        updater.OnAttemptDone(platform.started.back(), ending, NoConnection, 1);
+        updater.Stop();
+        EXPECT_THAT(std::vector<std::wstring>(platform.journal.end() - 2, platform.journal.end()),
+                    ElementsAre(L"hangup 11", L"hangup 12"));
+    }
+}
+
+TEST(Update, NothingIsHungUpWhenTheConnectionsCannotBeListed) {
+    for (int failing = 0; failing < 2; ++failing) {
+        FakeUpdate platform;
+        nubilux::Updater updater(platform, {});
+        platform.enumerations = {std::vector<nubilux::Connection>{}, std::vector<nubilux::Connection>{{L"Modem", 11}}};
+        platform.enumerations[failing].reset();
+        updater.Aggiorna_Sfondo(Three(), 0);
+        updater.OnAttemptDone(platform.started.back(), Installed, None, 1);
+        for (const auto& entry : platform.journal) EXPECT_NE(entry, L"hangup 11") << failing;
+    }
+}
+
+TEST(Update, WaitingOnGivenUpThreadsStillEndsAtThePicturesDeadline) {
+    FakeUpdate platform;
+    std::optional<nubilux::Reason> ended;
+    nubilux::Updater updater(platform, [&](const nubilux::Source*, nubilux::Reason why) { ended = why; },
+                             {60'000, 120'000, 60'000, 30'000});
+    updater.Aggiorna_Sfondo(Three(), 0);
+    platform.mayStart = false;
+    updater.OnClock(60'000);  // A given up, and two threads already hang
+    EXPECT_EQ(updater.Deadline(), 120'000);
+    updater.OnClock(119'999);
+    EXPECT_FALSE(ended);
+    updater.OnClock(120'000);
+    EXPECT_EQ(ended, NoAnswer);
+    EXPECT_FALSE(updater.Running());
+}
+
+TEST(Update, AGivenUpStepBackLeavesNoMissingSlotForTheNextPicture) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform, nullptr, {60'000, 120'000, 60'000, 30'000});
+    std::vector<nubilux::Source> sources = {{L"map", L"https://m/0", 3000},
+                                            {L"map-1", L"https://m/1", 2400, true},
+                                            {L"map-2", L"https://m/2", 1800, true},
+                                            {L"file", L"https://f/", 0, false, true}};
+    updater.Aggiorna_Sfondo(sources, 0);
+    updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 10);
+    updater.OnClock(60'010);  // map-1 never answers: map-2 is not asked, its slot was never missing
+    EXPECT_THAT(platform.Started(), ElementsAre(L"map", L"map-1", L"file"));
+}
+
+}  // namespace
