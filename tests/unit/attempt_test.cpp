@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,7 @@ public:
     nubilux::Fetched fetched;
     bool decodes = true, claims = true, wallpaperSet = true, decodeThrows = false;
     std::uint8_t shade = 0;                 // 0: a picture of many shades; else all this one
+    nubilux::Screen monitor{160, 90};       // wide: a 4:3 or square picture leaves black bars
     std::vector<std::wstring> lockedTargets;  // cannot be replaced
     std::vector<std::wstring> fullFolders;    // take no file
     std::vector<std::wstring> journal;
@@ -89,11 +91,16 @@ public:
     bool Decode(const std::string&, const nubilux::PictureHeader& header, nubilux::Canvas& canvas) override {
         journal.push_back(L"decode " + std::to_wstring(header.width));
         if (decodeThrows) throw std::bad_alloc();
-        if (!decodes) return false;
-        canvas = nubilux::Canvas::For({64, 48}, {64, 48});
-        for (std::size_t i = 0; i < canvas.rows.size(); ++i)
-            canvas.rows[i] = shade ? shade : static_cast<std::uint8_t>(i * 7);
-        return true;
+        // As the system's codec does: the picture fitted and centred, the bars left black;
+        // one that fails may do so half-way through.
+        canvas = nubilux::Canvas::For(monitor, {static_cast<int>(header.width), static_cast<int>(header.height)});
+        const auto rows = static_cast<std::uint32_t>(decodes ? canvas.fitted.height : canvas.fitted.height / 2);
+        for (std::uint32_t y = 0; y < rows; ++y) {
+            std::uint8_t* row = canvas.Picture() + y * canvas.Stride();
+            for (std::size_t x = 0; x < static_cast<std::size_t>(canvas.fitted.width) * 3; ++x)
+                row[x] = shade ? shade : static_cast<std::uint8_t>(x * 7 + y);
+        }
+        return decodes;
     }
     std::wstring WriteTemporary(const std::wstring& folder, const nubilux::Canvas&, Reason& why) override {
         if (std::find(fullFolders.begin(), fullFolders.end(), folder) != fullFolders.end()) {
@@ -150,6 +157,16 @@ TEST(Attempt, APictureIsJudgedByItsHeaderBeforeAnyCodecSeesIt) {
     EXPECT_EQ(nubilux::RunAttempt(largest, kPlan).ending, Ending::Installed);
 }
 
+// The largest monitor bounds what a picture may declare, whichever monitor it is for.
+TEST(Attempt, ThePictureLimitIsTheLargestMonitorsNotItsOwn) {
+    const nubilux::AttemptPlan laptopBesideA4k{{1280, 720}, {2560, 1440}, {L"C:\\App\\NUBILUX-1280x720.BMP"}};
+    FakeSeams largest = Answering(Jpeg(5120, 5120));
+    EXPECT_EQ(nubilux::RunAttempt(largest, laptopBesideA4k).ending, Ending::Installed);
+    FakeSeams over = Answering(Jpeg(5121, 10));
+    EXPECT_EQ(nubilux::RunAttempt(over, laptopBesideA4k).reason, Reason::BadPicture);
+    EXPECT_TRUE(over.journal.empty());
+}
+
 TEST(Attempt, TheSourcesOwnFailuresAreTheSources) {
     FakeSeams missing;
     missing.fetched.slotMissing = true;
@@ -165,10 +182,16 @@ TEST(Attempt, TheSourcesOwnFailuresAreTheSources) {
     FakeSeams refused = Answering(Jpeg(1024, 768));
     refused.decodes = false;
     EXPECT_EQ(nubilux::RunAttempt(refused, kPlan).reason, Reason::BadPicture);
+    // A blank frame is judged without the black bars a wide monitor adds to it.
     FakeSeams blank = Answering(Jpeg(1024, 768));
-    blank.shade = 3;
+    blank.shade = 200;
     EXPECT_EQ(nubilux::RunAttempt(blank, kPlan).reason, Reason::BadPicture);
     EXPECT_THAT(blank.journal, ElementsAre(L"decode 1024"));  // nothing written
+    // A codec that fails half-way leaves a picture that looks like one: still refused.
+    FakeSeams halfway = Answering(Jpeg(1024, 768));
+    halfway.decodes = false;
+    EXPECT_EQ(nubilux::RunAttempt(halfway, kPlan).reason, Reason::BadPicture);
+    EXPECT_THAT(halfway.journal, ElementsAre(L"decode 1024"));
 }
 
 TEST(Attempt, ABitmapThatCannotBeReplacedGoesToTheUsersFolder) {
@@ -264,6 +287,30 @@ TEST(Attempt, ReasonsInTheUsersWords) {
     EXPECT_EQ(nubilux::FailureLine(L"10:00", Reason::NoConnection, L"10:02"),
               L"Last update failed at 10:00: no connection; next try 10:02");
     EXPECT_EQ(nubilux::FailureLine(L"10:00", Reason::DiskFull, L""), L"Last update failed at 10:00: the disk is full");
+    // Each reason has words of its own.
+    std::set<std::wstring> said;
+    for (const Reason reason : {Reason::NoConnection, Reason::NoAnswer, Reason::Certificate, Reason::NoPicture,
+                                Reason::BadPicture, Reason::CannotSave, Reason::DiskFull, Reason::Wallpaper})
+        said.insert(nubilux::ReasonText(reason));
+    EXPECT_EQ(said.size(), 8u);
+    EXPECT_STREQ(nubilux::ReasonText(Reason::BadPicture), L"the picture could not be used");
+}
+
+// The status fields show each of the download's states by name and in Italian; a number
+// the platform should never send shows nothing rather than another state's text.
+TEST(Attempt, EachDownloadStateHasItsNameAndDescription) {
+    std::set<std::wstring> names;
+    for (int state = 0; state <= nubilux::kStateResponseCompleted; ++state) {
+        const auto texts = nubilux::DescribeState(state);
+        ASSERT_TRUE(texts) << state;
+        names.insert(texts->name);
+    }
+    EXPECT_EQ(names.size(), 13u);
+    EXPECT_STREQ(nubilux::DescribeState(0)->name, L"icNone");
+    EXPECT_STREQ(nubilux::DescribeState(nubilux::kStateRequestSent)->name, L"icRequestSent");
+    EXPECT_STREQ(nubilux::DescribeState(nubilux::kStateResponseCompleted)->description,
+                 L"La richiesta \u00e8 stata completata e sono stati ricevuti tutti i dati.");
+    for (const int outside : {-1, 13, 1000}) EXPECT_FALSE(nubilux::DescribeState(outside)) << outside;
 }
 
 }  // namespace

@@ -63,6 +63,12 @@ TEST(Picture, ScaledWithItsShapeToFillTheMonitorAndCentred) {
     EXPECT_EQ(fit(1024, 768, 1920, 1080), std::pair(1440, 1080));  // smaller: scaled up, so the monitor's size
     EXPECT_EQ(fit(3840, 1000, 1920, 1080), std::pair(1920, 500));
     EXPECT_EQ(fit(5000, 1, 1920, 1080), std::pair(1920, 1));
+    EXPECT_EQ(fit(1, 768, 1024, 768), std::pair(1, 768));  // a column of pixels stays one
+    // No size to fit: the picture as it is; a picture of no size: the monitor's.
+    EXPECT_EQ(fit(1024, 768, 1024, 0), std::pair(1024, 768));
+    EXPECT_EQ(fit(1024, 768, 0, 768), std::pair(1024, 768));
+    EXPECT_EQ(fit(0, 768, 1920, 1080), std::pair(1920, 1080));
+    EXPECT_EQ(fit(1024, 0, 1920, 1080), std::pair(1920, 1080));
     const auto centre = nubilux::Centre({1080, 1080}, {1920, 1080});
     EXPECT_EQ(std::pair(centre.left, centre.top), std::pair(420, 0));
     const auto tall = nubilux::Centre({1080, 608}, {1080, 1920});
@@ -86,6 +92,22 @@ TEST(Picture, NearlyOneColourIsNoView) {
     std::vector<std::uint8_t> specks(stride * h, 0);
     for (std::uint32_t y = 0; y < h; y += 40) specks[y * stride + 30] = 255;
     EXPECT_TRUE(nubilux::IsNearlyOneColour(specks.data(), w, h, stride));
+    EXPECT_TRUE(nubilux::IsNearlyOneColour(rows.data(), 0, h, stride));  // no pixels: no view either
+}
+
+// A small picture is judged by every pixel: stripes one pixel wide, either way, are no
+// blank frame.
+TEST(Picture, FineStripesAreAView) {
+    const std::uint32_t w = 64, h = 48;
+    const std::size_t stride = nubilux::BmpRowBytes(w);
+    for (const bool across : {false, true}) {
+        std::vector<std::uint8_t> rows(stride * h, 0);
+        for (std::uint32_t y = 0; y < h; ++y)
+            for (std::uint32_t x = 0; x < w; ++x)
+                if ((across ? y : x) % 2 == 1)
+                    for (int c = 0; c < 3; ++c) rows[y * stride + x * 3 + c] = 255;
+        EXPECT_FALSE(nubilux::IsNearlyOneColour(rows.data(), w, h, stride)) << across;
+    }
 }
 
 TEST(Picture, ACanvasIsTheMonitorsSizeWithThePictureFittedAndCentredOnBlack) {

@@ -51,18 +51,32 @@ TEST(Projection, PointsBeyondTheLimbAreRefused) {
     EXPECT_NEAR(nubilux::DegreesFromBelow({0, -137.2}, 140.7), 82.1, 0.1);
 }
 
-TEST(Framing, TheRegionFillsTheMonitorsShapeAboutItsCentre) {
-    const nubilux::Region rome{{41.9, 12.48}, 3000};
-    for (const nubilux::Screen monitor : {nubilux::Screen{1920, 1080}, {1024, 768}, {1080, 1920}}) {
-        const auto box = nubilux::FrameRegion(rome, monitor, 0);
-        ASSERT_TRUE(box);
-        EXPECT_NEAR(box->Width() / box->Height(), static_cast<double>(monitor.width) / monitor.height, 1e-9);
-        const auto centre = ScanAnglesOf(rome.centre, 0);
-        EXPECT_LT(box->west, centre->x);
-        EXPECT_GT(box->east, centre->x);
-        EXPECT_LT(box->south, centre->y);
-        EXPECT_GT(box->north, centre->y);
+// Every corner and edge of the region, as the satellite sees it, lies in its frame.
+TEST(Framing, TheWholeRegionLiesInItsFrame) {
+    constexpr double kKmPerDegree = 111.2;
+    for (const Place place : {Place{41.9, 12.48}, Place{30.04, 31.24}, Place{-33.9, 18.4}, Place{30, -20}}) {
+        const nubilux::Region region{place, 3000};
+        for (const nubilux::Screen monitor : {nubilux::Screen{1920, 1080}, {1024, 768}, {1080, 1920}}) {
+            const auto box = nubilux::FrameRegion(region, monitor, 0);
+            ASSERT_TRUE(box) << place.latitude;
+            const double halfLat = 3000.0 * monitor.height / monitor.width / 2 / kKmPerDegree;
+            const double halfLon = 3000.0 / 2 / (kKmPerDegree * std::cos(place.latitude * 3.14159265358979 / 180));
+            for (const double north : {-1.0, 0.0, 1.0})
+                for (const double east : {-1.0, 0.0, 1.0}) {
+                    const auto seen = ScanAnglesOf({place.latitude + north * halfLat, place.longitude + east * halfLon}, 0);
+                    ASSERT_TRUE(seen);
+                    EXPECT_GE(seen->x, box->west - 1e-12) << place.latitude << " " << north << " " << east;
+                    EXPECT_LE(seen->x, box->east + 1e-12) << place.latitude << " " << north << " " << east;
+                    EXPECT_GE(seen->y, box->south - 1e-12) << place.latitude << " " << north << " " << east;
+                    EXPECT_LE(seen->y, box->north + 1e-12) << place.latitude << " " << north << " " << east;
+                }
+        }
     }
+    // Even a monitor a pixel wide has a frame; one of no pixels has none.
+    EXPECT_TRUE(nubilux::FrameRegion({{41.9, 12.48}, 3000}, {1, 1}, 0));
+    EXPECT_FALSE(nubilux::FrameRegion({{41.9, 12.48}, 3000}, {0, 768}, 0));
+    EXPECT_FALSE(nubilux::FrameRegion({{41.9, 12.48}, 3000}, {1024, 0}, 0));
+    const nubilux::Region rome{{41.9, 12.48}, 3000};
     // 3000 km across, seen 43 degrees off: a little over a quarter of the disc's width.
     const auto wide = nubilux::FrameRegion(rome, {1920, 1080}, 0);
     EXPECT_GT(wide->Width(), 3000e3 / nubilux::kPerspectiveHeight * 0.6);
@@ -78,7 +92,10 @@ TEST(Framing, ACropIsTheBoxsShareOfTheFullDisc) {
     EXPECT_NEAR(crop->right, 0.2 / 0.3, 1e-12);
     EXPECT_NEAR(crop->top, 0.07 / 0.3, 1e-12);  // north is up
     EXPECT_NEAR(crop->bottom, 0.13 / 0.3, 1e-12);
-    EXPECT_FALSE(nubilux::CropOf({-0.16, 0, 0, 0.1}, nubilux::FullDisc(0.15)));
+    // Past any edge of the picture: no crop of it.
+    for (const nubilux::AngleBox past : {nubilux::AngleBox{-0.16, 0, 0, 0.1}, {0, -0.16, 0.1, 0}, {0, 0, 0.16, 0.1},
+                                         {0, 0, 0.1, 0.16}})
+        EXPECT_FALSE(nubilux::CropOf(past, nubilux::FullDisc(0.15))) << past.west << past.south << past.east << past.north;
     // Of a picture of part of the disc: fractions of that part.
     const auto part = nubilux::CropOf({0.0, 0.05, 0.02, 0.06}, {-0.02, 0.04, 0.02, 0.08});
     ASSERT_TRUE(part);
@@ -163,6 +180,16 @@ TEST(RegionSources, NoaaCutsTheContinentWhereItHoldsTheRegionElseTheDisc) {
         ASSERT_TRUE(disc[0].crop);
         EXPECT_LT(disc[0].crop->top, 0.5);  // north of the equator
     }
+}
+
+// Off the Carolinas, 1500 km across: the continental picture holds the region until its
+// east edge passes the picture's by a fraction of a degree.
+TEST(RegionSources, ARegionPartlyOutsideTheContinentalPictureIsCutFromTheDisc) {
+    const nubilux::Region inside{{31, -69.5}, 1500}, across{{31, -68.25}, 1500};
+    EXPECT_NE(nubilux::ViewSources(View::GoesEast, kWide, kNoonInEuropeUtc, &inside).at(0).url.find(L"/CONUS/"),
+              std::wstring::npos);
+    EXPECT_NE(nubilux::ViewSources(View::GoesEast, kWide, kNoonInEuropeUtc, &across).at(0).url.find(L"/FD/"),
+              std::wstring::npos);
 }
 
 TEST(RegionSources, HimawariIsCutFromTheFullDisc) {

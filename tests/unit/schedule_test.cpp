@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "app/config.h"
 #include "app/hourly.h"
@@ -81,6 +82,16 @@ TEST(Schedule, RetriesAFailedHourWithGrowingPauses) {
     EXPECT_TRUE(schedule.Tick(ten + 3600));  // 11:00: the next hour's own update
     schedule.Finished(true, ten + 3610);
     for (std::int64_t t = ten + 3611; t < ten + 7200; t += 7) EXPECT_FALSE(schedule.Tick(t));
+}
+
+TEST(Schedule, ARetryIsDueOnItsVerySecond) {
+    const std::int64_t ten = 10 * 3600;
+    nubilux::Schedule schedule;
+    schedule.Tick(ten);
+    schedule.Finished(false, ten + 30);
+    EXPECT_FALSE(schedule.Tick(ten + 149));
+    EXPECT_TRUE(schedule.Tick(ten + 150));
+    EXPECT_FALSE(schedule.Tick(ten + 151));  // taken once
 }
 
 TEST(Schedule, SleepsUntilTheNextHourOrRetryAndWakesAtOnceAfterAClockReset) {
@@ -163,11 +174,22 @@ TEST(HourOffset, SetBesideTheProgramThenKeptThenDrawnOnce) {
     const auto is = [](nubilux::HourOffset o, int seconds, bool drawn) { return o.seconds == seconds && o.drawn == drawn; };
     EXPECT_TRUE(is(ChooseHourOffset(L"0", L"200", 7), 0, false));
     EXPECT_TRUE(is(ChooseHourOffset(L"-1", L" 200 ", 7), 200, false));
-    EXPECT_TRUE(is(ChooseHourOffset(L"-1", L"-1", 1000), 1000 % 301, true));
-    EXPECT_TRUE(is(ChooseHourOffset(L"-1", L"-1", 300), 300, true));
-    // Beyond five minutes, negative, fractional or not a number: passed over.
-    for (const wchar_t* bad : {L"301", L"-5", L"1.5", L"abc", L"", L"99999", L"1e2"})
+    // Five minutes is the most, written any way; every digit counts.
+    for (const wchar_t* most : {L"300", L"0300", L"\t300 "}) EXPECT_TRUE(is(ChooseHourOffset(most, L"42", 7), 300, false)) << most;
+    EXPECT_TRUE(is(ChooseHourOffset(L"-1", L"199", 7), 199, false));
+    // Beyond five minutes, negative, fractional, empty or not a number: passed over.
+    for (const wchar_t* bad : {L"301", L"-5", L"1.5", L"abc", L"", L"  ", L"99999", L"99999999999", L"1e2", L"3 0"})
         EXPECT_TRUE(is(ChooseHourOffset(bad, L"42", 0), 42, false)) << bad;
+    // Drawn when neither is set: every wait from none to five minutes can come, no other.
+    std::set<int> drawn;
+    for (unsigned random = 0; random < 3000; ++random) {
+        const auto offset = ChooseHourOffset(L"-1", L"-1", random);
+        EXPECT_TRUE(offset.drawn);
+        drawn.insert(offset.seconds);
+    }
+    EXPECT_EQ(drawn.size(), 301u);
+    EXPECT_EQ(*drawn.begin(), 0);
+    EXPECT_EQ(*drawn.rbegin(), 300);
 }
 
 }  // namespace

@@ -77,9 +77,11 @@ TEST_F(SessionTest, ManualStartsOnlyOnTheUsersClickAndNeverWhileOneRuns) {
     EXPECT_FALSE(session.UpdateEnabled());
     session.UpdateClicked(At(2));
     EXPECT_EQ(Plans(), 1u);
-    session.SelectMode(true, At(3));
+    session.AttemptEnded(Report(platform, Installed), At(3));
+    session.SelectMode(true, At(4));
     EXPECT_EQ(platform.kept[L"Aggiornamento"], L"0");
-    session.UpdateClicked(At(4));  // greyed in Automatic mode: a click that reaches it anyway
+    EXPECT_FALSE(session.Working());
+    session.UpdateClicked(At(5));  // greyed in Automatic mode: a click that reaches it anyway
     EXPECT_EQ(Plans(), 1u);
 }
 
@@ -127,12 +129,14 @@ TEST_F(SessionTest, ASourceWhoseRequestCannotGoOutHandsOverToTheNext) {
     session.UpdateClicked(At(0));
     session.Wake(At(20));  // queued behind other connections for 20 s: B's turn
     EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
-    session.RequestSent(platform.started.back());
-    session.Wake(At(40));  // B's request went out: it has its whole minute
-    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
-    session.RequestSent(platform.started.front());  // A's late news counts for nothing
-    session.Wake(At(80));
+    session.RequestSent(platform.started.front());  // A's late news, while B's request still waits
+    session.Wake(At(40));  // counts for nothing: B has had its 20 s
     EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B", L"C"));
+    session.RequestSent(platform.started.back());
+    session.Wake(At(60));  // C's request went out: it has its whole minute
+    EXPECT_TRUE(session.Working());
+    session.Wake(At(100));
+    EXPECT_FALSE(session.Working());
 }
 
 TEST_F(SessionTest, AMeteredHourWaitsForTheConnectionInsteadOfBeingLost) {
@@ -188,14 +192,14 @@ TEST_F(SessionTest, TheDisplayBackAfterALongOffIsAWakeUp) {
     session.Wake(At(1));
     session.AttemptEnded(Report(platform, Installed), At(2));
     session.DisplayChanged(false, At(kHour - 100));
-    session.DisplayChanged(false, At(kHour - 50));  // told again: still off since the first
-    session.DisplayChanged(true, At(kHour + 30));   // 130 s off, though into a new hour
+    session.DisplayChanged(true, At(kHour + 30));  // 130 s off, though into a new hour
     EXPECT_EQ(Plans(), 1u);
     session.DisplayChanged(false, At(kHour + 40));
     session.DisplayChanged(true, At(kHour + 40 + 299));
     EXPECT_EQ(Plans(), 1u);  // just short of five minutes
     session.DisplayChanged(false, At(kHour + 400));
-    session.DisplayChanged(true, At(kHour + 700));
+    session.DisplayChanged(false, At(kHour + 650));  // told again: still off since the first
+    session.DisplayChanged(true, At(kHour + 700));   // five minutes since the first, not one since the second
     EXPECT_EQ(Plans(), 2u);  // the new hour's picture
     session.AttemptEnded(Report(platform, Installed), At(kHour + 710));
     session.DisplayChanged(false, At(kHour + 800));
@@ -231,6 +235,39 @@ TEST_F(SessionTest, ANewHourIsFetchedAtTheInstallationsOwnOffsetTheFirstUpdatesA
     // A wake-up in a new hour: at once too.
     session.Resumed(At(3 * kHour + 5));
     EXPECT_EQ(Plans(), 4u);
+}
+
+// Automatic chosen again while it is the mode changes nothing: the hour still waits for
+// this installation's offset.
+TEST_F(SessionTest, ChoosingTheModeInUseAgainDoesNotFetchAtOnce) {
+    session.Start(true, {L"-1", L"-1", L"-1"}, At(0), 170);
+    session.Wake(At(1));
+    session.AttemptEnded(Report(platform, Installed), At(2));
+    session.SelectMode(true, At(kHour + 10));
+    EXPECT_EQ(session.WakeInMs(At(kHour + 10)), 160'000);
+    session.SelectMode(false, At(kHour + 20));
+    session.SelectMode(false, At(kHour + 30));  // and Manual twice, then Automatic: at once
+    session.SelectMode(true, At(kHour + 40));
+    EXPECT_EQ(session.WakeInMs(At(kHour + 40)), nubilux::Session::kFirstTickMs);
+}
+
+// The menu tells when the installed picture was taken, not a failed source's time.
+TEST_F(SessionTest, ThePicturesTimeIsTheInstalledOnesAfterAFailedSource) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.AttemptEnded(Report(platform, SourceFailed, NoConnection), At(2));
+    session.AttemptEnded(Report(platform, Installed, None, 20'000 * kDay + 9 * kHour + 1200), At(3));
+    EXPECT_EQ(platform.kept[L"OraImmagine"], nubilux::StampOf(20'000 * kDay + 10 * kHour + 1200));
+    session.Wake(At(kHour));
+    session.AttemptEnded(Report(platform, Installed, None, 0), At(kHour + 1));  // its time unknown
+    EXPECT_EQ(platform.kept[L"OraImmagine"], L"");
+}
+
+// A deadline already past when the timer is set: it fires at once, not never.
+TEST_F(SessionTest, ADeadlineAlreadyPastWakesTheTimerAtOnce) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    EXPECT_EQ(session.WakeInMs(At(500)), 1);
 }
 
 TEST_F(SessionTest, AResumeInANewHourTakesThatHour) {

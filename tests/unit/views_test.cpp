@@ -200,6 +200,13 @@ TEST(Monitors, WithoutPerMonitorWallpaperOnePictureForTheDesktop) {
     EXPECT_TRUE(plan[0].monitors.empty());
 }
 
+TEST(Views, AnOffsetPastTheDateLineIsTheMeridianOnTheOtherSide) {
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOfBias(-840), -150.0);  // UTC+14, Kiribati's Line Islands
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOfBias(900), 135.0);    // a bias no zone has: 225 W
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOfBias(720), -180.0);   // UTC-12
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOfBias(-780), -165.0);  // UTC+13, Tonga
+}
+
 TEST(Sources, RequestSizeKeepsTheShapeWithin4000) {
     const auto same = nubilux::RequestSize({3840, 2160});
     EXPECT_EQ(std::pair(same.width, same.height), std::pair(3840, 2160));
@@ -207,6 +214,10 @@ TEST(Sources, RequestSizeKeepsTheShapeWithin4000) {
     EXPECT_EQ(std::pair(wide.width, wide.height), std::pair(4000, 1125));
     const auto unknown = nubilux::RequestSize({0, 0});
     EXPECT_EQ(std::pair(unknown.width, unknown.height), std::pair(1024, 768));
+    // A strip of LEDs: never a side of no pixels.
+    const auto strip = nubilux::RequestSize({8000, 1}), column = nubilux::RequestSize({1, 8000});
+    EXPECT_EQ(std::pair(strip.width, strip.height), std::pair(4000, 1));
+    EXPECT_EQ(std::pair(column.width, column.height), std::pair(1, 4000));
 }
 
 TEST(Sources, OwnAddressFirstWhenUsableElsePassedOver) {

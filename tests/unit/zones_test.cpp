@@ -44,6 +44,10 @@ TEST(Zones, EachZoneOfALargeCountryChoosesItsOwnSatellite) {
     EXPECT_EQ(ViewOf({L"AUS Eastern Standard Time", L"AU", -600}), View::Himawari);
     EXPECT_EQ(ViewOf({L"E. South America Standard Time", L"BR", 180}), View::GoesEast);
     EXPECT_EQ(ViewOf({L"Central Europe Standard Time", L"HU", -60}), View::Meteosat);
+    // One key, two countries, two satellites: Edmonton's row is nearer GOES-West, Denver's
+    // (and the key's offset, 105 W) nearer GOES-East.
+    EXPECT_EQ(ViewOf({L"Mountain Standard Time", L"CA", 420}), View::GoesWest);
+    EXPECT_EQ(ViewOf({L"Mountain Standard Time", L"US", 420}), View::GoesEast);
     // Western Australia is 115 E by its place, where 8 hours of bias (120 E) would still be
     // Himawari's; but Perth's place must be what chooses.
     ExpectNear(PlaceOfZone(L"W. Australia Standard Time", L"AU"), -31.95, 115.85);
