@@ -91,6 +91,13 @@ TEST_F(Flow, ACompletedInstallationIsListedUnderSettingsApps) {
     EXPECT_EQ(suite::AppsEntryPath(machine),
               L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaris Meteo");
     EXPECT_EQ(entry.estimatedSizeKiB, 5u);  // 5000 bytes, rounded up
+    // Whole KiB, rounded up; a folder too large for the entry's 32 bits shows the most it can.
+    const auto size = [&](std::uint64_t bytes) { return suite::PlanAppsEntry(state, L"D:\\Setup", L"1", bytes, false).estimatedSizeKiB; };
+    EXPECT_EQ(size(0), 0u);
+    EXPECT_EQ(size(1), 1u);
+    EXPECT_EQ(size(1024), 1u);
+    EXPECT_EQ(size(1025), 2u);
+    EXPECT_EQ(size(std::uint64_t{1} << 45), 0xFFFFFFFFu);
     // A name holding a backslash still names one key of its own.
     EXPECT_EQ(suite::AppsEntryKey(L"Meteo\\Pro"), L"Quintaris Meteo-Pro");
 }
@@ -198,6 +205,12 @@ TEST(Switches, AnyOrderAnyCaseAndEachRefusalNamed) {
     EXPECT_EQ(suite::ParseSwitches({L"/S", L"/QUIET", L"/X"}).refused, L"/QUIET");  // the first named
     EXPECT_EQ(suite::ParseSwitches({L"/ALLUSERS", L"/CURRENTUSER"}).refused, L"/CURRENTUSER");  // both: contradiction
     EXPECT_EQ(suite::ParseSwitches({L"setup"}).refused, L"setup");
+    EXPECT_EQ(suite::ParseSwitches({L"\\S"}).refused, L"\\S");  // a backslash is no switch
+    EXPECT_FALSE(suite::ParseSwitches({L"\\S"}).silent);
+    // A refusal still reads what follows: a silent run says it in the log, not a window.
+    const auto refusedThenSilent = suite::ParseSwitches({L"/QUIET", L"/S"});
+    EXPECT_EQ(refusedThenSilent.refused, L"/QUIET");
+    EXPECT_TRUE(refusedThenSilent.silent);
     EXPECT_EQ(suite::ParseSwitches({L"/LOG="}).refused, L"/LOG=");
     EXPECT_EQ(suite::ParseSwitches({}).scope, suite::Scope::Automatic);
 }
@@ -255,14 +268,23 @@ TEST_F(Flow, WithoutGroupAMissingProgramFolderIsCreated) {
     EXPECT_EQ(Links()[0], L"mkdir " + P + L"\\F");
 }
 
+// Without a program folder there is nowhere for the shortcuts: a failure (not an
+// installation found in place), with or without a group.
 TEST_F(Flow, EmptyFolderAlwaysFails) {
     Set(L"Folder", L"");
-    EXPECT_EQ(Load().texts.label1, L"Attenzione!!");
+    EXPECT_EQ(Load().result, install::Result::Failed);
     Set(L"Gruppo", L"");
     install::InstallerState other;
     FakePlatform fresh;
     fresh.folders.insert(P);
-    EXPECT_EQ(install::Form_Load(fresh, ini, Environment(), other).texts.label1, L"Attenzione!!");
+    EXPECT_EQ(install::Form_Load(fresh, ini, Environment(), other).result, install::Result::Failed);
+    EXPECT_TRUE(fresh.appsEntries.empty());
+}
+
+TEST_F(Flow, AGroupThatCannotBeMadeIsWhereTheShortcutStepStops) {
+    platform.failing.insert(L"mkdir " + P + L"\\G");
+    EXPECT_EQ(Load().result, install::Result::Failed);
+    for (const auto& action : platform.journal) EXPECT_EQ(action.find(L"G\\F"), std::wstring::npos);
 }
 
 TEST_F(Flow, StartupAndDesktopShortcutsOnlyForExactlyTRUE) {

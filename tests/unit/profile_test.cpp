@@ -75,6 +75,10 @@ TEST(IniEncoding, ValidUtf8WithoutAMarkIsUtf8AnythingElseThePlatforms) {
     EXPECT_EQ(suite::EncodingOf("\xEF\xBB\xBFName=Citt\xC3\xA0"), IniEncoding::Platform);  // marked: the platform's
     EXPECT_EQ(suite::EncodingOf("\xFF\xFEN\0a\0"), IniEncoding::Platform);
     EXPECT_EQ(suite::EncodingOf("Name=\xC3"), IniEncoding::Platform);            // cut short
+    EXPECT_EQ(suite::EncodingOf("Name=\xE2\x82"), IniEncoding::Platform);
+    EXPECT_EQ(suite::EncodingOf("Name=\xF4\x8F\xBF\xBF"), IniEncoding::Utf8);      // the last code point
+    EXPECT_EQ(suite::EncodingOf("Name=\xF4\x90\x80\x80"), IniEncoding::Platform);  // one past it
+    EXPECT_EQ(suite::EncodingOf("Name=\xF5\x80\x80\x80"), IniEncoding::Platform);
     EXPECT_EQ(suite::EncodingOf("Name=\xC0\xAF"), IniEncoding::Platform);        // overlong
     EXPECT_EQ(suite::EncodingOf("Name=\xED\xA0\x80"), IniEncoding::Platform);    // a surrogate
     EXPECT_EQ(suite::EncodingOf("Name=\xC3\xA0 \xE0"), IniEncoding::Platform);   // mixed

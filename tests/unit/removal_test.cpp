@@ -24,9 +24,12 @@ public:
     std::vector<std::wstring> journal;
     bool libraryMissing = false;
 
+    // The shortcut library takes a folder without a drive as one in the user's own Programs
+    // folder, whichever installation is being removed.
     static std::wstring Path(const std::wstring& folder, const std::wstring& name) {
         return (folder.size() > 1 && folder[1] == L':' ? folder : P + L"\\" + folder) + L"\\" + name + L".lnk";
     }
+    std::set<std::wstring, test::PathLess> stuck;  // folders that cannot be removed (in use)
     bool WasRemoved(const std::wstring& installation) override { return removed.count(installation) > 0; }
     // A running program at this path, and whether it ends when asked.
     std::wstring running;
@@ -54,6 +57,7 @@ public:
     suite::Outcome RemoveFolder(const std::wstring& path) override {
         if (!folders.count(path) || !IsEmptyFolder(path))
             return suite::Outcome::Failure(145, L"La directory non \u00e8 vuota.");
+        if (stuck.count(path)) return suite::Outcome::Failure(32, L"Il file \u00e8 utilizzato da un altro processo.");
         folders.erase(path);
         journal.push_back(L"rmdir " + path);
         return suite::Outcome::Success();
@@ -352,6 +356,52 @@ TEST_F(Removal, AnAllUsersInstallationsEntryIsRemovedFromTheMachinesKey) {
         uninstall::Form_load(menu, ini, {P, P + L"\\StartUp", L"C:\\U\\Desktop", true, kApp, kSettings, true}, state);
     ASSERT_TRUE(uninstall::cmd_OK_Click(menu, state, opening));
     EXPECT_TRUE(menu.entryForAllUsers);
+}
+
+// The same installation for the user and for all users: an all-users removal takes the
+// common folders' shortcuts and leaves the user's own.
+TEST_F(Removal, AnAllUsersRemovalTakesTheCommonFoldersNotTheUsersOwn) {
+    const std::wstring C = L"C:\\ProgramData\\Start Menu\\Programs", desktop = L"C:\\Users\\Public\\Desktop";
+    Set(L"EsecuzioneAutomatica", L"TRUE");
+    Set(L"SulDesktop", L"TRUE");
+    for (const auto& folder : {C, C + L"\\Quintaris", C + L"\\Quintaris\\Meteo", C + L"\\StartUp", desktop})
+        menu.folders.insert(folder);
+    const std::set<std::wstring, test::PathLess> common = {
+        C + L"\\Quintaris\\Meteo\\Nubilux.lnk", C + L"\\Quintaris\\Meteo\\Uninstall.lnk",
+        C + L"\\StartUp\\Nubilux.lnk", desktop + L"\\Nubilux.lnk"};
+    const auto own = menu.files;
+    menu.files.insert(common.begin(), common.end());
+    uninstall::Opening opening =
+        uninstall::Form_load(menu, ini, {C, C + L"\\StartUp", desktop, true, kApp, kSettings, true}, state);
+    ASSERT_TRUE(uninstall::cmd_OK_Click(menu, state, opening));
+    for (const auto& file : common) EXPECT_FALSE(menu.files.count(file)) << std::string(file.begin(), file.end());
+    for (const auto& file : own) EXPECT_TRUE(menu.files.count(file)) << std::string(file.begin(), file.end());
+    EXPECT_FALSE(menu.IsFolder(C + L"\\Quintaris"));
+    EXPECT_TRUE(menu.IsFolder(P + L"\\Quintaris\\Meteo"));
+}
+
+// A group folder that cannot be removed (a window open on it) is a removal that did not
+// finish: said, and the Settings > Apps entry kept to try again.
+TEST_F(Removal, AGroupThatCannotBeRemovedLeavesTheRemovalIncomplete) {
+    menu.stuck.insert(P + L"\\Quintaris");
+    const uninstall::WindowTexts shown = Proceed();
+    EXPECT_EQ(shown.label2, L"Rimozione di Nubilux non completata.");
+    EXPECT_EQ(menu.appsEntries.size(), 1u);
+    EXPECT_TRUE(menu.removed.empty());
+}
+
+// The record that says a removal was done is the stored key others read again: the menu
+// folder and the program's name.
+TEST_F(Removal, ACompletedRemovalIsRecordedUnderItsMenuFolderAndName) {
+    Proceed();
+    EXPECT_EQ(menu.removed, std::set<std::wstring>{L"Quintaris\\Meteo\\Nubilux"});
+}
+
+// A description that names no program asks nothing to end.
+TEST_F(Removal, WithoutAProgramNothingIsAskedToEnd) {
+    Set(L"Executable", L"");
+    Proceed();
+    EXPECT_TRUE(menu.askedToEnd.empty());
 }
 
 TEST(Scope, TheUninstallerTakesTheInstallationThatIsThere) {

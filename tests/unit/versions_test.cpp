@@ -19,10 +19,12 @@ TEST(Versions, OlderIsDecidedNumericallyPartByPart) {
     EXPECT_FALSE(install::IsOlderVersion(L"1.2.3.4", L"1.2.3.4"));
     EXPECT_TRUE(install::IsOlderVersion(L"1.2.3.4", L"1.2.3.5"));
     EXPECT_TRUE(install::IsOlderVersion(L"65535.0.0.0", L"65535.0.0.65535"));
+    EXPECT_TRUE(install::IsOlderVersion(L"1.0.0.0", L"1.0.0.123456789"));  // nine digits are a number
 }
 
 TEST(Versions, TextsThatAreNotFourNumbersNeverCauseAReplacement) {
-    for (const wchar_t* bad : {L"", L"1.2.3", L"1.2.3.4.5", L"1..2.3", L"a.b.c.d", L"1.2.3.4 "}) {
+    // A part of ten digits is no version part either (it would not fit Windows' 32 bits).
+    for (const wchar_t* bad : {L"", L"1.2.3", L"1.2.3.4.5", L"1..2.3", L"a.b.c.d", L"1.2.3.4 ", L"1.0.0.1234567890"}) {
         EXPECT_FALSE(install::IsOlderVersion(bad, L"9.9.9.9")) << bad;
         EXPECT_FALSE(install::IsOlderVersion(L"0.0.0.0", bad)) << bad;
     }
