@@ -1,5 +1,7 @@
 #include "app/config.h"
 
+#include <string_view>
+
 #include <cwchar>
 #include <optional>
 
@@ -15,12 +17,14 @@ bool StartsAutomatic(const std::wstring& modo) {
 namespace {
 
 std::optional<int> Seconds(const std::wstring& text) {
-    const std::size_t first = text.find_first_not_of(L" \t"), last = text.find_last_not_of(L" \t");
-    if (first == std::wstring::npos) return std::nullopt;
+    std::wstring_view digits = text;
+    while (!digits.empty() && (digits.front() == L' ' || digits.front() == L'\t')) digits.remove_prefix(1);
+    while (!digits.empty() && (digits.back() == L' ' || digits.back() == L'\t')) digits.remove_suffix(1);
+    if (digits.empty()) return std::nullopt;
     int value = 0;
-    for (std::size_t i = first; i <= last; ++i) {
-        if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
-        value = value * 10 + (text[i] - L'0');
+    for (const wchar_t digit : digits) {
+        if (digit < L'0' || digit > L'9') return std::nullopt;
+        value = value * 10 + (digit - L'0');
         if (value > kMaxHourOffsetSeconds) return std::nullopt;  // and never overflows
     }
     return value;

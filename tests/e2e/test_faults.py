@@ -157,23 +157,6 @@ class Downloads(unittest.TestCase):
 
 
 class NubiluxFiles(unittest.TestCase):
-    def test_bitmap_locked_by_another_process(self):
-        n = NubiluxSession(self)
-        n.bitmap.write_bytes(PREVIOUS)
-        n.session.start(BUILD_DIR / "tools" / "probe.exe", "hold", "C:\\Nubilux\\NUBILUX.BMP", "30")
-        time.sleep(1)
-        n.start()
-        n.session.click(CAPTION, "Update")
-        self.assertTrue(n.session.wait_until(lambda: n.control(LABEL1)["text"] in ("11", "12"), 60))
-        time.sleep(0.5)
-        data = n.bitmap.read_bytes()
-        # Either the old picture, or the new one whole: never a mixture.
-        intact = data == PREVIOUS or bitmap_size(data) == pictures.SAMPLE_SIZE
-        outcome = "kept the earlier bitmap" if data == PREVIOUS else "replaced in one move despite the open handle"
-        record("Nubilux: NUBILUX.BMP held open by another process", outcome, intact)
-        self.assertTrue(intact)
-        self.assertTrue(n.session.window(CAPTION)["visible"])
-
     def test_program_folder_read_only(self):
         n = NubiluxSession(self)
         if subprocess.run(["chattr", "+i", str(n.app)], capture_output=True).returncode != 0:

@@ -63,6 +63,22 @@ TEST(PictureHeader, TheFrameSizeOfJpegAndPngAsDeclared) {
     EXPECT_EQ(ReadPictureHeader(Jpeg(20000, 20000))->width, 20000u);
 }
 
+TEST(PictureHeader, TheShortestWholeHeadersAreRead) {
+    // A PNG cut right after its header chunk's data, before the CRC, has its size; a byte less not.
+    const std::string png = Png(800, 600, 8);
+    EXPECT_TRUE(ReadPictureHeader(png.substr(0, 29)));
+    EXPECT_FALSE(ReadPictureHeader(png.substr(0, 28)));
+    // A frame header of eight bytes, without components, still says its size.
+    const std::string shortest = std::string("\xFF\xD8\xFF\xC0\x00\x08\x08\x02\x58\x03\x20\x01", 12);
+    ASSERT_TRUE(ReadPictureHeader(shortest));
+    EXPECT_EQ(ReadPictureHeader(shortest)->width, 800u);
+    // Markers without a length of their own (RSTn, TEM) before the frame are stepped over.
+    std::string restarts = Jpeg(1024, 768);
+    restarts.insert(2, "\xFF\xD0\xFF\x01");
+    ASSERT_TRUE(ReadPictureHeader(restarts));
+    EXPECT_EQ(ReadPictureHeader(restarts)->height, 768u);
+}
+
 TEST(PictureHeader, AnythingElseHasNoSize) {
     const std::string whole = Jpeg(1024, 768);
     for (std::size_t cut : {std::size_t{1}, std::size_t{3}, std::size_t{20}, std::size_t{28}, whole.find("\x03\x01")})

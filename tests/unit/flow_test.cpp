@@ -208,9 +208,11 @@ TEST(Switches, AnyOrderAnyCaseAndEachRefusalNamed) {
     EXPECT_EQ(suite::ParseSwitches({L"\\S"}).refused, L"\\S");  // a backslash is no switch
     EXPECT_FALSE(suite::ParseSwitches({L"\\S"}).silent);
     // A refusal still reads what follows: a silent run says it in the log, not a window.
-    const auto refusedThenSilent = suite::ParseSwitches({L"/QUIET", L"/S"});
-    EXPECT_EQ(refusedThenSilent.refused, L"/QUIET");
-    EXPECT_TRUE(refusedThenSilent.silent);
+    for (const wchar_t* first : {L"/QUIET", L"setup"}) {
+        const auto refusedThenSilent = suite::ParseSwitches({first, L"/S"});
+        EXPECT_EQ(refusedThenSilent.refused, first);
+        EXPECT_TRUE(refusedThenSilent.silent) << first;
+    }
     EXPECT_EQ(suite::ParseSwitches({L"/LOG="}).refused, L"/LOG=");
     EXPECT_EQ(suite::ParseSwitches({}).scope, suite::Scope::Automatic);
 }

@@ -14,29 +14,29 @@ std::uint32_t At(const std::string& bytes, std::size_t offset, int size = 4) {
     return value;
 }
 
-TEST(Bitmap, HeaderOfAPaddedBottomUpBitmap) {
+// The header declares exactly the rows that follow it, each padded to four bytes; the
+// format's fixed fields are proven where Windows reads the file back (the Wine tiers).
+TEST(Bitmap, TheHeaderDeclaresExactlyThePaddedRowsThatFollow) {
+    EXPECT_EQ(nubilux::BmpRowBytes(1), 4u);
+    EXPECT_EQ(nubilux::BmpRowBytes(2), 8u);  // six bytes of pixels, padded
+    EXPECT_EQ(nubilux::BmpRowBytes(4), 12u);
+    EXPECT_EQ(nubilux::BmpRowBytes(1921), 5764u);
+    for (const auto& [width, height] : {std::pair{2u, 3u}, {1921u, 1200u}, {1u, 1u}}) {
+        const std::string header = nubilux::BmpHeader(width, height);
+        const std::uint32_t rows = static_cast<std::uint32_t>(nubilux::BmpRowBytes(width) * height);
+        ASSERT_EQ(header.size(), 54u);
+        EXPECT_EQ(header.substr(0, 2), "BM");
+        EXPECT_EQ(At(header, 2), header.size() + rows) << width;  // the whole file
+        EXPECT_EQ(At(header, 10), header.size()) << width;        // the rows right after the header
+        EXPECT_EQ(At(header, 18), width);
+        EXPECT_EQ(At(header, 22), height);  // positive: bottom row first
+        EXPECT_EQ(At(header, 34), rows) << width;
+    }
+    // The fields BITMAPFILEHEADER and BITMAPINFOHEADER fix (Windows' documentation): the
+    // reserved words zero, the info header's size, one plane, 24 bits, no compression.
     const std::string header = nubilux::BmpHeader(2, 3);
-    ASSERT_EQ(header.size(), 54u);
-    EXPECT_EQ(header.substr(0, 2), "BM");
-    EXPECT_EQ(nubilux::BmpRowBytes(2), 8u);  // six bytes of pixels, padded to four
-    EXPECT_EQ(static_cast<unsigned char>(header[2]), 54 + 24);  // file size
-    EXPECT_EQ(static_cast<unsigned char>(header[18]), 2);       // width
-    EXPECT_EQ(static_cast<unsigned char>(header[22]), 3);       // height, positive: bottom row first
-    EXPECT_EQ(static_cast<unsigned char>(header[28]), 24);      // bits a pixel
-}
-
-TEST(Bitmap, EveryFieldOfTheHeaderAsAWholeLittleEndianValue) {
-    const std::string header = nubilux::BmpHeader(1920, 1200);  // sizes past one byte
-    const std::uint32_t pixels = 1920 * 3 * 1200;
-    EXPECT_EQ(At(header, 2), 54 + pixels);  // file size
-    EXPECT_EQ(At(header, 10), 54u);         // where the rows begin
-    EXPECT_EQ(At(header, 14), 40u);         // the header's own size
-    EXPECT_EQ(At(header, 18), 1920u);
-    EXPECT_EQ(At(header, 22), 1200u);       // positive: bottom row first
-    EXPECT_EQ(At(header, 26, 2), 1u);       // planes
-    EXPECT_EQ(At(header, 28, 2), 24u);
-    EXPECT_EQ(At(header, 30), 0u);          // no compression
-    EXPECT_EQ(At(header, 34), pixels);
+    EXPECT_EQ(std::vector<std::uint32_t>({At(header, 6), At(header, 14), At(header, 26, 2), At(header, 28, 2), At(header, 30)}),
+              std::vector<std::uint32_t>({0, 40, 1, 24, 0}));
 }
 
 TEST(Picture, MarkupAndDeclaredSizeAreRefused) {
@@ -64,6 +64,8 @@ TEST(Picture, ScaledWithItsShapeToFillTheMonitorAndCentred) {
     EXPECT_EQ(fit(3840, 1000, 1920, 1080), std::pair(1920, 500));
     EXPECT_EQ(fit(5000, 1, 1920, 1080), std::pair(1920, 1));
     EXPECT_EQ(fit(1, 768, 1024, 768), std::pair(1, 768));  // a column of pixels stays one
+    EXPECT_EQ(fit(1, 5000, 1920, 1080), std::pair(1, 1080));
+    EXPECT_EQ(fit(5000, 1, 1080, 1920), std::pair(1080, 1));
     // No size to fit: the picture as it is; a picture of no size: the monitor's.
     EXPECT_EQ(fit(1024, 768, 1024, 0), std::pair(1024, 768));
     EXPECT_EQ(fit(1024, 768, 0, 768), std::pair(1024, 768));
@@ -93,6 +95,18 @@ TEST(Picture, NearlyOneColourIsNoView) {
     for (std::uint32_t y = 0; y < h; y += 40) specks[y * stride + 30] = 255;
     EXPECT_TRUE(nubilux::IsNearlyOneColour(specks.data(), w, h, stride));
     EXPECT_TRUE(nubilux::IsNearlyOneColour(rows.data(), 0, h, stride));  // no pixels: no view either
+}
+
+// One shade in 98 % of the frame or more is a blank frame; less is a view.
+TEST(Picture, NinetyEightPercentOfOneShadeIsBlank) {
+    const std::uint32_t w = 100, h = 100;
+    const std::size_t stride = nubilux::BmpRowBytes(w);
+    for (const auto& [lit, blank] : {std::pair{150u, true}, {200u, true}, {210u, false}}) {
+        std::vector<std::uint8_t> rows(stride * h, 0);
+        for (std::uint32_t i = 0; i < lit; ++i)
+            for (int c = 0; c < 3; ++c) rows[(i / w) * stride + (i % w) * 3 + c] = 255;
+        EXPECT_EQ(nubilux::IsNearlyOneColour(rows.data(), w, h, stride), blank) << lit;
+    }
 }
 
 // A small picture is judged by every pixel: stripes one pixel wide, either way, are no

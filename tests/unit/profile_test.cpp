@@ -77,6 +77,10 @@ TEST(IniEncoding, ValidUtf8WithoutAMarkIsUtf8AnythingElseThePlatforms) {
     EXPECT_EQ(suite::EncodingOf("Name=\xC3"), IniEncoding::Platform);            // cut short
     EXPECT_EQ(suite::EncodingOf("Name=\xE2\x82"), IniEncoding::Platform);
     EXPECT_EQ(suite::EncodingOf("Name=\xF4\x8F\xBF\xBF"), IniEncoding::Utf8);      // the last code point
+    EXPECT_EQ(suite::EncodingOf("Name=\xC2\x80"), IniEncoding::Utf8);              // the first of two bytes
+    EXPECT_EQ(suite::EncodingOf("Name=\xE0\xA0\x80"), IniEncoding::Utf8);          // the first of three
+    EXPECT_EQ(suite::EncodingOf("Name=\xED\xBF\xBF"), IniEncoding::Platform);      // the last surrogate
+    EXPECT_EQ(suite::EncodingOf("Name=\xC1\xBF\xBF\xBF"), IniEncoding::Platform);  // a lead no sequence has
     EXPECT_EQ(suite::EncodingOf("Name=\xF4\x90\x80\x80"), IniEncoding::Platform);  // one past it
     EXPECT_EQ(suite::EncodingOf("Name=\xF5\x80\x80\x80"), IniEncoding::Platform);
     EXPECT_EQ(suite::EncodingOf("Name=\xC0\xAF"), IniEncoding::Platform);        // overlong

@@ -110,9 +110,12 @@ TEST(RegionSettings, ACentreAndAWidthOrNothing) {
     EXPECT_DOUBLE_EQ(centre->latitude, 41.9);
     EXPECT_DOUBLE_EQ(centre->longitude, 12.48);
     EXPECT_TRUE(nubilux::CentreNamed(L"-33.87,151.21"));
+    for (const wchar_t* edge : {L"90,180", L"-90,-180"}) EXPECT_TRUE(nubilux::CentreNamed(edge)) << edge;
     for (const wchar_t* bad : {L"", L"-1", L"41.9", L"41.9;12.5", L"91,0", L"0,181", L"north,east", L"1,2,3"})
         EXPECT_FALSE(nubilux::CentreNamed(bad)) << bad;
     EXPECT_EQ(nubilux::RegionWidthNamed(L"2500"), 2500.0);
+    EXPECT_EQ(nubilux::RegionWidthNamed(L"500"), 500.0);  // both limits are widths one may ask
+    EXPECT_EQ(nubilux::RegionWidthNamed(L"8000"), 8000.0);
     for (const wchar_t* bad : {L"", L"-1", L"100", L"20000", L"wide", L"nan"})
         EXPECT_FALSE(nubilux::RegionWidthNamed(bad)) << bad;
 }

@@ -94,6 +94,19 @@ TEST(Schedule, ARetryIsDueOnItsVerySecond) {
     EXPECT_FALSE(schedule.Tick(ten + 151));  // taken once
 }
 
+// Automatic chosen, then a wake-up fetches first: the next hour waits for the offset again.
+TEST(Schedule, AWakeUpsUpdateTakesThePlaceOfTheFirstAtOnce) {
+    const std::int64_t nine = 9 * 3600, ten = 10 * 3600;
+    nubilux::Schedule schedule;
+    schedule.SetHourOffset(170);
+    schedule.Tick(nine);
+    schedule.Finished(true, nine + 10);
+    schedule.AtOnce();
+    EXPECT_TRUE(schedule.Resumed(ten + 5));
+    schedule.Finished(true, ten + 15);
+    EXPECT_EQ(schedule.SecondsUntilDue(ten + 3600 + 5), 165);
+}
+
 TEST(Schedule, SleepsUntilTheNextHourOrRetryAndWakesAtOnceAfterAClockReset) {
     const std::int64_t nine = 9 * 3600;
     nubilux::Schedule schedule;

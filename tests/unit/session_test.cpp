@@ -263,6 +263,19 @@ TEST_F(SessionTest, ThePicturesTimeIsTheInstalledOnesAfterAFailedSource) {
     EXPECT_EQ(platform.kept[L"OraImmagine"], L"");
 }
 
+// Two monitors' pictures, taken at different times: the menu tells the primary's.
+TEST_F(SessionTest, ThePicturesTimeIsThePrimaryMonitorsOfTwo) {
+    platform.sources = {{L"A", L"https://a/"}, {L"B", L"https://b/"}};
+    platform.sources[1].picture = 1;
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.AttemptEnded(Report(platform, Installed, None, 20'000 * kDay + 9 * kHour + 1200), At(2));
+    EXPECT_TRUE(session.Working());  // the second monitor's picture next
+    session.AttemptEnded(Report(platform, Installed, None, 20'000 * kDay + 9 * kHour + 1800), At(3));
+    EXPECT_FALSE(session.Working());
+    EXPECT_EQ(platform.kept[L"OraImmagine"], nubilux::StampOf(20'000 * kDay + 10 * kHour + 1200));
+}
+
 // A deadline already past when the timer is set: it fires at once, not never.
 TEST_F(SessionTest, ADeadlineAlreadyPastWakesTheTimerAtOnce) {
     StartAutomatic(At(0));

@@ -20,4 +20,17 @@ TEST(TrayRules, TheKeyboardReachesWhatTheMouseDoes) {
     EXPECT_EQ(OnTrayMessage(TrayEvent::Other), TrayAction::PassToDefault);
 }
 
+// The window's close box only hides it (Nubilux goes on in the notification area); a
+// close sent by another program hides it and asks; the session's end and Exit end it
+// without a question, so Windows is never kept waiting.
+TEST(CloseRules, OnlyTheUsersOwnCloseKeepsItRunningWithoutAsking) {
+    using nubilux::CloseAction;
+    using nubilux::CloseCause;
+    using nubilux::OnCloseRequest;
+    EXPECT_EQ(OnCloseRequest(CloseCause::User), CloseAction::Hide);
+    EXPECT_EQ(OnCloseRequest(CloseCause::FromOutside), CloseAction::HideAndAsk);
+    EXPECT_EQ(OnCloseRequest(CloseCause::SessionEnd), CloseAction::End);
+    EXPECT_EQ(OnCloseRequest(CloseCause::Exit), CloseAction::End);
+}
+
 }  // namespace
