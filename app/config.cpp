@@ -1,9 +1,8 @@
 #include "app/config.h"
 
-#include <string_view>
-
 #include <cwchar>
 #include <optional>
+#include <string_view>
 
 #include "app/hourly.h"
 
