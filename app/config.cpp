@@ -16,9 +16,7 @@ bool StartsAutomatic(const std::wstring& modo) {
 namespace {
 
 std::optional<int> Seconds(const std::wstring& text) {
-    std::wstring_view digits = text;
-    while (!digits.empty() && (digits.front() == L' ' || digits.front() == L'\t')) digits.remove_prefix(1);
-    while (!digits.empty() && (digits.back() == L' ' || digits.back() == L'\t')) digits.remove_suffix(1);
+    const std::wstring_view digits = suite::TrimBlanks(text);
     if (digits.empty()) return std::nullopt;
     int value = 0;
     for (const wchar_t digit : digits) {

@@ -45,9 +45,7 @@ double LongitudeOfBias(int standardBiasMinutes) {
 }
 
 std::optional<View> ViewNamed(const std::wstring& text) {
-    std::wstring trimmed = text;
-    trimmed.erase(0, trimmed.find_first_not_of(L" \t"));
-    trimmed.erase(trimmed.find_last_not_of(L" \t") + 1);
+    const std::wstring_view trimmed = suite::TrimBlanks(text);
     for (const ViewInfo& info : kViews)
         if (trimmed.size() == std::wstring_view(info.key).size() && suite::StartsWithNoCase(trimmed, info.key))
             return info.view;

@@ -28,6 +28,13 @@ inline bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     return true;
 }
 
+// The text without the spaces and tabs around it.
+inline std::wstring_view TrimBlanks(std::wstring_view text) {
+    const auto first = text.find_first_not_of(L" \t");
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
 // A number written alone, as the platform's reader takes it ("0", " 2.5", "1e3"), blanks
 // after it allowed; nothing for any other text, or one that is not finite.
 inline std::optional<double> NumberIn(const std::wstring& text) {
