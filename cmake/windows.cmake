@@ -122,6 +122,7 @@ set_target_properties(nubilux_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_
 add_executable(floor tools/bench/floor.cpp)
 target_link_options(floor PRIVATE -municode)
 target_link_libraries(floor PRIVATE ole32)
+target_include_directories(floor PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(floor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
 add_executable(testwin WIN32 tools/testwin/testwin.cpp ${CMAKE_BINARY_DIR}/generated/manifests/asInvoker.rc)
@@ -151,7 +152,7 @@ file(RELATIVE_PATH PRODUCT_FROM_TESTS ${CMAKE_BINARY_DIR} ${PRODUCT_DIR})
 string(REPLACE "/" "\\\\" PRODUCT_FROM_TESTS "${PRODUCT_FROM_TESTS}")
 target_compile_definitions(win32_tests PRIVATE "PRODUCT_FROM_TESTS=L\"${PRODUCT_FROM_TESTS}\"")
 add_dependencies(win32_tests vb6stkit table_6_0_81_69 table_6_0_88_62 table_6_0_9_0 table_noversion
-                 standard_1_0_0_0 bare_1_0_0_0)
+                 standard_1_0_0_0 bare_1_0_0_0 jpeg_standin)
 target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
 # They share one prefix and its system folder: one at a time. The e2e tests, each in a
 # prefix of its own, may run beside them and beside each other.
@@ -213,4 +214,12 @@ target_include_directories(wallpaper_standin PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(wallpaper_standin PRIVATE ole32 uuid advapi32)
 target_link_options(wallpaper_standin PRIVATE -Wl,--enable-stdcall-fixup)
 set_target_properties(wallpaper_standin PROPERTIES PREFIX "" OUTPUT_NAME wallpaper_standin
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+# ... and for Windows' JPEG decoder, which scales while it decodes where Wine's cannot.
+add_library(jpeg_standin SHARED tools/jpeg_standin/standin.cpp tools/jpeg_standin/standin.def)
+target_compile_options(jpeg_standin PRIVATE ${SUITE_WARNINGS})
+target_include_directories(jpeg_standin PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(jpeg_standin PRIVATE ole32 uuid advapi32)
+target_link_options(jpeg_standin PRIVATE -Wl,--enable-stdcall-fixup)
+set_target_properties(jpeg_standin PROPERTIES PREFIX "" OUTPUT_NAME jpeg_standin
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

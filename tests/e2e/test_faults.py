@@ -47,15 +47,20 @@ class Downloads(unittest.TestCase):
         env = n.env() if use_proxy else {}
         n.process = n.session.start(n.app / "Nubilux.exe", env=env)
         n.session.wait_window(CAPTION, 60)
+        n.tips = n.session.watch_tray(CAPTION)
         before = n.wallpaper()
         n.update_and_wait(seconds)
         leftovers = [p.name for p in n.app.iterdir() if p.name.lower().endswith(".tmp")]
         self.assertEqual(leftovers, [])
         return n, before
 
-    def kept(self, fault, outcome, label="11", **kwargs):
+    def kept(self, fault, outcome, label="11", reason=None, **kwargs):
+        """reason: what the icon's tip then says went wrong, as the user reads it."""
         n, before = self.update(**kwargs)
         self.assertEqual(n.control(LABEL1)["text"], label)
+        if reason:
+            self.assertTrue(n.session.wait_until(lambda: n.tips and "failed" in n.tips[-1], 10), n.tips)
+            self.assertTrue(n.tips[-1].endswith(": " + reason), n.tips[-1])
         intact = n.bitmap.read_bytes() == PREVIOUS and n.wallpaper() == before
         record(fault, outcome, intact)
         self.assertTrue(intact)
@@ -72,10 +77,11 @@ class Downloads(unittest.TestCase):
 
     def test_connection_refused(self):
         self.kept("download: connection refused", "every source failed (11); bitmap, wallpaper unchanged",
-                  server_mode=proxy.REFUSE)
+                  reason="no connection", server_mode=proxy.REFUSE)
 
     def test_dns_failure(self):
-        self.kept("download: DNS failure", "every source failed (11); bitmap, wallpaper unchanged", use_proxy=False)
+        self.kept("download: DNS failure", "every source failed (11); bitmap, wallpaper unchanged",
+                  reason="no connection", use_proxy=False)
 
     def test_404_and_500(self):
         for mode in (proxy.NOT_FOUND, proxy.SERVER_ERROR):
@@ -85,14 +91,16 @@ class Downloads(unittest.TestCase):
             n.close()
 
     def test_truncated_body(self):
-        self.kept("download: truncated body", "failed (11); bitmap, wallpaper unchanged", server_mode=proxy.TRUNCATED)
+        self.kept("download: truncated body", "failed (11); bitmap, wallpaper unchanged",
+                  reason="the picture could not be used", server_mode=proxy.TRUNCATED)
 
     def test_hang_up_mid_body(self):
         self.kept("download: server hangs, then hangs up mid-body", "failed (11); bitmap unchanged",
                   server_mode=proxy.STALL)
 
     def test_100_mib_body(self):
-        self.kept("download: 100 MiB body", "refused (11); bitmap unchanged", body=bytes(100 << 20))
+        self.kept("download: 100 MiB body", "refused (11); bitmap unchanged", reason="the picture could not be used",
+                  body=bytes(100 << 20))
 
     def test_not_a_picture(self):
         self.kept("download: HTML page with 200", "transfer done (12), refused; bitmap unchanged", label="12",
@@ -107,7 +115,7 @@ class Downloads(unittest.TestCase):
 
     def test_certificate_not_trusted(self):
         n = self.kept("download: certificate from an unknown authority", "nothing accepted (11); bitmap unchanged",
-                      trusted=False)
+                      reason="the server's certificate was refused", trusted=False)
         # Each picture tried once at its newest slot: a refused certificate is no missing slot.
         self.assertGreaterEqual(len(n.server.tunnels), 7)
         self.assertEqual({t.rsplit(":", 1)[0] for t in n.server.tunnels}, set(HOSTS))

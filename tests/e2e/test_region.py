@@ -4,7 +4,7 @@ filled to its edges, and the choice made on the icon's menu and kept."""
 
 import time
 import unittest
-from support import pictures, proxy
+from support import pictures
 from test_nubilux import CAPTION, TRAY_CALLBACK, NubiluxSession, bitmap_size, kind, query, view
 
 WM_CONTEXTMENU = 0x7B

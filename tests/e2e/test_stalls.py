@@ -6,29 +6,17 @@ import time
 import unittest
 
 from support import proxy
-from support.session import BUILD_DIR, PROBE, SYSTEM_FOLDER
+from support.session import BUILD_DIR
 from test_nubilux import CAPTION, UPDATE, NubiluxSession, bitmap_size, kind
 
-STANDIN = BUILD_DIR / "tools" / "wallpaper_standin.dll"
 TESTWIN = BUILD_DIR / "tools" / "testwin.exe"
 HANG_MESSAGE = 0x8000 + 2  # WM_APP + 2: the test window sleeps for wParam seconds
-
-
-def install_standin(n, behaviour):
-    """The shell's per-monitor wallpaper object, stood in for, misbehaving as asked."""
-    folder = n.session.drive_c / "standin"
-    folder.mkdir()
-    shutil.copy(STANDIN, folder)
-    (folder / "behaviour.txt").write_text(behaviour)
-    result = n.session.run(f"C:\\windows\\{SYSTEM_FOLDER}\\regsvr32.exe", "/s", "C:\\standin\\wallpaper_standin.dll")
-    assert result.returncode == 0, result
-    return folder
 
 
 class AHungShell(unittest.TestCase):
     def test_a_wallpaper_object_that_never_returns_ends_the_update_with_its_reason(self):
         n = NubiluxSession(self)
-        install_standin(n, "block")
+        n.install_standin("wallpaper_standin", "block")
         n.start()
         tips = n.session.watch_tray(CAPTION)
         started = time.monotonic()

@@ -2,14 +2,10 @@
 zone asked first, and one picture per monitor size through the shell's per-monitor
 wallpaper object (here our own stand-in, which Wine lacks)."""
 
-import shutil
 import time
 import unittest
 from support import proxy
-from support.session import BUILD_DIR, SYSTEM_FOLDER
 from test_nubilux import NubiluxSession, bitmap_size, kind, query, view, views
-
-STANDIN = BUILD_DIR / "tools" / "wallpaper_standin.dll"
 
 
 class TheSatelliteAboveTheUser(unittest.TestCase):
@@ -76,12 +72,7 @@ class EveryMonitor(unittest.TestCase):
 
     def test_each_monitor_gets_a_bitmap_of_its_own_size(self):
         n = NubiluxSession(self, screens=self.SCREENS)
-        folder = n.session.drive_c / "standin"
-        folder.mkdir()
-        shutil.copy(STANDIN, folder)
-        result = n.session.run(f"C:\\windows\\{SYSTEM_FOLDER}\\regsvr32.exe", "/s",
-                               "C:\\standin\\wallpaper_standin.dll")
-        self.assertEqual(result.returncode, 0, result)
+        folder = n.install_standin("wallpaper_standin")
         n.start()
         n.update_and_wait()
         sizes = sorted((int(query(u)["WIDTH"]), int(query(u)["HEIGHT"])) for u in n.server.urls())
@@ -96,13 +87,7 @@ class EveryMonitor(unittest.TestCase):
     def test_when_the_shells_object_refuses_the_primary_picture_becomes_the_desktops(self):
         # As after a logoff or in a Remote Desktop session: SetWallpaper answers E_FAIL.
         n = NubiluxSession(self, screens=self.SCREENS)
-        folder = n.session.drive_c / "standin"
-        folder.mkdir()
-        shutil.copy(STANDIN, folder)
-        (folder / "behaviour.txt").write_text("fail")
-        result = n.session.run(f"C:\\windows\\{SYSTEM_FOLDER}\\regsvr32.exe", "/s",
-                               "C:\\standin\\wallpaper_standin.dll")
-        self.assertEqual(result.returncode, 0, result)
+        folder = n.install_standin("wallpaper_standin", "fail")
         n.start()
         n.update_and_wait()
         self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")

@@ -7,6 +7,8 @@
 #include <netlistmgr.h>
 #include <objbase.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -17,7 +19,9 @@
 #include "app/win32/codec.h"
 #include "app/win32/desktop.h"
 #include "app/win32/fetch.h"
+#include "app/win32/wic_ids.h"
 #include "app/status.h"
+#include "common/win32/startup.h"
 #include "common/win32/unique.h"
 #include "temp_folder.h"
 
@@ -128,6 +132,79 @@ TEST_F(Codec, ACropFillsTheMonitorWithItsPartAlone) {
     // Fractions past the edge are held to the picture.
     Canvas edge;
     EXPECT_TRUE(DecodePicture(png, *header, {16, 16}, edge, Crop{0.99, 0.99, 1.2, 1.2}));
+}
+
+// Windows' JPEG decoder, which scales while it decodes, played by the stand-in that offers
+// it over Wine's own decoder: its class object registered for this process alone.
+class ScalingJpegDecoder {
+public:
+    ScalingJpegDecoder() {
+        const std::wstring folder = ::win32::ProgramFolder() + L"\\tools";
+        calls_ = folder + L"\\jpeg-calls.txt";
+        ::DeleteFileW(calls_.c_str());
+        const HMODULE dll = ::LoadLibraryW((folder + L"\\jpeg_standin.dll").c_str());
+        using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        const auto get = dll ? reinterpret_cast<GetClassObject>(
+                                   reinterpret_cast<void*>(::GetProcAddress(dll, "DllGetClassObject")))
+                             : nullptr;
+        IUnknown* factory = nullptr;
+        if (get && SUCCEEDED(get(kJpegDecoder, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+            registered_ = SUCCEEDED(
+                ::CoRegisterClassObject(kJpegDecoder, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_));
+            factory->Release();
+        }
+    }
+    ~ScalingJpegDecoder() {
+        if (registered_) ::CoRevokeClassObject(cookie_);
+    }
+    bool Registered() const { return registered_; }
+    // What it was asked to decode scaled, a line each.
+    std::string Calls() const {
+        std::ifstream file(std::filesystem::path(calls_), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+private:
+    std::wstring calls_;
+    DWORD cookie_ = 0;
+    bool registered_ = false;
+};
+
+// The mean difference of two canvases of one size, per byte.
+double MeanDifference(const Canvas& a, const Canvas& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.rows.size(); ++i) sum += std::abs(int{a.rows[i]} - int{b.rows[i]});
+    return sum / static_cast<double>(a.rows.size());
+}
+
+// A picture at least twice the monitor's size is asked of a decoder that scales at the
+// smallest size it offers that still covers the monitor, never whole, and comes out as
+// the whole frame scaled would; one that no smaller size covers is decoded whole.
+TEST_F(Codec, ADecoderThatScalesIsAskedForTheSmallestSizeThatCoversTheMonitor) {
+    const std::string jpeg = Fixture("tests/fixtures/red_to_blue.jpg");  // 1024 x 768, red at the top
+    const auto header = ReadPictureHeader(jpeg);
+    ASSERT_TRUE(header);
+    Canvas whole;
+    ASSERT_TRUE(DecodePicture(jpeg, *header, {400, 340}, whole));  // Wine's own decoder
+
+    const ScalingJpegDecoder standin;
+    ASSERT_TRUE(standin.Registered());
+    Canvas scaled;
+    ASSERT_TRUE(DecodePicture(jpeg, *header, {400, 340}, scaled));
+    EXPECT_EQ(standin.Calls(), "CopyPixels 512x384\r\n");  // a quarter would be 256 wide
+    EXPECT_EQ(scaled.fitted, (Screen{400, 300}));
+    EXPECT_EQ(scaled.placement.top, 20);
+    ASSERT_EQ(scaled.rows.size(), whole.rows.size());
+    EXPECT_LT(MeanDifference(scaled, whole), 3.0);  // the same picture, in the same place
+    const std::uint8_t* top = scaled.Picture() + 200 * 3;  // BGR, the middle of the top row
+    const std::uint8_t* bottom = scaled.Picture() + 299 * scaled.Stride() + 200 * 3;
+    EXPECT_TRUE(top[2] > 220 && top[0] < 35) << int{top[0]} << " " << int{top[2]};
+    EXPECT_TRUE(bottom[0] > 220 && bottom[2] < 35) << int{bottom[0]} << " " << int{bottom[2]};
+
+    Canvas large;
+    ASSERT_TRUE(DecodePicture(jpeg, *header, {800, 600}, large));
+    EXPECT_EQ(standin.Calls(), "CopyPixels 512x384\r\n");  // half of 1024 would not cover 800
+    EXPECT_EQ(large.fitted, (Screen{800, 600}));
 }
 
 TEST_F(Codec, AHeaderThatDisagreesWithTheCodecOrItsFormatIsRefused) {

@@ -6,19 +6,18 @@
 //   floor <picture.jpg> <out.bmp> <runs> <width> <height>
 #include <windows.h>
 
-#include <objbase.h>
-#include <wincodec.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/win32/wic_ids.h"
+
 namespace {
 
-constexpr CLSID kWicFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-constexpr IID kIWicFactory = {0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
-constexpr GUID kBgr24 = {0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
+using nubilux::win32::kBgr24;
+using nubilux::win32::kIWicFactory;
+using nubilux::win32::kWicFactory;
 
 template <typename T>
 void Release(T*& p) {
