@@ -21,6 +21,7 @@
 #include "install/win32/account.h"
 #include "install/win32/first_run.h"
 #include "install/win32/platform.h"
+#include "install/win32/setup_lock.h"
 #include "res/setup_resource.h"
 #include "suite_version.h"
 
@@ -128,9 +129,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         Tell(switches, install::texts::kUsage, MB_ICONINFORMATION);
         return suite::kExitSuccess;
     }
-    // One installation of the suite at a time, across every session of the computer.
-    const win32::UniqueHandle running(::CreateMutexW(nullptr, FALSE, L"Global\\QuintarisSetup"));
-    if (running && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    bool anotherRuns = false;
+    const win32::UniqueHandle lock = install::win32::TakeSetupLock(anotherRuns);
+    if (anotherRuns) {
         win32::AppendLogLine(logFile, install::texts::kLogAnotherRunning);
         Tell(switches, install::texts::kLogAnotherRunning, MB_ICONWARNING);
         return suite::kExitAnotherRunning;

@@ -1,6 +1,7 @@
 """Install and Uninstall as a deployment tool runs them on a hundred PCs: silent, for one
 user or for all, with the exit codes such tools read and the outcome in the log."""
 
+import os
 import threading
 import unittest
 
@@ -75,6 +76,16 @@ class ManyPcs(unittest.TestCase):
         self.assertFalse((self.session.programs_folder / "Quintaris").exists())
         self.assertIsNone(values(self.session, "HKCU\\" + KEY))
         self.assertEqual(self.run_silently("uninstall.exe", "/S", f"/LOG={LOG}"), 1605)  # nothing left
+
+    def test_a_shortcut_that_cannot_be_removed_leaves_the_removal_not_completed(self):
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/NOSTART", f"/LOG={LOG}"), 0)
+        held = self.session.programs_folder / "Quintaris" / "Nubilux" / "Uninstall.lnk"
+        os.chmod(held, 0o444)  # read-only, which Wine holds against a delete as Windows does
+        self.addCleanup(os.chmod, held, 0o644)
+        self.assertEqual(self.run_silently("uninstall.exe", "/S", f"/LOG={LOG}"), 1603)
+        self.assertTrue(self.log()[-1].startswith("Rimozione di Nubilux non completata."), self.log()[-1])
+        self.assertTrue(held.exists())
+        self.assertIsNotNone(values(self.session, "HKCU\\" + KEY))  # listed still, to be tried again
 
     def test_all_users_shortcuts_in_the_common_folders_and_the_entry_under_the_machine(self):
         self.assertEqual(self.run_silently("Install.exe", "/s", "/allusers", "/nostart"), 0)

@@ -1,11 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <regex>
 
 #include "common/win32/unique.h"
 #include "fixtures.h"
 #include "install/win32/platform.h"
+#include "install/win32/setup_lock.h"
 #include "temp_folder.h"
 
 namespace {
@@ -112,6 +117,30 @@ TEST_F(InstallPlatform, EntriesAreCalledByFullPathWithTheStandardEntryAsFallback
 
     EXPECT_EQ(folder.ReadBytes(L"trace.txt"),
               test::TraceLine("RegisterTABCTL32", system) + test::TraceLine("DllRegisterServer", system));
+}
+
+// A lock made by another account that lets no one else open it (the system account of a
+// deployment tool, as CreateMutexW's documentation has it: ERROR_ACCESS_DENIED and no
+// handle) is an installation running; the installer's own lock lets the next one see it.
+TEST(SetupLock, AnInstallationUnderAnotherAccountIsSeenRunning) {
+    PSECURITY_DESCRIPTOR systemOnly = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)", SDDL_REVISION_1, &systemOnly,
+                                                                       nullptr));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, systemOnly, FALSE};
+    win32::UniqueHandle others(::CreateMutexW(&attributes, FALSE, L"Global\\QuintarisSetup"));
+    ::LocalFree(systemOnly);
+    ASSERT_TRUE(others);
+    bool anotherRuns = false;
+    EXPECT_FALSE(install::win32::TakeSetupLock(anotherRuns));
+    EXPECT_TRUE(anotherRuns);
+    others.reset();
+
+    const win32::UniqueHandle mine = install::win32::TakeSetupLock(anotherRuns);
+    EXPECT_TRUE(mine);
+    EXPECT_FALSE(anotherRuns);
+    bool second = false;
+    install::win32::TakeSetupLock(second);
+    EXPECT_TRUE(second);
 }
 
 }  // namespace

@@ -151,6 +151,18 @@ TEST(InstallerShortcuts, AreMadeThroughTheLibraryDeployedInSystem32) {
     EXPECT_EQ(link.target, L"C:\\Program Files\\G\\F\\x.exe");
     EXPECT_TRUE(platform.RemoveShortcut(folder.Path(), L"Gi\u00e0 pronto"));
     EXPECT_FALSE(Exists(folder.Path() + L"\\Gi\u00e0 pronto.lnk"));
+    // What the library could not do is a failure with its reason, not a success: a
+    // shortcut that cannot be deleted, one whose folder cannot be made.
+    ASSERT_TRUE(platform.CreateShortcut(folder.Path(), L"Tenuto", L"C:\\x.exe"));
+    const std::wstring held = folder.Path() + L"\\Tenuto.lnk";
+    ::SetFileAttributesW(held.c_str(), FILE_ATTRIBUTE_READONLY);
+    const suite::Outcome refused = platform.RemoveShortcut(folder.Path(), L"Tenuto");
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.number, ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(Exists(held));
+    ::SetFileAttributesW(held.c_str(), FILE_ATTRIBUTE_NORMAL);
+    folder.WriteBytes(L"file", "not a folder");
+    EXPECT_FALSE(platform.CreateShortcut(folder.Path() + L"\\file", L"N", L"C:\\x.exe"));
     ::DeleteFileW(deployed.c_str());
 }
 
