@@ -15,8 +15,11 @@ std::wstring Upper(std::wstring text) {
 
 Switches ParseSwitches(const std::vector<std::wstring>& arguments) {
     Switches switches;
-    const auto refuse = [&](const std::wstring& argument) {
-        if (switches.refused.empty()) switches.refused = argument;
+    std::wstring scopeSwitch;  // the scope's switch, as given
+    const auto refuse = [&](const std::wstring& argument, const std::wstring& contradicted = L"") {
+        if (!switches.refused.empty()) return;
+        switches.refused = argument;
+        switches.contradicted = contradicted;
     };
     for (const std::wstring& argument : arguments) {
         // "-S" as well as "/S": both forms are common among installers.
@@ -33,8 +36,9 @@ Switches ParseSwitches(const std::vector<std::wstring>& arguments) {
             switches.noStart = true;
         } else if (name == L"ALLUSERS" || name == L"CURRENTUSER") {
             const Scope scope = name == L"ALLUSERS" ? Scope::AllUsers : Scope::CurrentUser;
-            if (switches.scope != Scope::Automatic && switches.scope != scope) refuse(argument);
+            if (switches.scope != Scope::Automatic && switches.scope != scope) refuse(argument, scopeSwitch);
             switches.scope = scope;
+            scopeSwitch = argument;
         } else if (name.rfind(L"LOG=", 0) == 0 && name.size() > 4) {
             switches.log = argument.substr(5);
         } else {
@@ -42,6 +46,11 @@ Switches ParseSwitches(const std::vector<std::wstring>& arguments) {
         }
     }
     return switches;
+}
+
+std::wstring RefusalLine(const Switches& switches) {
+    if (switches.contradicted.empty()) return L"Opzione sconosciuta: " + switches.refused;
+    return L"Opzioni in contraddizione: " + switches.contradicted + L" e " + switches.refused;
 }
 
 }  // namespace suite

@@ -18,10 +18,15 @@ struct Switches {
     bool noStart = false;   // /NOSTART: the program is not started at the end
     bool usage = false;     // /?
     std::wstring refused;   // the first argument not understood (or contradicting another), as given
+    std::wstring contradicted;  // the earlier switch that one contradicts, as given; empty when not understood
 };
 
 // The arguments after the program's own name.
 Switches ParseSwitches(const std::vector<std::wstring>& arguments);
+
+// The log's line for a refused command line: the switch not understood, or the two that
+// contradict each other.
+std::wstring RefusalLine(const Switches& switches);
 
 // Exit codes, as Windows Installer gives them, which deployment tools read.
 inline constexpr int kExitSuccess = 0;

@@ -32,7 +32,6 @@ inline constexpr wchar_t kLogFailed[] = L"Installazione non riuscita: ";
 inline constexpr wchar_t kLogNoDescription[] = L"manca il file di descrizione ";
 inline constexpr wchar_t kLogNothingDeployed[] = L"nessun componente installato";
 inline constexpr wchar_t kLogNoShortcuts[] = L"collegamenti non creati";
-inline constexpr wchar_t kLogBadSwitch[] = L"Opzione sconosciuta: ";
 inline constexpr wchar_t kLogAnotherRunning[] = L"Un'altra installazione \u00e8 in corso: nulla \u00e8 stato fatto";
 
 // Install.exe /?

@@ -11,7 +11,6 @@ inline constexpr wchar_t kCancel[] = L"Annulla";
 inline constexpr wchar_t kClose[] = L"Chiudi";
 // A window that cannot be made; the platform's description follows.
 inline constexpr wchar_t kCannotShow[] = L"Impossibile mostrare la finestra:";
-inline constexpr wchar_t kBadSwitch[] = L"Opzione sconosciuta: ";
 inline constexpr wchar_t kUsage[] =
     L"uninstall.exe [/S] [/LOG=<file>] [/ALLUSERS | /CURRENTUSER]\n\n"
     L"/S\tnessuna finestra, nessuna domanda: l'esito nel log e nel codice di uscita\n"

@@ -121,7 +121,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const suite::Switches switches = suite::ParseSwitches(win32::CommandArguments());
     const std::wstring logFile = switches.log.empty() ? suite::JoinPath(folder, suite::kLogFile) : switches.log;
     if (!switches.refused.empty()) {
-        win32::AppendLogLine(logFile, install::texts::kLogBadSwitch + switches.refused);
+        win32::AppendLogLine(logFile, suite::RefusalLine(switches));
         Tell(switches, install::texts::kUsage, MB_ICONERROR);
         return suite::kExitBadSwitch;
     }

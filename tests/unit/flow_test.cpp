@@ -203,7 +203,15 @@ TEST(Switches, AnyOrderAnyCaseAndEachRefusalNamed) {
     EXPECT_TRUE(suite::ParseSwitches({L"/?"}).usage);
     EXPECT_TRUE(suite::ParseSwitches({L"/S", L"/S", L"/currentuser", L"/CURRENTUSER"}).refused.empty());  // repeated
     EXPECT_EQ(suite::ParseSwitches({L"/S", L"/QUIET", L"/X"}).refused, L"/QUIET");  // the first named
-    EXPECT_EQ(suite::ParseSwitches({L"/ALLUSERS", L"/CURRENTUSER"}).refused, L"/CURRENTUSER");  // both: contradiction
+    // Both scopes: the contradiction named, not an unknown switch.
+    const auto both = suite::ParseSwitches({L"/S", L"/allusers", L"/CURRENTUSER", L"/ALLUSERS"});
+    EXPECT_EQ(both.refused, L"/CURRENTUSER");
+    EXPECT_EQ(suite::RefusalLine(both), L"Opzioni in contraddizione: /allusers e /CURRENTUSER");
+    EXPECT_EQ(suite::RefusalLine(suite::ParseSwitches({L"/S", L"/QUIET"})), L"Opzione sconosciuta: /QUIET");
+    // A refusal after a contradiction names the contradiction, the first refused.
+    EXPECT_EQ(suite::RefusalLine(suite::ParseSwitches({L"/ALLUSERS", L"/CURRENTUSER", L"/X"})),
+              L"Opzioni in contraddizione: /ALLUSERS e /CURRENTUSER");
+    EXPECT_EQ(suite::RefusalLine(suite::ParseSwitches({L"/X", L"/ALLUSERS", L"/CURRENTUSER"})), L"Opzione sconosciuta: /X");
     EXPECT_EQ(suite::ParseSwitches({L"setup"}).refused, L"setup");
     EXPECT_EQ(suite::ParseSwitches({L"\\S"}).refused, L"\\S");  // a backslash is no switch
     EXPECT_FALSE(suite::ParseSwitches({L"\\S"}).silent);
@@ -214,6 +222,7 @@ TEST(Switches, AnyOrderAnyCaseAndEachRefusalNamed) {
         EXPECT_TRUE(refusedThenSilent.silent) << first;
     }
     EXPECT_EQ(suite::ParseSwitches({L"/LOG="}).refused, L"/LOG=");
+    EXPECT_EQ(suite::ParseSwitches({L"/log=x"}).log, L"x");  // the shortest path is a path
     EXPECT_EQ(suite::ParseSwitches({}).scope, suite::Scope::Automatic);
 }
 TEST_F(Flow, ExistingGroupOnlyGetsTheProgramFolder) {

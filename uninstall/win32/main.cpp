@@ -120,13 +120,12 @@ private:
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win32::RestrictDllSearch();
     const std::wstring folder = win32::ProgramFolder();
-    const suite::Switches switches = suite::ParseSwitches(win32::CommandArguments());
+    suite::Switches switches = suite::ParseSwitches(win32::CommandArguments());
     // The installer's log, beside both programs, unless the command line names another.
     const std::wstring logFile = switches.log.empty() ? suite::JoinPath(folder, suite::kLogFile) : switches.log;
-    std::wstring refused = switches.refused;
-    if (refused.empty() && switches.noStart) refused = L"/NOSTART";  // the installer's alone
-    if (!refused.empty()) {
-        win32::AppendLogLine(logFile, uninstall::texts::kBadSwitch + refused);
+    if (switches.refused.empty() && switches.noStart) switches.refused = L"/NOSTART";  // the installer's alone
+    if (!switches.refused.empty()) {
+        win32::AppendLogLine(logFile, suite::RefusalLine(switches));
         if (!switches.silent)
             ::MessageBoxW(nullptr, uninstall::texts::kUsage, uninstall::texts::kCaption, MB_OK | MB_ICONERROR);
         return suite::kExitBadSwitch;
