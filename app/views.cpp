@@ -47,7 +47,7 @@ double LongitudeOfBias(int standardBiasMinutes) {
 std::optional<View> ViewNamed(const std::wstring& text) {
     const std::wstring_view trimmed = suite::TrimBlanks(text);
     for (const ViewInfo& info : kViews)
-        if (trimmed.size() == std::wstring_view(info.key).size() && suite::StartsWithNoCase(trimmed, info.key))
+        if (suite::SameNoCase(trimmed, info.key))
             return info.view;
     return std::nullopt;
 }

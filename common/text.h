@@ -28,6 +28,11 @@ inline bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     return true;
 }
 
+// Whether two texts are the same, ASCII letters compared without regard to case.
+inline bool SameNoCase(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
 // The text without the spaces and tabs around it.
 inline std::wstring_view TrimBlanks(std::wstring_view text) {
     const auto first = text.find_first_not_of(L" \t");

@@ -26,10 +26,18 @@ void Calcola_Cartelle(const StartEnvironment& env, InstallerState& s) {
     s.Cartella_Menu = suite::ProgramMenuFolder(s, s.Cartella_Programmi);
 }
 
-ScopeChoice ChooseScope(suite::Scope requested, Account account) {
+Account AccountOf(const AccountFacts& facts) {
+    if (facts.system) return Account::System;
+    if (!facts.sessionUser || facts.user.empty()) return Account::DesktopUser;
+    return suite::SameNoCase(*facts.sessionUser, facts.user) ? Account::DesktopUser : Account::OtherUser;
+}
+
+ScopeChoice ChooseScope(suite::Scope requested, Account account, const std::wstring& runningAs) {
     switch (requested) {
     case suite::Scope::AllUsers: return {true, texts::kLogAllUsersAsked};
-    case suite::Scope::CurrentUser: return {false, texts::kLogCurrentUser};
+    case suite::Scope::CurrentUser:
+        return {false, account == Account::DesktopUser ? std::wstring(texts::kLogCurrentUser)
+                                                       : texts::CurrentUserNotSignedIn(runningAs)};
     case suite::Scope::Automatic: break;
     }
     switch (account) {

@@ -1,6 +1,7 @@
 // The installer's start: everything happens before its window is shown.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/profile.h"
@@ -13,6 +14,23 @@ namespace install {
 // Who runs the installer, as against the user whose desktop is on the screen.
 enum class Account { DesktopUser, OtherUser, System };
 
+// What Windows tells of both: the installer's own token, which can always be read, and
+// the user signed in to its session, which works across accounts (another account's
+// token does not: it needs a privilege an elevated administrator holds but not enabled).
+struct AccountFacts {
+    bool system = false;  // the token's user is the system account
+    std::wstring user;    // the token's user, "DOMAIN\\name"; empty when it could not be named
+    // The session's user, "DOMAIN\\name"; empty when no one is signed in; nothing when
+    // it could not be asked.
+    std::optional<std::wstring> sessionUser;
+};
+
+// The system account; the session's own user (names compared as Windows does, without
+// regard to case); else another account, such as an administrator's typed in at the
+// elevation prompt, or one with no one signed in. Nothing known: the session's user, as
+// the installer always took it.
+Account AccountOf(const AccountFacts& facts);
+
 // Whose shortcuts and Settings > Apps entry, and the log line that says so.
 struct ScopeChoice {
     bool allUsers = false;
@@ -22,7 +40,9 @@ struct ScopeChoice {
 // A switch decides when given; else all users when the installer does not run as the
 // user at the desktop: the system account of a deployment tool, or an administrator's
 // account typed in at the elevation prompt, whose own profile the user never sees.
-ScopeChoice ChooseScope(suite::Scope requested, Account account);
+// runningAs: the account's name, which the log gives when its own shortcuts are asked
+// for (/CURRENTUSER) and it is not the session's user.
+ScopeChoice ChooseScope(suite::Scope requested, Account account, const std::wstring& runningAs = L"");
 
 // What the start reads from the system.
 struct StartEnvironment {

@@ -1,6 +1,8 @@
 // Everything the installer shows the user.
 #pragma once
 
+#include <string>
+
 namespace install::texts {
 
 inline constexpr wchar_t kCaption[] = L"Quintaris Srl - Setup Wizard";
@@ -20,6 +22,11 @@ inline constexpr wchar_t kCannotShow[] = L"Impossibile mostrare la finestra dell
 // Setup.LOG's lines about the installation as a whole.
 inline constexpr wchar_t kLogFolder[] = L"Cartella dell'applicazione: ";
 inline constexpr wchar_t kLogCurrentUser[] = L"Collegamenti per l'utente corrente";
+// /CURRENTUSER under another account than the session's: whose profile received them.
+inline std::wstring CurrentUserNotSignedIn(const std::wstring& account) {
+    return L"Collegamenti per l'utente " + (account.empty() ? std::wstring(L"che installa") : account) +
+           L" (/CURRENTUSER), che non \u00e8 l'utente collegato";
+}
 inline constexpr wchar_t kLogAllUsersAsked[] = L"Collegamenti per tutti gli utenti (/ALLUSERS)";
 inline constexpr wchar_t kLogAllUsersSystem[] =
     L"Collegamenti per tutti gli utenti: installazione eseguita dall'account di sistema";

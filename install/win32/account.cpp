@@ -2,18 +2,21 @@
 
 #include <windows.h>
 
+#include <wtsapi32.h>
+
 #include <vector>
 
+#include "common/win32/startup.h"
 #include "common/win32/unique.h"
 
 namespace install::win32 {
 
 namespace {
 
-// The user a process's token stands for; empty when it cannot be read.
-std::vector<BYTE> TokenUser(HANDLE process) {
+// This process's own user, which can always be read; empty when it cannot.
+std::vector<BYTE> OwnUser() {
     HANDLE raw = nullptr;
-    if (!::OpenProcessToken(process, TOKEN_QUERY, &raw)) return {};
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
     const ::win32::UniqueHandle token(raw);
     DWORD size = 0;
     ::GetTokenInformation(token.get(), ::TokenUser, nullptr, 0, &size);
@@ -22,23 +25,48 @@ std::vector<BYTE> TokenUser(HANDLE process) {
     return user;
 }
 
-PSID SidOf(std::vector<BYTE>& user) { return reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid; }
+// "DOMAIN\name" of an account; empty when it cannot be named.
+std::wstring NameOf(PSID sid) {
+    wchar_t name[256] = {}, domain[256] = {};
+    DWORD nameSize = 256, domainSize = 256;
+    SID_NAME_USE use{};
+    if (!::LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) return {};
+    return std::wstring(domain) + L"\\" + name;
+}
+
+// The user signed in to this process's session, "DOMAIN\name"; empty when no one is;
+// nothing when the session cannot be asked. wtsapi32 is no KnownDLL: from system32.
+std::optional<std::wstring> SessionUser() {
+    const ::win32::UniqueModule wts = ::win32::LoadSystemLibrary(L"wtsapi32.dll");
+    const auto query = ::win32::ProcAddress<decltype(&::WTSQuerySessionInformationW)>(wts.get(),
+                                                                                     "WTSQuerySessionInformationW");
+    const auto release = ::win32::ProcAddress<decltype(&::WTSFreeMemory)>(wts.get(), "WTSFreeMemory");
+    if (!query || !release) return std::nullopt;
+    const auto ask = [&](WTS_INFO_CLASS what) -> std::optional<std::wstring> {
+        LPWSTR text = nullptr;
+        DWORD bytes = 0;
+        if (!query(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, what, &text, &bytes)) return std::nullopt;
+        std::wstring value = text ? text : L"";
+        release(text);
+        return value;
+    };
+    const auto user = ask(WTSUserName), domain = ask(WTSDomainName);
+    if (!user || !domain) return std::nullopt;
+    return user->empty() ? L"" : *domain + L"\\" + *user;
+}
 
 }  // namespace
 
-Account CurrentAccount() {
-    std::vector<BYTE> own = TokenUser(::GetCurrentProcess());
-    if (own.empty()) return Account::DesktopUser;  // nothing known: as ever
-    if (::IsWellKnownSid(SidOf(own), WinLocalSystemSid)) return Account::System;
-    // The desktop belongs to the user whose shell draws it.
-    DWORD shellProcess = 0;
-    const HWND shell = ::GetShellWindow();
-    if (!shell || !::GetWindowThreadProcessId(shell, &shellProcess)) return Account::DesktopUser;
-    const ::win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcess));
-    if (!process) return Account::DesktopUser;
-    std::vector<BYTE> desktop = TokenUser(process.get());
-    if (desktop.empty()) return Account::DesktopUser;
-    return ::EqualSid(SidOf(own), SidOf(desktop)) ? Account::DesktopUser : Account::OtherUser;
+AccountFacts CurrentAccountFacts() {
+    AccountFacts facts;
+    std::vector<BYTE> own = OwnUser();
+    if (!own.empty()) {
+        const PSID sid = reinterpret_cast<TOKEN_USER*>(own.data())->User.Sid;
+        facts.system = ::IsWellKnownSid(sid, WinLocalSystemSid);
+        facts.user = NameOf(sid);
+    }
+    facts.sessionUser = SessionUser();
+    return facts;
 }
 
 }  // namespace install::win32

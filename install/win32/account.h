@@ -5,8 +5,8 @@
 
 namespace install::win32 {
 
-// The system account (a deployment tool); another account than the one that owns the
-// desktop (an administrator's typed in at the elevation prompt); else the desktop's user.
-Account CurrentAccount();
+// What Windows tells of the installer's own account and of the user signed in to its
+// session; AccountOf decides from them.
+AccountFacts CurrentAccountFacts();
 
 }  // namespace install::win32

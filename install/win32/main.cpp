@@ -137,8 +137,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return suite::kExitAnotherRunning;
     }
 
-    const install::Account account = install::win32::CurrentAccount();
-    const install::ScopeChoice scope = install::ChooseScope(switches.scope, account);
+    const install::AccountFacts facts = install::win32::CurrentAccountFacts();
+    const install::Account account = install::AccountOf(facts);
+    const install::ScopeChoice scope = install::ChooseScope(switches.scope, account, facts.user);
     const ScopeFolders folders = FoldersFor(scope.allUsers);
     win32::ProfileStore store;
     const suite::ProfileReader ini = install::MakeReader(store, folder);
@@ -157,10 +158,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const int exitCode = install::ExitCode(installation.result);
 
     if (switches.silent) {
-        // The first run as ever, unless asked not to, or the installer runs as the system
-        // account: the program would run as that account, on no one's desktop.
-        if (installation.result != install::Result::Failed && !switches.noStart && account != install::Account::System &&
-            !state.PrimaEsecuzione.empty())
+        // The first run as ever, unless asked not to, or the installer runs as another
+        // account than the session's user (the system account, an administrator's): the
+        // program would run as that account. It starts at the user's next logon instead.
+        if (installation.result != install::Result::Failed && !switches.noStart &&
+            account == install::Account::DesktopUser && !state.PrimaEsecuzione.empty())
             install::win32::StartFirstRun(state.PrimaEsecuzione, folder);
         return exitCode;
     }

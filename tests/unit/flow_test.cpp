@@ -190,6 +190,32 @@ TEST(Scope, ASwitchDecidesElseAllUsersUnlessTheDesktopsUserInstalls) {
     }
     EXPECT_NE(install::ChooseScope(Scope::Automatic, Account::OtherUser).note,
               install::ChooseScope(Scope::Automatic, Account::System).note);  // the log says which
+    // Asked for its own shortcuts under another account: the log says whose profile has them.
+    EXPECT_EQ(install::ChooseScope(Scope::CurrentUser, Account::DesktopUser, L"PC\\anna").note,
+              L"Collegamenti per l'utente corrente");
+    EXPECT_EQ(install::ChooseScope(Scope::CurrentUser, Account::OtherUser, L"PC\\admin").note,
+              L"Collegamenti per l'utente PC\\admin (/CURRENTUSER), che non \u00e8 l'utente collegato");
+}
+
+// Windows' account model, from Microsoft's documentation: OpenProcessToken on another
+// account's process needs SeDebugPrivilege enabled, which an elevated administrator holds
+// but not enabled, so the desktop shell's token cannot tell; WTSQuerySessionInformation
+// (WTSUserName, WTSDomainName) on the current session names the user signed in to it. A
+// standard user who types an administrator's password at the elevation prompt runs the
+// installer as that administrator, in the user's own session.
+TEST(Scope, TheAccountIsTheSessionsUserOrAnother) {
+    using install::Account;
+    using install::AccountOf;
+    EXPECT_EQ(AccountOf({false, L"PC\\anna", L"PC\\anna"}), Account::DesktopUser);
+    EXPECT_EQ(AccountOf({false, L"PC\\Anna", L"pc\\ANNA"}), Account::DesktopUser);  // letter case aside
+    EXPECT_EQ(AccountOf({false, L"PC\\admin", L"PC\\anna"}), Account::OtherUser);    // over the shoulder
+    EXPECT_EQ(AccountOf({false, L"DOMINIO\\anna", L"PC\\anna"}), Account::OtherUser);  // another domain's anna
+    EXPECT_EQ(AccountOf({true, L"NT AUTHORITY\\SYSTEM", L"PC\\anna"}), Account::System);
+    EXPECT_EQ(AccountOf({true, L"NT AUTHORITY\\SYSTEM", std::nullopt}), Account::System);
+    EXPECT_EQ(AccountOf({false, L"PC\\servizio", L""}), Account::OtherUser);  // no one signed in to its session
+    // Nothing to compare: the session's user, as the installer always took it.
+    EXPECT_EQ(AccountOf({false, L"PC\\anna", std::nullopt}), Account::DesktopUser);
+    EXPECT_EQ(AccountOf({false, L"", L"PC\\anna"}), Account::DesktopUser);
 }
 
 TEST(Switches, AnyOrderAnyCaseAndEachRefusalNamed) {

@@ -9,6 +9,7 @@
 
 #include "common/win32/unique.h"
 #include "fixtures.h"
+#include "install/win32/account.h"
 #include "install/win32/platform.h"
 #include "install/win32/setup_lock.h"
 #include "temp_folder.h"
@@ -141,6 +142,22 @@ TEST(SetupLock, AnInstallationUnderAnotherAccountIsSeenRunning) {
     bool second = false;
     install::win32::TakeSetupLock(second);
     EXPECT_TRUE(second);
+}
+
+// Run from the desktop, as under Wine, the installer is the user signed in to its session:
+// the token's user and the session's (WTSQuerySessionInformation), named alike.
+TEST(Account, TheInstallerAtTheDesktopIsTheSessionsUser) {
+    const install::AccountFacts facts = install::win32::CurrentAccountFacts();
+    EXPECT_FALSE(facts.system);
+    ASSERT_TRUE(facts.sessionUser);
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    ASSERT_TRUE(::GetUserNameW(name, &size));
+    const std::wstring ending = std::wstring(L"\\") + name;
+    ASSERT_GT(facts.user.size(), ending.size());
+    EXPECT_EQ(facts.user.substr(facts.user.size() - ending.size()), ending);
+    EXPECT_EQ(*facts.sessionUser, facts.user);
+    EXPECT_EQ(install::AccountOf(facts), install::Account::DesktopUser);
 }
 
 }  // namespace
