@@ -28,6 +28,7 @@ add_library(common_win32 STATIC
   common/win32/ansi.cpp
   common/win32/apps_entry_store.cpp
   common/win32/command_line.cpp
+  common/win32/elevation.cpp
   common/win32/error.cpp
   common/win32/files.cpp
   common/win32/dpi.cpp

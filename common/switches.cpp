@@ -32,6 +32,8 @@ Switches ParseSwitches(const std::vector<std::wstring>& arguments) {
             switches.silent = true;
         } else if (name == L"?") {
             switches.usage = true;
+        } else if (name == L"ELEVATED") {
+            switches.relaunched = true;
         } else if (name == L"NOSTART") {
             switches.noStart = true;
         } else if (name == L"ALLUSERS" || name == L"CURRENTUSER") {
@@ -46,6 +48,32 @@ Switches ParseSwitches(const std::vector<std::wstring>& arguments) {
         }
     }
     return switches;
+}
+
+std::wstring CommandLineOf(const std::vector<std::wstring>& arguments) {
+    std::wstring line;
+    for (const std::wstring& argument : arguments) {
+        if (!line.empty()) line += L' ';
+        if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
+            line += argument;
+            continue;
+        }
+        line += L'"';
+        std::size_t backslashes = 0;
+        for (const wchar_t c : argument) {
+            if (c == L'\\') {
+                ++backslashes;
+                continue;
+            }
+            // Backslashes before a quote stand for half as many: doubled, and the quote escaped.
+            line.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+            backslashes = 0;
+            line += c;
+        }
+        line.append(2 * backslashes, L'\\');  // before the closing quote
+        line += L'"';
+    }
+    return line;
 }
 
 std::wstring RefusalLine(const Switches& switches) {

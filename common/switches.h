@@ -17,12 +17,17 @@ struct Switches {
     Scope scope = Scope::Automatic;
     bool noStart = false;   // /NOSTART: the program is not started at the end
     bool usage = false;     // /?
+    bool relaunched = false;  // /ELEVATED: the uninstaller's own elevated run of itself
     std::wstring refused;   // the first argument not understood (or contradicting another), as given
     std::wstring contradicted;  // the earlier switch that one contradicts, as given; empty when not understood
 };
 
 // The arguments after the program's own name.
 Switches ParseSwitches(const std::vector<std::wstring>& arguments);
+
+// Arguments as one command line that Windows splits back into the same arguments: each
+// with a space, a tab or a quote (or none at all) in quotes, backslashes doubled before a quote.
+std::wstring CommandLineOf(const std::vector<std::wstring>& arguments);
 
 // The log's line for a refused command line: the switch not understood, or the two that
 // contradict each other.

@@ -25,6 +25,10 @@ struct StartEnvironment {
 // when its Start-menu folder is there, all users' when only theirs is.
 bool RemovesForAllUsers(suite::Scope requested, bool ownMenuThere, bool allUsersMenuThere);
 
+// An all-users removal needs an administrator's rights: without them the uninstaller
+// runs itself elevated, once (relaunched: it is that run, and never asks again).
+inline bool MustElevate(bool allUsers, bool elevated, bool relaunched) { return allUsers && !elevated && !relaunched; }
+
 // What the window shows: the title or status line, the notice beneath it, and beneath
 // that what stays on the computer (each hidden when empty).
 struct WindowTexts {

@@ -17,7 +17,16 @@ inline constexpr wchar_t kUsage[] =
     L"/LOG=<file>\til log in quel file invece di Setup.LOG\n"
     L"/ALLUSERS\tl'installazione per tutti gli utenti\n"
     L"/CURRENTUSER\tl'installazione dell'utente corrente\n\n"
-    L"Codici di uscita: 0 rimosso, 87 opzione sconosciuta, 1603 rimozione non completata, 1605 nulla da rimuovere.";
+    L"Codici di uscita: 0 rimosso, 87 opzione sconosciuta, 1602 diritti di amministratore negati, 1603 rimozione "
+    L"non completata, 1605 nulla da rimuovere.";
+// An all-users removal without an administrator's rights runs itself again with them.
+inline constexpr wchar_t kLogElevating[] =
+    L"Rimozione per tutti gli utenti: avviata di nuovo con i diritti di amministratore";
+inline constexpr wchar_t kElevationRefused[] =
+    L"La rimozione per tutti gli utenti richiede i diritti di amministratore, che non sono stati concessi: "
+    L"nulla \u00e8 stato rimosso.";
+// The elevated run could not be started; the platform's description follows.
+inline constexpr wchar_t kCannotElevate[] = L"Impossibile avviare la rimozione con i diritti di amministratore: ";
 inline constexpr wchar_t kGroupNotice[] = L"E' stato rimosso anche il gruppo di programmi\"";
 
 inline std::wstring Title(const std::wstring& name) { return L"Rimozione del programma " + name; }

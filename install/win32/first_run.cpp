@@ -8,6 +8,7 @@
 #include <shobjidl.h>
 
 #include "common/text.h"
+#include "common/win32/elevation.h"
 #include "common/win32/error.h"
 #include "common/win32/unique.h"
 #include "install/texts.h"
@@ -17,17 +18,6 @@ namespace install::win32 {
 namespace {
 
 using ::win32::ComPtr;
-
-bool IsElevated() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    const bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-                          elevation.TokenIsElevated;
-    ::CloseHandle(token);
-    return elevated;
-}
 
 // The program and its arguments; a program without a folder is the one in `folder`.
 void Split(const std::wstring& commandLine, const std::wstring& folder, std::wstring& program,
@@ -114,7 +104,7 @@ suite::Outcome ShellExecuteAsUser(const std::wstring& program, const std::wstrin
 }  // namespace
 
 suite::Outcome StartFirstRun(const std::wstring& commandLine, const std::wstring& folder) {
-    if (IsElevated()) {
+    if (::win32::IsElevated()) {
         std::wstring program, arguments;
         Split(commandLine, folder, program, arguments);
         // The shell would start it later, and tell of a missing program in a box of its own.

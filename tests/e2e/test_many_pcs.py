@@ -98,8 +98,11 @@ class ManyPcs(unittest.TestCase):
         entry = values(self.session, "HKLM\\" + KEY)
         self.assertEqual(entry["QuietUninstallString"], f'"{product.APP_FOLDER}\\uninstall.exe" /ALLUSERS /S')
         self.assertIsNone(values(self.session, "HKCU\\" + KEY))
-        # The deployment tool's uninstall: the entry's own quiet command.
+        # The deployment tool's uninstall: the entry's own quiet command. Wine runs every
+        # program elevated, so it removes at once, without running itself again.
         self.assertEqual(self.run_silently("uninstall.exe", "/ALLUSERS", "/S"), 0)
+        self.assertEqual(self.log(product.APP_FOLDER + "\\Setup.LOG")[-2:],
+                         ["Installazione completata", "Rimozione di Nubilux terminata."])
         self.assertFalse((common / "Quintaris").exists())
         self.assertFalse((self.session.drive_c / "users" / "Public" / "Desktop" / "Nubilux.lnk").exists())
         self.assertIsNone(values(self.session, "HKLM\\" + KEY))

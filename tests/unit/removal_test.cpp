@@ -404,6 +404,29 @@ TEST_F(Removal, WithoutAProgramNothingIsAskedToEnd) {
     EXPECT_TRUE(menu.askedToEnd.empty());
 }
 
+// Deleting in the common Start menu and under HKLM needs an administrator's token, which a
+// program built asInvoker gets only by asking (ShellExecuteEx's "runas"): once, and a
+// per-user removal never asks.
+TEST(Scope, OnlyAnAllUsersRemovalWithoutRightsAsksForThemOnce) {
+    EXPECT_TRUE(uninstall::MustElevate(true, false, false));
+    EXPECT_FALSE(uninstall::MustElevate(true, true, false));   // elevated already
+    EXPECT_FALSE(uninstall::MustElevate(true, false, true));   // its own elevated run, yet not elevated: no loop
+    EXPECT_FALSE(uninstall::MustElevate(false, false, false));
+    EXPECT_TRUE(suite::ParseSwitches({L"/ALLUSERS", L"/S", L"/elevated"}).relaunched);
+    EXPECT_TRUE(suite::ParseSwitches({L"/ALLUSERS", L"/S", L"/elevated"}).refused.empty());
+}
+
+// The elevated run gets the very arguments: Windows splits the line back into them.
+TEST(Scope, ArgumentsPassOnWhole) {
+    EXPECT_EQ(suite::CommandLineOf({L"/S", L"/LOG=C:\\My Logs\\u.log", L"/ALLUSERS"}),
+              L"/S \"/LOG=C:\\My Logs\\u.log\" /ALLUSERS");
+    EXPECT_EQ(suite::CommandLineOf({L""}), L"\"\"");
+    EXPECT_EQ(suite::CommandLineOf({L"/LOG=C:\\a b\\"}), L"\"/LOG=C:\\a b\\\\\"");  // a trailing backslash doubled
+    EXPECT_EQ(suite::CommandLineOf({L"say \"hi\""}), L"\"say \\\"hi\\\"\"");
+    EXPECT_EQ(suite::CommandLineOf({L"a\\\"b c"}), L"\"a\\\\\\\"b c\"");  // a backslash before a quote
+    EXPECT_EQ(suite::CommandLineOf({L"C:\\dir\\x"}), L"C:\\dir\\x");  // backslashes alone stay
+}
+
 TEST(Scope, TheUninstallerTakesTheInstallationThatIsThere) {
     using suite::Scope;
     EXPECT_FALSE(uninstall::RemovesForAllUsers(Scope::Automatic, true, true));   // the user's own first

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "common/switches.h"
 #include "common/win32/ansi.h"
+#include "common/win32/elevation.h"
 #include "common/win32/startup.h"
 #include "common/win32/unique.h"
 
@@ -64,6 +66,20 @@ TEST(Ansi, WhatTheCodePageLacksIsRefusedNeverALookAlike) {
     // Greek omega and Polish l-stroke: best-fit would write "O" and "l".
     EXPECT_FALSE(win32::ToAnsiExact(L"Programmi \u03a9 \u0142", out));
     EXPECT_EQ(win32::ToAnsi(L"Programmi \u03a9 \u0142"), "Programmi ? ?");
+}
+
+// The uninstaller's own elevated run, as Windows' "runas" starts it (Wine without a
+// prompt): the arguments arrive whole, and its exit code comes back.
+TEST(Elevation, AProgramRunElevatedGivesBackItsExitCode) {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    DWORD exitCode = 0;
+    const suite::Outcome ran =
+        win32::RunElevated(std::wstring(system) + L"\\cmd.exe", suite::CommandLineOf({L"/c", L"exit 1602"}), exitCode);
+    ASSERT_TRUE(ran) << win32::ToAnsi(ran.description);
+    EXPECT_EQ(exitCode, 1602u);
+    EXPECT_TRUE(win32::IsElevated());  // Wine runs every program elevated: the reason the e2e tier removes at once
+    EXPECT_FALSE(win32::RunElevated(std::wstring(system) + L"\\no-such-program.exe", L"", exitCode));
 }
 
 }  // namespace

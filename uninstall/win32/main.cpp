@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "common/layout.h"
 #include "common/setup_log.h"
 #include "common/switches.h"
 #include "common/text.h"
 #include "common/win32/command_line.h"
+#include "common/win32/elevation.h"
 #include "common/win32/error.h"
 #include "common/win32/form.h"
 #include "common/win32/profile_store.h"
@@ -115,6 +117,27 @@ private:
     HFONT font_ = nullptr, boldFont_ = nullptr;
 };
 
+// The same removal, run again with an administrator's rights: its exit code; a refused
+// prompt removes nothing, and says so.
+int RunElevated(const suite::Switches& switches, const std::wstring& logFile) {
+    win32::AppendLogLine(logFile, uninstall::texts::kLogElevating);
+    std::vector<std::wstring> arguments = win32::CommandArguments();
+    if (switches.scope != suite::Scope::AllUsers) arguments.push_back(L"/ALLUSERS");  // as decided here
+    arguments.push_back(L"/ELEVATED");
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    DWORD exitCode = 0;
+    const suite::Outcome ran = win32::RunElevated(program, suite::CommandLineOf(arguments), exitCode);
+    if (ran) return static_cast<int>(exitCode);
+    const bool refused = ran.number == ERROR_CANCELLED;
+    const std::wstring line =
+        refused ? std::wstring(uninstall::texts::kElevationRefused) : uninstall::texts::kCannotElevate + ran.description;
+    win32::AppendLogLine(logFile, line);
+    if (!switches.silent)
+        ::MessageBoxW(nullptr, line.c_str(), uninstall::texts::kCaption, MB_OK | (refused ? MB_ICONINFORMATION : MB_ICONERROR));
+    return refused ? suite::kExitCancelled : suite::kExitFailed;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -145,6 +168,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                             INVALID_FILE_ATTRIBUTES,
         ::GetFileAttributesW(suite::ProgramMenuFolder(layout, win32::GetSpecialFolder(23)).c_str()) !=
             INVALID_FILE_ATTRIBUTES);
+    if (uninstall::MustElevate(allUsers, win32::IsElevated(), switches.relaunched))
+        return RunElevated(switches, logFile);
     const std::wstring local = win32::GetSpecialFolder(28);  // CSIDL_LOCAL_APPDATA, where Nubilux keeps its settings
     const uninstall::StartEnvironment environment{win32::GetSpecialFolder(allUsers ? 23 : 2),
                                                   win32::GetSpecialFolder(allUsers ? 24 : 7),
