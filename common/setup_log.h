@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/outcome.h"
+
 namespace suite {
 
 inline constexpr wchar_t kLogFile[] = L"Setup.LOG";
@@ -15,5 +17,10 @@ struct LocalTime {
 // time separators ("/" and ":" in most).
 std::wstring FormatLogLine(const LocalTime& time, const std::wstring& dateSeparator,
                            const std::wstring& timeSeparator, const std::wstring& text);
+
+// A failure as the log tells it: "Errore: 5-Accesso negato."
+inline std::wstring ErrorLine(const Outcome& outcome) {
+    return L"Errore: " + std::to_wstring(outcome.number) + L"-" + outcome.description;
+}
 
 }  // namespace suite

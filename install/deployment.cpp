@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/setup_log.h"
 #include "common/text.h"
 #include "install/components.h"
 #include "install/description.h"
@@ -15,13 +16,7 @@ Deployment::Deployment(Platform& platform, const suite::ProfileReader& ini, Depl
 
 std::wstring Deployment::BackupFolder() const { return JoinPath(folders_.installer, L"backup"); }
 
-namespace {
-
-std::wstring ErrorLine(const suite::Outcome& outcome) {
-    return L"Errore: " + std::to_wstring(outcome.number) + L"-" + outcome.description;
-}
-
-}  // namespace
+using suite::ErrorLine;
 
 void Deployment::Check(const suite::Outcome& outcome) {
     if (outcome) return;

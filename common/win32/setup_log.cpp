@@ -34,4 +34,19 @@ suite::Outcome AppendLogLine(const std::wstring& file, const std::wstring& text)
     return suite::Outcome::Success();
 }
 
+std::wstring TemporaryLogFile() {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+    return n == 0 || n > MAX_PATH ? L"" : std::wstring(temp, n) + suite::kLogFile;
+}
+
+void SetupLogFile::Write(const std::wstring& text) {
+    const suite::Outcome written = AppendLogLine(file_, text);
+    if (written || moved_) return;
+    moved_ = true;
+    const std::wstring refused = file_;
+    file_ = TemporaryLogFile();
+    if (AppendLogLine(file_, suite::ErrorLine(written) + L" " + refused)) AppendLogLine(file_, text);
+}
+
 }  // namespace win32

@@ -121,7 +121,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const suite::Switches switches = suite::ParseSwitches(win32::CommandArguments());
     const std::wstring logFile = switches.log.empty() ? suite::JoinPath(folder, suite::kLogFile) : switches.log;
     if (!switches.refused.empty()) {
-        win32::AppendLogLine(logFile, suite::RefusalLine(switches));
+        win32::SetupLogFile(logFile).Write(suite::RefusalLine(switches));
         Tell(switches, install::texts::kUsage, MB_ICONERROR);
         return suite::kExitBadSwitch;
     }
@@ -132,7 +132,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     bool anotherRuns = false;
     const win32::UniqueHandle lock = install::win32::TakeSetupLock(anotherRuns);
     if (anotherRuns) {
-        win32::AppendLogLine(logFile, install::texts::kLogAnotherRunning);
+        win32::SetupLogFile(logFile).Write(install::texts::kLogAnotherRunning);
         Tell(switches, install::texts::kLogAnotherRunning, MB_ICONWARNING);
         return suite::kExitAnotherRunning;
     }

@@ -36,12 +36,8 @@ namespace {
 Platform::Platform(const std::wstring& logFile) : logFile_(logFile) {}
 
 bool Platform::MoveLog() {
-    // The user's temporary folder takes a file whatever folder the installer runs from.
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
-    if (n == 0 || n > MAX_PATH) return false;
-    logFile_ = std::wstring(temp, n) + suite::kLogFile;
-    return true;
+    logFile_ = ::win32::TemporaryLogFile();
+    return !logFile_.empty();
 }
 
 suite::Outcome Platform::Scrivi_Log(const std::wstring& text) { return ::win32::AppendLogLine(logFile_, text); }

@@ -77,6 +77,20 @@ class ManyPcs(unittest.TestCase):
         self.assertIsNone(values(self.session, "HKCU\\" + KEY))
         self.assertEqual(self.run_silently("uninstall.exe", "/S", f"/LOG={LOG}"), 1605)  # nothing left
 
+    def test_an_outcome_its_log_refuses_goes_to_the_temporary_folder(self):
+        # A mistyped /LOG= folder: the outcome is still written, in the user's temporary
+        # folder, after a line that says which log was refused and why.
+        self.assertEqual(self.run_silently("uninstall.exe", "/S", "/LOG=C:\\no\\such\\u.log"), 1605)
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/BOGUS", "/LOG=C:\\no\\such\\i.log"), 87)
+        temporary = [p for p in self.session.drive_c.glob("users/*/**/Temp/Setup.LOG")]
+        self.assertEqual(len(temporary), 1, temporary)
+        lines = [line.split(" - ", 1)[1] for line in temporary[0].read_text("cp1252").splitlines()]
+        self.assertEqual(len(lines), 4, lines)
+        self.assertTrue(lines[0].startswith("Errore: 3-") and lines[0].endswith(" C:\\no\\such\\u.log"), lines)
+        self.assertEqual(lines[1], "Nulla da rimuovere: Nubilux non risulta installato.")
+        self.assertTrue(lines[2].startswith("Errore: 3-") and lines[2].endswith(" C:\\no\\such\\i.log"), lines)
+        self.assertEqual(lines[3], "Opzione sconosciuta: /BOGUS")
+
     def test_a_shortcut_that_cannot_be_removed_leaves_the_removal_not_completed(self):
         self.assertEqual(self.run_silently("Install.exe", "/S", "/NOSTART", f"/LOG={LOG}"), 0)
         held = self.session.programs_folder / "Quintaris" / "Nubilux" / "Uninstall.lnk"

@@ -2,9 +2,14 @@
 
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "common/switches.h"
 #include "common/win32/ansi.h"
 #include "common/win32/elevation.h"
+#include "common/win32/setup_log.h"
 #include "common/win32/startup.h"
 #include "common/win32/unique.h"
 
@@ -80,6 +85,29 @@ TEST(Elevation, AProgramRunElevatedGivesBackItsExitCode) {
     EXPECT_EQ(exitCode, 1602u);
     EXPECT_TRUE(win32::IsElevated());  // Wine runs every program elevated: the reason the e2e tier removes at once
     EXPECT_FALSE(win32::RunElevated(std::wstring(system) + L"\\no-such-program.exe", L"", exitCode));
+}
+
+// A log whose place refuses it (a folder that is not there, as a mistyped /LOG= names)
+// loses no line: they go to the temporary folder's Setup.LOG, the first saying why.
+TEST(SetupLog, ALineItsFileRefusesGoesToTheTemporaryFolderWithWhy) {
+    const std::wstring temporary = win32::TemporaryLogFile();
+    ASSERT_FALSE(temporary.empty());
+    ::DeleteFileW(temporary.c_str());
+    win32::SetupLogFile log(L"C:\\no\\such\\folder\\u.log");
+    log.Write(L"Rimozione di Nubilux terminata.");
+    log.Write(L"a second line");
+    EXPECT_EQ(log.File(), temporary);
+    std::ifstream file(std::filesystem::path(temporary), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    const auto first = text.find(" - Errore: 3-"), refused = text.find("C:\\no\\such\\folder\\u.log\r\n");
+    const auto line = text.find(" - Rimozione di Nubilux terminata.\r\n"), second = text.find(" - a second line\r\n");
+    EXPECT_NE(first, std::string::npos) << text;  // ERROR_PATH_NOT_FOUND, and where
+    EXPECT_LT(first, refused);
+    EXPECT_LT(refused, line);
+    EXPECT_LT(line, second);
+    EXPECT_NE(second, std::string::npos) << text;
+    file.close();
+    ::DeleteFileW(temporary.c_str());
 }
 
 }  // namespace

@@ -119,8 +119,8 @@ private:
 
 // The same removal, run again with an administrator's rights: its exit code; a refused
 // prompt removes nothing, and says so.
-int RunElevated(const suite::Switches& switches, const std::wstring& logFile) {
-    win32::AppendLogLine(logFile, uninstall::texts::kLogElevating);
+int RunElevated(const suite::Switches& switches, win32::SetupLogFile& log) {
+    log.Write(uninstall::texts::kLogElevating);
     std::vector<std::wstring> arguments = win32::CommandArguments();
     if (switches.scope != suite::Scope::AllUsers) arguments.push_back(L"/ALLUSERS");  // as decided here
     arguments.push_back(L"/ELEVATED");
@@ -132,7 +132,7 @@ int RunElevated(const suite::Switches& switches, const std::wstring& logFile) {
     const bool refused = ran.number == ERROR_CANCELLED;
     const std::wstring line =
         refused ? std::wstring(uninstall::texts::kElevationRefused) : uninstall::texts::kCannotElevate + ran.description;
-    win32::AppendLogLine(logFile, line);
+    log.Write(line);
     if (!switches.silent)
         ::MessageBoxW(nullptr, line.c_str(), uninstall::texts::kCaption, MB_OK | (refused ? MB_ICONINFORMATION : MB_ICONERROR));
     return refused ? suite::kExitCancelled : suite::kExitFailed;
@@ -145,10 +145,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const std::wstring folder = win32::ProgramFolder();
     suite::Switches switches = suite::ParseSwitches(win32::CommandArguments());
     // The installer's log, beside both programs, unless the command line names another.
-    const std::wstring logFile = switches.log.empty() ? suite::JoinPath(folder, suite::kLogFile) : switches.log;
+    win32::SetupLogFile log(switches.log.empty() ? suite::JoinPath(folder, suite::kLogFile) : switches.log);
     if (switches.refused.empty() && switches.noStart) switches.refused = L"/NOSTART";  // the installer's alone
     if (!switches.refused.empty()) {
-        win32::AppendLogLine(logFile, suite::RefusalLine(switches));
+        log.Write(suite::RefusalLine(switches));
         if (!switches.silent)
             ::MessageBoxW(nullptr, uninstall::texts::kUsage, uninstall::texts::kCaption, MB_OK | MB_ICONERROR);
         return suite::kExitBadSwitch;
@@ -169,7 +169,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         ::GetFileAttributesW(suite::ProgramMenuFolder(layout, win32::GetSpecialFolder(23)).c_str()) !=
             INVALID_FILE_ATTRIBUTES);
     if (uninstall::MustElevate(allUsers, win32::IsElevated(), switches.relaunched))
-        return RunElevated(switches, logFile);
+        return RunElevated(switches, log);
     const std::wstring local = win32::GetSpecialFolder(28);  // CSIDL_LOCAL_APPDATA, where Nubilux keeps its settings
     const uninstall::StartEnvironment environment{win32::GetSpecialFolder(allUsers ? 23 : 2),
                                                   win32::GetSpecialFolder(allUsers ? 24 : 7),
@@ -183,7 +183,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     uninstall::Opening opening = uninstall::Form_load(platform, ini, environment, state);
     if (switches.silent) {
         const uninstall::SilentEnd end = uninstall::RemoveSilently(platform, state, opening);
-        win32::AppendLogLine(logFile, end.logLine);
+        log.Write(end.logLine);
         return end.exitCode;
     }
     UninstallWindow window(instance, platform, std::move(state), std::move(opening));
