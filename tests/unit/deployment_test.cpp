@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_platform.h"
 #include "fake_profile.h"
 #include "install/deployment.h"
@@ -239,6 +241,10 @@ TEST_F(Deployment, WithoutAnyLogTheComponentsAreStillDeployed) {
     EXPECT_FALSE(Run());
     EXPECT_TRUE(platform.log.empty());
     EXPECT_TRUE(platform.files.count(S + L"\\A.DLL"));
+    // A log found lost is not tried again for every line that follows.
+    EXPECT_EQ(std::count_if(platform.journal.begin(), platform.journal.end(),
+                            [](const std::wstring& entry) { return entry.rfind(L"FAILED log: ", 0) == 0; }),
+              1);
 }
 
 TEST_F(Deployment, CurrentFolderThatCannotBeSetFailsTheRegistration) {
