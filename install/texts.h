@@ -43,13 +43,13 @@ inline constexpr wchar_t kLogAnotherRunning[] = L"Un'altra installazione \u00e8 
 
 // Install.exe /?
 inline constexpr wchar_t kUsage[] =
-    L"Install.exe [/S] [/LOG=<file>] [/ALLUSERS | /CURRENTUSER] [/NOSTART]\n\n"
-    L"/S\tnessuna finestra: l'esito nel log e nel codice di uscita\n"
-    L"/LOG=<file>\til log in quel file invece di Setup.LOG\n"
-    L"/ALLUSERS\tcollegamenti per tutti gli utenti\n"
-    L"/CURRENTUSER\tcollegamenti per l'utente corrente\n"
-    L"/NOSTART\til programma non viene avviato\n\n"
-    L"Codici di uscita: 0 riuscita, 87 opzione sconosciuta, 1603 non riuscita, "
-    L"1618 un'altra installazione in corso.";
+    L"Install.exe [/S] [/LOG=<file>]\n    [/ALLUSERS | /CURRENTUSER] [/NOSTART]\n\n"
+    L"/S \u2013 nessuna finestra: l'esito nel log e nel codice di uscita\n"
+    L"/LOG=<file> \u2013 il log in quel file invece di Setup.LOG\n"
+    L"/ALLUSERS \u2013 collegamenti per tutti gli utenti\n"
+    L"/CURRENTUSER \u2013 collegamenti per l'utente corrente\n"
+    L"/NOSTART \u2013 il programma non viene avviato\n\n"
+    L"Codici di uscita:\n0 riuscita\n87 opzione sconosciuta\n1603 non riuscita\n"
+    L"1618 un'altra installazione in corso";
 
 }  // namespace install::texts

@@ -12,13 +12,13 @@ inline constexpr wchar_t kClose[] = L"Chiudi";
 // A window that cannot be made; the platform's description follows.
 inline constexpr wchar_t kCannotShow[] = L"Impossibile mostrare la finestra:";
 inline constexpr wchar_t kUsage[] =
-    L"uninstall.exe [/S] [/LOG=<file>] [/ALLUSERS | /CURRENTUSER]\n\n"
-    L"/S\tnessuna finestra, nessuna domanda: l'esito nel log e nel codice di uscita\n"
-    L"/LOG=<file>\til log in quel file invece di Setup.LOG\n"
-    L"/ALLUSERS\tl'installazione per tutti gli utenti\n"
-    L"/CURRENTUSER\tl'installazione dell'utente corrente\n\n"
-    L"Codici di uscita: 0 rimosso, 87 opzione sconosciuta, 1602 diritti di amministratore negati, 1603 rimozione "
-    L"non completata, 1605 nulla da rimuovere.";
+    L"uninstall.exe [/S] [/LOG=<file>]\n    [/ALLUSERS | /CURRENTUSER]\n\n"
+    L"/S \u2013 nessuna finestra, nessuna domanda: l'esito nel log e nel codice di uscita\n"
+    L"/LOG=<file> \u2013 il log in quel file invece di Setup.LOG\n"
+    L"/ALLUSERS \u2013 l'installazione per tutti gli utenti\n"
+    L"/CURRENTUSER \u2013 l'installazione dell'utente corrente\n\n"
+    L"Codici di uscita:\n0 rimosso\n87 opzione sconosciuta\n1602 diritti di amministratore negati\n"
+    L"1603 rimozione non completata\n1605 nulla da rimuovere";
 // An all-users removal without an administrator's rights runs itself again with them.
 inline constexpr wchar_t kLogElevating[] =
     L"Rimozione per tutti gli utenti: avviata di nuovo con i diritti di amministratore";
