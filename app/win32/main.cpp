@@ -357,7 +357,7 @@ private:
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     ::win32::RestrictDllSearch();
 
     // One instance: a second start brings the running one's window back.
@@ -378,7 +378,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     {
         MainWindow window(instance);
         if (window.Create(kMainClass, texts::kCaption, 2700, 945, WS_EX_DLGMODALFRAME)) {
-            window.Show();
+            // Started hidden (a silent deployment's first run): its icon only, the window a
+            // double click away.
+            if (show != SW_HIDE) window.Show();
             result = ::win32::RunMessageLoop();
         } else {
             const std::wstring message = std::wstring(texts::kCannotShow) + L"\n\n" + ::win32::LastError().description;

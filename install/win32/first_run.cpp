@@ -64,7 +64,7 @@ private:
 // Through the desktop's own shell (Explorer, running with the user's normal rights):
 // IShellWindows -> the desktop's view -> its Application -> ShellExecute.
 suite::Outcome ShellExecuteAsUser(const std::wstring& program, const std::wstring& arguments,
-                                  const std::wstring& folder) {
+                                  const std::wstring& folder, int showState) {
     ComPtr<IShellWindows> windows;
     HRESULT hr = ::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
                                     windows.put_void());
@@ -97,20 +97,21 @@ suite::Outcome ShellExecuteAsUser(const std::wstring& program, const std::wstrin
     VARIANT show;
     ::VariantInit(&show);
     show.vt = VT_I4;
-    show.lVal = SW_SHOWNORMAL;
+    show.lVal = showState;
     return Started(shell->ShellExecute(file.get(), args.Variant(), directory.Variant(), verb.Variant(), show));
 }
 
 }  // namespace
 
-suite::Outcome StartFirstRun(const std::wstring& commandLine, const std::wstring& folder) {
+suite::Outcome StartFirstRun(const std::wstring& commandLine, const std::wstring& folder, bool quietly) {
+    const int showState = quietly ? SW_HIDE : SW_SHOWNORMAL;
     if (::win32::IsElevated()) {
         std::wstring program, arguments;
         Split(commandLine, folder, program, arguments);
         // The shell would start it later, and tell of a missing program in a box of its own.
         if (::GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES) return ::win32::LastError();
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        suite::Outcome started = ShellExecuteAsUser(program, arguments, folder);
+        suite::Outcome started = ShellExecuteAsUser(program, arguments, folder, showState);
         if (SUCCEEDED(com)) ::CoUninitialize();
         if (!started) started.description = std::wstring(texts::kNotElevated) + L"\n" + started.description;
         return started;
@@ -120,7 +121,7 @@ suite::Outcome StartFirstRun(const std::wstring& commandLine, const std::wstring
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
+    startup.wShowWindow = static_cast<WORD>(showState);
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return ::win32::LastError();

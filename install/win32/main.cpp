@@ -163,7 +163,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // program would run as that account. It starts at the user's next logon instead.
         if (installation.result != install::Result::Failed && !switches.noStart &&
             account == install::Account::DesktopUser && !state.PrimaEsecuzione.empty())
-            install::win32::StartFirstRun(state.PrimaEsecuzione, folder);
+            install::win32::StartFirstRun(state.PrimaEsecuzione, folder, true);
         return exitCode;
     }
     InstallWindow window(instance, std::move(installation.texts), switches.noStart ? L"" : state.PrimaEsecuzione,

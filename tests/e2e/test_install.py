@@ -144,6 +144,17 @@ class Installer(unittest.TestCase):
         self.assertEqual(self.session.probe("answer", CAPTION, "OK", "15")[0], 0)
         self.assertTrue(self.session.window_gone(CAPTION))
 
+    def test_5_a_silent_installation_starts_the_first_run_command_with_its_window_hidden(self):
+        # A deployment puts nothing in front of the user: the program starts hidden (Nubilux
+        # shows its icon only).
+        (self.setup / "Install.ini").write_bytes(description("C:\\Setup\\testwin.exe").encode("cp1252"))
+        code, out = self.session.probe("run", "C:\\Setup\\Install.exe", "/S", timeout=120)
+        self.assertEqual((code, out.strip()), (0, "0"))  # found in place: no failure, so it starts
+        self.session.wait_window("Probe Test Window")
+        self.assertFalse(self.session.window("Probe Test Window")["visible"])
+        self.session.probe("close", "Probe Test Window")
+        self.assertTrue(self.session.window_gone("Probe Test Window"))
+
 
 class InstallerAtHighDpi(unittest.TestCase):
     def test_geometry_is_converted_from_twips_at_the_screens_dpi(self):
