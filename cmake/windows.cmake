@@ -25,6 +25,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 add_library(common_win32 STATIC
+  common/win32/account.cpp
   common/win32/ansi.cpp
   common/win32/apps_entry_store.cpp
   common/win32/command_line.cpp
@@ -63,7 +64,7 @@ set_target_properties(vb6stkit PROPERTIES PREFIX "" OUTPUT_NAME VB6STKIT SUFFIX 
                       RUNTIME_OUTPUT_DIRECTORY ${PRODUCT_DIR}/LIB)
 
 # Install.exe.
-add_library(install_win32 STATIC install/win32/account.cpp install/win32/platform.cpp install/win32/first_run.cpp
+add_library(install_win32 STATIC install/win32/platform.cpp install/win32/first_run.cpp
             install/win32/setup_lock.cpp)
 target_link_libraries(install_win32 PUBLIC common_win32 oleaut32 uuid)
 target_compile_options(install_win32 PRIVATE ${SUITE_WARNINGS})

@@ -38,4 +38,23 @@ std::vector<Shortcut> ShortcutPlan(const Layout& l, const Places& places) {
     return plan;
 }
 
+LayoutRemoval RemoveLayout(MenuFiles& files, const Layout& l, const Places& places, const std::wstring& programs) {
+    LayoutRemoval removal;
+    // Exactly the shortcuts the installer makes; an unknown desktop or Startup folder
+    // had none made in it.
+    for (const Shortcut& shortcut : ShortcutPlan(l, places)) {
+        if (shortcut.folder.empty()) continue;
+        if (removal.failure = files.RemoveShortcut(shortcut.folder, shortcut.name); !removal.failure) return removal;
+    }
+    const std::wstring programFolder = ProgramMenuFolder(l, programs);
+    if (!files.IsFolder(programFolder)) return removal;
+    if (removal.failure = files.RemoveFolder(programFolder); !removal.failure) return removal;
+    // The group goes only when nothing else is left in it: another program's folder or
+    // the user's own files keep it. Without a group this is the Programs folder, which stays.
+    if (l.Gruppo.empty() || !files.IsEmptyFolder(GroupFolder(l, programs))) return removal;
+    removal.failure = files.RemoveFolder(GroupFolder(l, programs));
+    removal.groupRemoved = static_cast<bool>(removal.failure);
+    return removal;
+}
+
 }  // namespace suite

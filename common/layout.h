@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/outcome.h"
 #include "common/profile.h"
 
 namespace suite {
@@ -50,5 +51,29 @@ std::wstring ProgramMenuFolder(const Layout& layout, const std::wstring& program
 // as the description asks, the Startup folder and the user's real desktop (an unknown
 // Startup or desktop folder gives an empty folder, which nobody may use).
 std::vector<Shortcut> ShortcutPlan(const Layout& layout, const Places& places);
+
+// The shortcut and folder operations both setup programs' platforms provide.
+class MenuFiles {
+public:
+    virtual ~MenuFiles() = default;
+    // Through the shortcut library: removes {Programs}\{folder}\{name}, or {folder}\{name}
+    // when folder is a full path; a missing shortcut is no failure.
+    virtual Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) = 0;
+    // Removes an empty folder; fails when it is missing or holds anything.
+    virtual Outcome RemoveFolder(const std::wstring& path) = 0;
+    // Whether path names a folder, as the file system sees it (letter case ignored on Windows).
+    virtual bool IsFolder(const std::wstring& path) = 0;
+    // Whether the folder holds no entry at all, hidden ones included.
+    virtual bool IsEmptyFolder(const std::wstring& path) = 0;
+};
+
+struct LayoutRemoval {
+    Outcome failure;  // the first failure, which stopped the removal; what went stays gone
+    bool groupRemoved = false;
+};
+
+// Removes the plan's shortcuts, the program's own menu folder below programs and, when
+// nothing else is left in it, the group's.
+LayoutRemoval RemoveLayout(MenuFiles& files, const Layout& layout, const Places& places, const std::wstring& programs);
 
 }  // namespace suite

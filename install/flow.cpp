@@ -26,27 +26,39 @@ void Calcola_Cartelle(const StartEnvironment& env, InstallerState& s) {
     s.Cartella_Menu = suite::ProgramMenuFolder(s, s.Cartella_Programmi);
 }
 
-Account AccountOf(const AccountFacts& facts) {
-    if (facts.system) return Account::System;
-    if (!facts.sessionUser || facts.user.empty()) return Account::DesktopUser;
-    return suite::SameNoCase(*facts.sessionUser, facts.user) ? Account::DesktopUser : Account::OtherUser;
-}
-
-ScopeChoice ChooseScope(suite::Scope requested, Account account, const std::wstring& runningAs) {
+ScopeChoice ChooseScope(suite::Scope requested, suite::Account account, const std::wstring& runningAs) {
     switch (requested) {
     case suite::Scope::AllUsers: return {true, texts::kLogAllUsersAsked};
     case suite::Scope::CurrentUser:
-        return {false, account == Account::DesktopUser ? std::wstring(texts::kLogCurrentUser)
+        return {false, account == suite::Account::DesktopUser ? std::wstring(texts::kLogCurrentUser)
                                                        : texts::CurrentUserNotSignedIn(runningAs)};
     case suite::Scope::Automatic: break;
     }
     switch (account) {
-    case Account::System: return {true, texts::kLogAllUsersSystem};
-    case Account::OtherUser: return {true, texts::kLogAllUsersOther};
-    case Account::DesktopUser: break;
+    case suite::Account::System: return {true, texts::kLogAllUsersSystem};
+    case suite::Account::OtherUser: return {true, texts::kLogAllUsersOther};
+    case suite::Account::DesktopUser: break;
     }
     return {false, texts::kLogCurrentUser};
 }
+
+namespace {
+
+// All users' installation is in place: the installing account's own goes, shortcuts,
+// menu folder and Settings > Apps entry, so that nothing shows or starts twice. What
+// cannot be removed is logged and stops nothing.
+void ReplaceOwn(Platform& platform, Deployment& deployment, const InstallerState& state, const ScopeFolders& own,
+                const std::wstring& ownMenu) {
+    const suite::Places places{suite::LastComponent(own.startup), own.desktop, state.Cartella_Installer, L""};
+    const suite::LayoutRemoval removal = suite::RemoveLayout(platform, state, places, own.programs);
+    if (!removal.failure) return deployment.LogFailure(removal.failure, texts::kLogOwnNotRemoved + ownMenu);
+    const std::wstring key = suite::AppsEntryKey(state.Name);
+    if (auto removed = platform.RemoveAppsEntry(key, false); !removed)
+        return deployment.LogFailure(removed, texts::kLogOwnNotRemoved + key);
+    deployment.Log(texts::kLogOwnReplaced + ownMenu);
+}
+
+}  // namespace
 
 int ExitCode(Result result) { return result == Result::Failed ? suite::kExitFailed : suite::kExitSuccess; }
 
@@ -71,6 +83,13 @@ Installation Form_Load(Platform& platform, const suite::ProfileReader& ini, cons
         deployment.Log(texts::kLogFailed + std::wstring(texts::kLogNothingDeployed));
         return warning;
     }
+    // One installation per computer: a per-user one is not added beside all users'.
+    const std::wstring otherMenu = suite::ProgramMenuFolder(state, environment.other.programs);
+    const bool otherThere = !state.Folder.empty() && !environment.other.programs.empty() && platform.IsFolder(otherMenu);
+    if (otherThere && !state.allUsers) {
+        deployment.Log(texts::kLogAllUsersThere + otherMenu);
+        return {warning.texts, Result::AlreadyInstalled};
+    }
     // Its menu folder already there is this installation in place, run again.
     const bool present = !state.Folder.empty() && platform.IsFolder(state.Cartella_Menu);
     const bool made = Crea_Gruppo_e_Icone(platform, state);
@@ -78,6 +97,7 @@ Installation Form_Load(Platform& platform, const suite::ProfileReader& ini, cons
         deployment.Log(texts::kLogFailed + std::wstring(texts::kLogNoShortcuts));
         return warning;
     }
+    if (otherThere) ReplaceOwn(platform, deployment, state, environment.other, otherMenu);
     // Listed, or listed again from this folder and with its size now.
     const suite::AppsEntry entry =
         suite::PlanAppsEntry(state, state.Cartella_Installer, environment.version,

@@ -4,32 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "common/account.h"
 #include "common/profile.h"
 #include "common/switches.h"
 #include "install/description.h"
 #include "install/platform.h"
 
 namespace install {
-
-// Who runs the installer, as against the user whose desktop is on the screen.
-enum class Account { DesktopUser, OtherUser, System };
-
-// What Windows tells of both: the installer's own token, which can always be read, and
-// the user signed in to its session, which works across accounts (another account's
-// token does not: it needs a privilege an elevated administrator holds but not enabled).
-struct AccountFacts {
-    bool system = false;  // the token's user is the system account
-    std::wstring user;    // the token's user, "DOMAIN\\name"; empty when it could not be named
-    // The session's user, "DOMAIN\\name"; empty when no one is signed in; nothing when
-    // it could not be asked.
-    std::optional<std::wstring> sessionUser;
-};
-
-// The system account; the session's own user (names compared as Windows does, without
-// regard to case); else another account, such as an administrator's typed in at the
-// elevation prompt, or one with no one signed in. Nothing known: the session's user, as
-// the installer always took it.
-Account AccountOf(const AccountFacts& facts);
 
 // Whose shortcuts and Settings > Apps entry, and the log line that says so.
 struct ScopeChoice {
@@ -42,7 +23,12 @@ struct ScopeChoice {
 // account typed in at the elevation prompt, whose own profile the user never sees.
 // runningAs: the account's name, which the log gives when its own shortcuts are asked
 // for (/CURRENTUSER) and it is not the session's user.
-ScopeChoice ChooseScope(suite::Scope requested, Account account, const std::wstring& runningAs = L"");
+ScopeChoice ChooseScope(suite::Scope requested, suite::Account account, const std::wstring& runningAs = L"");
+
+// A scope's Start-menu Programs, Startup and desktop folders.
+struct ScopeFolders {
+    std::wstring programs, startup, desktop;
+};
 
 // What the start reads from the system.
 struct StartEnvironment {
@@ -55,6 +41,10 @@ struct StartEnvironment {
     std::wstring version = {};  // the suite's, for the Settings > Apps entry
     bool descriptionFound = true;
     ScopeChoice scope = {};
+    // The other scope's folders: all users' for a per-user installation, the installing
+    // account's own for an all-users one. One installation of a program per computer: an
+    // all-users one there is left as it is, a per-user one there is replaced.
+    ScopeFolders other = {};
 };
 
 struct WindowTexts {

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "common/apps_entry.h"
+#include "common/layout.h"
 #include "common/outcome.h"
 #include "install/versions.h"
 
 namespace install {
 
-class Platform {
+class Platform : public suite::MenuFiles {
 public:
     struct Entry {
         std::wstring name;  // as the file system lists it
@@ -37,8 +38,6 @@ public:
                                        std::vector<Entry>& entries) = 0;
     // Fails when the folder already exists.
     virtual suite::Outcome CreateFolder(const std::wstring& path) = 0;
-    // Whether path names a folder, as the file system sees it (letter case ignored on Windows).
-    virtual bool IsFolder(const std::wstring& path) = 0;
     virtual suite::Outcome SetCurrentFolder(const std::wstring& path) = 0;
     // Loads the library by its full path and calls entry, or standardEntry when it has no
     // entry of that name; both take no arguments.
@@ -48,14 +47,12 @@ public:
     // folder is a full path. Fails only when the library or its entry cannot be had.
     virtual suite::Outcome CreateShortcut(const std::wstring& folder, const std::wstring& name,
                                           const std::wstring& target) = 0;
-    // The same library's removal of such a shortcut; a missing one is no failure.
-    virtual suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) = 0;
-    // Removes an empty folder.
-    virtual suite::Outcome RemoveFolder(const std::wstring& path) = 0;
     // The bytes of the files in the folder and all below it.
     virtual std::uint64_t FolderBytes(const std::wstring& path) = 0;
     // Writes the installation's entry in Settings > Apps, replacing one of the same key.
     virtual suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) = 0;
+    // Removes an entry of the given scope; a missing one is no failure.
+    virtual suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) = 0;
 };
 
 }  // namespace install

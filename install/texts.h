@@ -35,6 +35,12 @@ inline constexpr wchar_t kLogAllUsersOther[] =
 inline constexpr wchar_t kLogAppsEntry[] = L"Voce in Impostazioni > App: ";
 inline constexpr wchar_t kLogInstalled[] = L"Installazione completata";
 inline constexpr wchar_t kLogAlreadyInstalled[] = L"Gi\u00e0 installato: ";
+// One installation per computer: the per-user one gives way to all users'.
+inline constexpr wchar_t kLogAllUsersThere[] =
+    L"Gi\u00e0 installato per tutti gli utenti, nulla \u00e8 stato aggiunto per l'utente corrente: ";
+inline constexpr wchar_t kLogOwnReplaced[] =
+    L"L'installazione per l'utente corrente \u00e8 sostituita da quella per tutti gli utenti, rimossa: ";
+inline constexpr wchar_t kLogOwnNotRemoved[] = L"Installazione per l'utente corrente non rimossa: ";
 inline constexpr wchar_t kLogFailed[] = L"Installazione non riuscita: ";
 inline constexpr wchar_t kLogNoDescription[] = L"manca il file di descrizione ";
 inline constexpr wchar_t kLogNothingDeployed[] = L"nessun componente installato";

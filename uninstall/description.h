@@ -24,6 +24,11 @@ struct UninstallState : suite::Layout {
     std::wstring applicationFolder;           // the uninstaller's, with the program beside it
     std::wstring settingsFolder;              // the program's per-user folder
     bool allUsers = false;                    // the all-users shortcuts and entry (/ALLUSERS)
+    // The session's user, "DOMAIN\\name", when it is their own installation that another
+    // account (an administrator's, typed in at a prompt) removes; else empty.
+    std::wstring owner;
+    // The session's user whose profile this other account could not read; else empty.
+    std::wstring unreadUser;
 };
 
 }  // namespace uninstall

@@ -10,23 +10,29 @@ Opening Form_load(Platform& platform, const suite::ProfileReader& ini, const Sta
                   UninstallState& state) {
     static_cast<suite::Layout&>(state) = suite::ReadLayout(ini);
     state.Cartella_Programmi = environment.programs;
-    // As the installer named it: all users' Startup folder in full.
-    state.Nome_Esecuzione_Automatica =
-        environment.allUsers ? environment.startup : suite::LastComponent(environment.startup);
+    // As the installer named it: all users' Startup folder in full, and another profile's
+    // too, which the shortcut library would otherwise look for in the running account's.
+    state.Nome_Esecuzione_Automatica = environment.allUsers || !environment.owner.empty()
+                                           ? environment.startup
+                                           : suite::LastComponent(environment.startup);
     state.Cartella_Desktop = environment.desktop;
     state.applicationFolder = environment.applicationFolder;
     state.settingsFolder = environment.settingsFolder;
     state.allUsers = environment.allUsers;
+    state.owner = environment.owner;
+    state.unreadUser = environment.unreadUser;
     const Verdict verdict = Judge(platform, state, environment.descriptionFound);
     switch (verdict) {
     case Verdict::NoDescription: return {{texts::kCannotTell, texts::NoDescription(ini.File()), L""}, verdict};
     case Verdict::IncompleteDescription:
         return {{texts::kCannotTell, texts::IncompleteDescription(ini.File()), L""}, verdict};
-    case Verdict::NothingInstalled: return {{texts::kCannotTell, texts::NothingInstalled(ini.File()), L""}, verdict};
+    case Verdict::NothingInstalled:
+        return {{texts::kCannotTell, texts::NothingInstalled(ini.File()) + texts::ElsewhereNote(state.unreadUser), L""},
+                verdict};
     case Verdict::Remove:
     case Verdict::AlreadyRemoved: break;
     }
-    return {{texts::Title(state.Name), L"", L""}, verdict};
+    return {{texts::Title(state.Name), texts::OwnedBy(state.owner), L""}, verdict};
 }
 
 std::optional<WindowTexts> cmd_OK_Click(Platform& platform, const UninstallState& state, Opening& opening) {
@@ -51,9 +57,16 @@ std::optional<WindowTexts> cmd_OK_Click(Platform& platform, const UninstallState
                        stays};
 }
 
-bool RemovesForAllUsers(suite::Scope requested, bool ownMenuThere, bool allUsersMenuThere) {
-    if (requested != suite::Scope::Automatic) return requested == suite::Scope::AllUsers;
-    return !ownMenuThere && allUsersMenuThere;
+Whose WhoseInstallation(suite::Scope requested, bool ownMenuThere, bool sessionUsersMenuThere,
+                        bool allUsersMenuThere) {
+    switch (requested) {
+    case suite::Scope::AllUsers: return Whose::AllUsers;
+    case suite::Scope::CurrentUser: return Whose::Own;
+    case suite::Scope::Automatic: break;
+    }
+    if (ownMenuThere) return Whose::Own;
+    if (sessionUsersMenuThere) return Whose::SessionUser;
+    return allUsersMenuThere ? Whose::AllUsers : Whose::Own;
 }
 
 SilentEnd RemoveSilently(Platform& platform, const UninstallState& state, Opening& opening) {
@@ -61,14 +74,15 @@ SilentEnd RemoveSilently(Platform& platform, const UninstallState& state, Openin
     case Verdict::NoDescription:
     case Verdict::IncompleteDescription: return {suite::kExitFailed, opening.texts.label1};
     case Verdict::NothingInstalled:
-    case Verdict::AlreadyRemoved: return {suite::kExitNothingInstalled, texts::NothingToRemove(state.Name)};
+    case Verdict::AlreadyRemoved:
+        return {suite::kExitNothingInstalled, texts::NothingToRemove(state.Name) + texts::ElsewhereNote(state.unreadUser)};
     case Verdict::Remove: break;
     }
     const std::optional<WindowTexts> shown = cmd_OK_Click(platform, state, opening);
     if (!shown) return {suite::kExitFailed, texts::Incomplete(state.Name)};
     if (shown->label2 != texts::Done(state.Name))
         return {suite::kExitFailed, shown->label1.empty() ? shown->label2 : shown->label2 + L" " + shown->label1};
-    return {suite::kExitSuccess, shown->label2};
+    return {suite::kExitSuccess, state.owner.empty() ? shown->label2 : shown->label2 + L" " + texts::OwnedBy(state.owner)};
 }
 
 std::optional<WindowTexts> cmd_Annulla_Click(const UninstallState& state, Opening& opening) {

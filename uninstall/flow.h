@@ -19,15 +19,29 @@ struct StartEnvironment {
     std::wstring applicationFolder;  // the uninstaller's own, with the program beside it
     std::wstring settingsFolder;     // the program's per-user folder, %LOCALAPPDATA%\Nubilux
     bool allUsers = false;           // the installation was made for all users
+    // The session's user, when it is their own installation that this other account
+    // removes (the folders above are theirs); else empty.
+    std::wstring owner = {};
+    // The session's user, when this runs as another account and that user's profile could
+    // not be read: their installation, if any, is theirs to remove.
+    std::wstring unreadUser = {};
 };
 
-// Whose installation is removed: a switch decides when given; else the current user's
-// when its Start-menu folder is there, all users' when only theirs is.
-bool RemovesForAllUsers(suite::Scope requested, bool ownMenuThere, bool allUsersMenuThere);
+// Whose installation is removed.
+enum class Whose { Own, SessionUser, AllUsers };
 
-// An all-users removal needs an administrator's rights: without them the uninstaller
-// runs itself elevated, once (relaunched: it is that run, and never asks again).
-inline bool MustElevate(bool allUsers, bool elevated, bool relaunched) { return allUsers && !elevated && !relaunched; }
+// A switch decides when given. Else the running account's own, when its Start-menu folder
+// is there; then, when this is another account than the session's user (an administrator's,
+// as Settings > Apps or a prompt's password runs it), that user's own; then all users'.
+// Nothing there at all: the running account's own, which says so.
+Whose WhoseInstallation(suite::Scope requested, bool ownMenuThere, bool sessionUsersMenuThere,
+                        bool allUsersMenuThere);
+
+// Another's installation, or all users', needs an administrator's rights: without them the
+// uninstaller runs itself elevated, once (relaunched: it is that run, and never asks again).
+inline bool MustElevate(Whose whose, bool elevated, bool relaunched) {
+    return whose != Whose::Own && !elevated && !relaunched;
+}
 
 // What the window shows: the title or status line, the notice beneath it, and beneath
 // that what stays on the computer (each hidden when empty).

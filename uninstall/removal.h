@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/layout.h"
 #include "common/outcome.h"
 #include "uninstall/description.h"
 
@@ -12,18 +13,8 @@ namespace uninstall {
 
 // The platform operations the removal uses; uninstall/win32/ implements them, the unit
 // tests fake them.
-class Platform {
+class Platform : public suite::MenuFiles {
 public:
-    virtual ~Platform() = default;
-    // Through the shortcut library: removes {Programs}\{folder}\{name}, or {folder}\{name}
-    // when folder is a full path; a missing shortcut is no failure. Fails only when the
-    // library or its entry cannot be had.
-    virtual suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) = 0;
-    // Removes an empty folder; fails when it is missing or holds anything.
-    virtual suite::Outcome RemoveFolder(const std::wstring& path) = 0;
-    virtual bool IsFolder(const std::wstring& path) = 0;
-    // Whether the folder holds any entry at all, hidden ones included.
-    virtual bool IsEmptyFolder(const std::wstring& path) = 0;
     // The user's record of removals done, by what was removed.
     virtual bool WasRemoved(const std::wstring& installation) = 0;
     virtual void RecordRemoval(const std::wstring& installation) = 0;

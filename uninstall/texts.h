@@ -64,4 +64,15 @@ inline std::wstring NothingInstalled(const std::wstring& file) {
     return L"Nulla di quanto descritto nel file " + file + L" risulta installato per questo utente.";
 }
 
+// Another account removes the session's user's own installation: whose it is.
+inline std::wstring OwnedBy(const std::wstring& owner) {
+    return owner.empty() ? L"" : L"Installazione dell'utente " + owner + L".";
+}
+// Another account, which could not read the session's user's profile: where to look instead.
+inline std::wstring ElsewhereNote(const std::wstring& user) {
+    return user.empty() ? L""
+                        : L" Un'installazione dell'utente " + user +
+                              L" va rimossa da quell'utente, da Impostazioni > App o dal menu Start.";
+}
+
 }  // namespace uninstall::texts

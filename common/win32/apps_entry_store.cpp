@@ -43,8 +43,10 @@ suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) {
     return status == ERROR_SUCCESS ? suite::Outcome::Success() : Failure(static_cast<DWORD>(status));
 }
 
-suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) {
-    const LSTATUS status = ::RegDeleteKeyW(Root(allUsers), KeyPath(key).c_str());
+suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) { return RemoveAppsEntry(Root(allUsers), key); }
+
+suite::Outcome RemoveAppsEntry(HKEY root, const std::wstring& key) {
+    const LSTATUS status = ::RegDeleteKeyW(root, KeyPath(key).c_str());
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return suite::Outcome::Success();
     return Failure(static_cast<DWORD>(status));
 }

@@ -2,6 +2,8 @@
 // the machine's for an all-users installation.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "common/apps_entry.h"
@@ -13,5 +15,7 @@ namespace win32 {
 suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry);
 // Removes the entry's key; a missing one is no failure.
 suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers);
+// The same below another root: a user's hive under HKEY_USERS.
+suite::Outcome RemoveAppsEntry(HKEY root, const std::wstring& key);
 
 }  // namespace win32

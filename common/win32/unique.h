@@ -80,6 +80,11 @@ struct IconTraits {
     static Handle Invalid() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { ::DestroyIcon(h); }
 };
+struct KeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { ::RegCloseKey(h); }
+};
 template <typename H>
 struct GdiObjectTraits {
     using Handle = H;
@@ -120,6 +125,7 @@ using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueItemIdList = Unique<ItemIdListTraits>;
+using UniqueKey = Unique<KeyTraits>;
 
 // An in-progress flag, set for the life of the object and cleared on every way out.
 class Flag {

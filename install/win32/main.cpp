@@ -7,6 +7,7 @@
 #include "common/setup_log.h"
 #include "common/switches.h"
 #include "common/text.h"
+#include "common/win32/account.h"
 #include "common/win32/command_line.h"
 #include "common/win32/error.h"
 #include "common/win32/form.h"
@@ -18,7 +19,6 @@
 #include "install/description.h"
 #include "install/flow.h"
 #include "install/texts.h"
-#include "install/win32/account.h"
 #include "install/win32/first_run.h"
 #include "install/win32/platform.h"
 #include "install/win32/setup_lock.h"
@@ -99,12 +99,9 @@ private:
 };
 
 // The folders of the chosen scope: the user's own (CSIDL 2, 7, 16) or all users' (23, 24, 25).
-struct ScopeFolders {
-    std::wstring programs, startup, desktop;
-};
-ScopeFolders FoldersFor(bool allUsers) {
-    return allUsers ? ScopeFolders{win32::GetSpecialFolder(23), win32::GetSpecialFolder(24), win32::GetSpecialFolder(25)}
-                    : ScopeFolders{win32::GetSpecialFolder(2), win32::GetSpecialFolder(7), win32::GetSpecialFolder(16)};
+install::ScopeFolders FoldersFor(bool allUsers) {
+    return allUsers ? install::ScopeFolders{win32::GetSpecialFolder(23), win32::GetSpecialFolder(24), win32::GetSpecialFolder(25)}
+                    : install::ScopeFolders{win32::GetSpecialFolder(2), win32::GetSpecialFolder(7), win32::GetSpecialFolder(16)};
 }
 
 // Told in a message box, unless the installer runs silently.
@@ -137,10 +134,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return suite::kExitAnotherRunning;
     }
 
-    const install::AccountFacts facts = install::win32::CurrentAccountFacts();
-    const install::Account account = install::AccountOf(facts);
+    const suite::AccountFacts facts = win32::CurrentAccountFacts();
+    const suite::Account account = suite::AccountOf(facts);
     const install::ScopeChoice scope = install::ChooseScope(switches.scope, account, facts.user);
-    const ScopeFolders folders = FoldersFor(scope.allUsers);
+    const install::ScopeFolders folders = FoldersFor(scope.allUsers);
     win32::ProfileStore store;
     const suite::ProfileReader ini = install::MakeReader(store, folder);
     const install::StartEnvironment environment{folder,
@@ -151,7 +148,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                                 folders.desktop,
                                                 SUITE_VERSION_TEXT_WIDE,
                                                 ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES,
-                                                scope};
+                                                scope,
+                                                FoldersFor(!scope.allUsers)};
     install::win32::Platform platform(logFile);
     install::InstallerState state;
     install::Installation installation = install::Form_Load(platform, ini, environment, state);
@@ -162,7 +160,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // account than the session's user (the system account, an administrator's): the
         // program would run as that account. It starts at the user's next logon instead.
         if (installation.result != install::Result::Failed && !switches.noStart &&
-            account == install::Account::DesktopUser && !state.PrimaEsecuzione.empty())
+            account == suite::Account::DesktopUser && !state.PrimaEsecuzione.empty())
             install::win32::StartFirstRun(state.PrimaEsecuzione, folder, true);
         return exitCode;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/win32/apps_entry_store.h"
+#include "common/win32/files.h"
 #include "common/win32/shortcut_library.h"
 #include "install/platform.h"
 
@@ -24,6 +25,7 @@ public:
                                std::vector<Entry>& entries) override;
     suite::Outcome CreateFolder(const std::wstring& path) override;
     bool IsFolder(const std::wstring& path) override;
+    bool IsEmptyFolder(const std::wstring& path) override { return ::win32::IsEmptyFolder(path); }
     suite::Outcome SetCurrentFolder(const std::wstring& path) override;
     suite::Outcome CallEntry(const std::wstring& libraryPath, const char* entry,
                              const char* standardEntry) override;
@@ -33,6 +35,9 @@ public:
     suite::Outcome RemoveFolder(const std::wstring& path) override;
     std::uint64_t FolderBytes(const std::wstring& path) override;
     suite::Outcome WriteAppsEntry(const suite::AppsEntry& entry) override { return ::win32::WriteAppsEntry(entry); }
+    suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) override {
+        return ::win32::RemoveAppsEntry(key, allUsers);
+    }
 
 private:
     std::wstring logFile_;

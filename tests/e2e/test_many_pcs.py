@@ -6,7 +6,7 @@ import threading
 import unittest
 
 from support import product
-from support.session import WineSession
+from support.session import WINE_USER, WineSession
 
 KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quintaris Nubilux"
 LOG = "C:\\logs\\setup.log"
@@ -120,6 +120,32 @@ class ManyPcs(unittest.TestCase):
         self.assertFalse((common / "Quintaris").exists())
         self.assertFalse((self.session.drive_c / "users" / "Public" / "Desktop" / "Nubilux.lnk").exists())
         self.assertIsNone(values(self.session, "HKLM\\" + KEY))
+
+    def test_one_installation_per_computer_whichever_scope_comes_second(self):
+        setup_log = product.APP_FOLDER + "\\Setup.LOG"
+        common = self.session.drive_c / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+        own_desktop = self.session.drive_c / "users" / WINE_USER / "Desktop" / "Nubilux.lnk"
+        own_menu = self.session.programs_folder / "Quintaris"
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/NOSTART"), 0)
+        self.assertTrue(own_desktop.is_file())
+        # An administrator changes the deployment's scope: the user's own installation gives way.
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/ALLUSERS", "/NOSTART"), 0)
+        self.assertIn("L'installazione per l'utente corrente \u00e8 sostituita da quella per tutti gli utenti, "
+                      f"rimossa: {self.session.windows_path(own_menu / 'Nubilux')}", self.log(setup_log))
+        self.assertFalse(own_menu.exists())
+        self.assertFalse(own_desktop.exists())
+        self.assertFalse((self.session.programs_folder / "StartUp" / "Nubilux.lnk").exists())
+        self.assertIsNone(values(self.session, "HKCU\\" + KEY))
+        self.assertTrue((common / "Quintaris" / "Nubilux" / "Nubilux.lnk").is_file())
+        self.assertIsNotNone(values(self.session, "HKLM\\" + KEY))
+        # A per-user installation beside it adds nothing, and says why.
+        self.assertEqual(self.run_silently("Install.exe", "/S", "/CURRENTUSER", "/NOSTART"), 0)
+        self.assertEqual(self.log(setup_log)[-1],
+                         "Gi\u00e0 installato per tutti gli utenti, nulla \u00e8 stato aggiunto per l'utente corrente: "
+                         + self.session.windows_path(common / "Quintaris" / "Nubilux"))
+        self.assertFalse(own_menu.exists())
+        self.assertFalse(own_desktop.exists())
+        self.assertIsNone(values(self.session, "HKCU\\" + KEY))
 
     def test_one_installation_at_a_time_a_missing_description_and_an_unknown_switch(self):
         self.session.start(self.app / "Install.exe")  # interactive: waits on its button

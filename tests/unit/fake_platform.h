@@ -50,7 +50,9 @@ public:
     }
     std::wstring LogFile() override { return logFile; }
     suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override {
-        return Record(L"unlink " + folder + L"|" + name);
+        const std::wstring op = L"unlink " + folder + L"|" + name;
+        if (failing.count(op)) return Fail(op);
+        return Record(op);
     }
     suite::Outcome RemoveFolder(const std::wstring& path) override {
         folders.erase(path);
@@ -89,6 +91,13 @@ public:
         return Record(op);
     }
     bool IsFolder(const std::wstring& path) override { return folders.count(path) > 0; }
+    // Files are not kept here: a folder is empty when no folder lies below it.
+    bool IsEmptyFolder(const std::wstring& path) override {
+        const std::wstring prefix = PathLess::Key(path) + L"\\";
+        for (const auto& folder : folders)
+            if (PathLess::Key(folder).rfind(prefix, 0) == 0) return false;
+        return true;
+    }
     suite::Outcome SetCurrentFolder(const std::wstring& path) override {
         const std::wstring op = L"cd " + path;
         if (failing.count(op)) return Fail(op);
@@ -120,6 +129,11 @@ public:
         return suite::Outcome::Success();
     }
     std::vector<suite::AppsEntry> appsEntries;
+    std::vector<std::wstring> removedEntries;  // "HKLM key" or "HKCU key"
+    suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) override {
+        removedEntries.push_back((allUsers ? L"HKLM " : L"HKCU ") + key);
+        return suite::Outcome::Success();
+    }
 
     // The journal without the log lines: what was done to files and libraries.
     std::vector<std::wstring> Actions() const {

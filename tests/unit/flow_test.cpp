@@ -149,7 +149,7 @@ TEST_F(Flow, NoComponentDeployedIsAFailure) {
 
 TEST_F(Flow, TheLogSaysWhereAndForWhomBeforeDeployment) {
     auto environment = Environment();
-    environment.scope = install::ChooseScope(suite::Scope::Automatic, install::Account::System);
+    environment.scope = install::ChooseScope(suite::Scope::Automatic, suite::Account::System);
     install::Form_Load(platform, ini, environment, state);
     EXPECT_EQ(platform.log[0], L"Cartella dell'applicazione: D:\\Setup");
     EXPECT_EQ(platform.log[1], L"Collegamenti per tutti gli utenti: installazione eseguita dall'account di sistema");
@@ -165,7 +165,7 @@ TEST_F(Flow, AllUsersShortcutsAreNamedInFullInTheirFolders) {
     environment.programs = common;
     environment.startup = common + L"\\StartUp";
     environment.desktop = L"C:\\Users\\Public\\Desktop";
-    environment.scope = install::ChooseScope(suite::Scope::AllUsers, install::Account::DesktopUser);
+    environment.scope = install::ChooseScope(suite::Scope::AllUsers, suite::Account::DesktopUser);
     const auto installation = install::Form_Load(platform, ini, environment, state);
     EXPECT_EQ(installation.result, install::Result::Installed);
     // The library's own root is the user's Programs folder: all users' folders go in full.
@@ -178,8 +178,88 @@ TEST_F(Flow, AllUsersShortcutsAreNamedInFullInTheirFolders) {
     EXPECT_TRUE(platform.appsEntries[0].allUsers);
 }
 
+// One installation of a program per computer, whichever scope is installed second.
+class TwoScopes : public Flow {
+protected:
+    const std::wstring common = L"C:\\ProgramData\\Start Menu\\Programs";
+    TwoScopes() {
+        platform.folders.insert(common);
+        Set(L"EsecuzioneAutomatica", L"TRUE");
+        Set(L"SulDesktop", L"TRUE");
+    }
+    install::StartEnvironment ForAllUsers() {
+        auto environment = Environment();
+        environment.programs = common;
+        environment.startup = common + L"\\StartUp";
+        environment.desktop = L"C:\\Users\\Public\\Desktop";
+        environment.scope = install::ChooseScope(suite::Scope::AllUsers, suite::Account::DesktopUser);
+        environment.other = {P, P + L"\\StartUp", L"C:\\U\\Desktop"};
+        return environment;
+    }
+    std::vector<std::wstring> Removals() const {
+        std::vector<std::wstring> out;
+        for (const auto& a : platform.Actions())
+            if (a.find(L"unlink ") != std::wstring::npos || a.find(L"rmdir ") != std::wstring::npos) out.push_back(a);
+        return out;
+    }
+};
+
+TEST_F(TwoScopes, AllUsersReplacesTheUsersOwnInstallation) {
+    platform.folders.insert({P + L"\\G", P + L"\\G\\F"});
+    const auto installation = install::Form_Load(platform, ini, ForAllUsers(), state);
+    EXPECT_EQ(installation.result, install::Result::Installed);
+    // The user's own shortcuts go, named below their Programs folder as they were made, then
+    // the folders, the group's too now that it is empty; then the user's own entry.
+    EXPECT_THAT(Removals(), ElementsAre(L"unlink G\\F|Meteo", L"unlink G\\F|Uninstall", L"unlink StartUp|Meteo",
+                                        L"unlink C:\\U\\Desktop|Meteo", L"rmdir " + P + L"\\G\\F",
+                                        L"rmdir " + P + L"\\G"));
+    EXPECT_THAT(platform.removedEntries, ElementsAre(L"HKCU Quintaris Meteo"));
+    EXPECT_TRUE(platform.appsEntries.at(0).allUsers);
+    EXPECT_THAT(platform.log, ::testing::Contains(L"L'installazione per l'utente corrente \u00e8 sostituita da quella "
+                                                  L"per tutti gli utenti, rimossa: " + P + L"\\G\\F"));
+}
+
+TEST_F(TwoScopes, WhatCannotBeReplacedIsLoggedAndTheInstallationStands) {
+    platform.folders.insert({P + L"\\G", P + L"\\G\\F"});
+    platform.failing.insert(L"unlink StartUp|Meteo");
+    const auto installation = install::Form_Load(platform, ini, ForAllUsers(), state);
+    EXPECT_EQ(installation.result, install::Result::Installed);
+    EXPECT_TRUE(platform.removedEntries.empty());  // still listed: it is still there
+    EXPECT_THAT(platform.log, ::testing::Contains(L"Errore: 5-Accesso negato. Installazione per l'utente corrente "
+                                                  L"non rimossa: " + P + L"\\G\\F"));
+}
+
+TEST_F(TwoScopes, NoRemovalWithoutTheUsersOwnOrWhenTheAllUsersStepFails) {
+    install::Form_Load(platform, ini, ForAllUsers(), state);
+    EXPECT_TRUE(Removals().empty());
+    EXPECT_TRUE(platform.removedEntries.empty());
+
+    platform = FakePlatform();
+    platform.files[L"D:\\Setup\\LIB\\VB6STKIT.DLL"] = FakePlatform::V(1, 0, 0, 0);
+    platform.librariesWithEntries.insert(L"C:\\Windows\\system32\\VB6STKIT.DLL|RegisterVB6STKIT");
+    platform.folders.insert({common, P + L"\\G", P + L"\\G\\F"});
+    platform.failing.insert(L"link");
+    EXPECT_EQ(install::Form_Load(platform, ini, ForAllUsers(), state).result, install::Result::Failed);
+    EXPECT_THAT(Removals(), ::testing::Each(::testing::Not(::testing::HasSubstr(P))));  // the user's own stays
+    EXPECT_TRUE(platform.removedEntries.empty());
+}
+
+TEST_F(TwoScopes, APerUserInstallationWhereAllUsersHaveOneAddsNothing) {
+    platform.folders.insert({common + L"\\G", common + L"\\G\\F"});
+    auto environment = Environment();
+    environment.other = {common, common + L"\\StartUp", L"C:\\Users\\Public\\Desktop"};
+    const auto installation = install::Form_Load(platform, ini, environment, state);
+    EXPECT_EQ(installation.result, install::Result::AlreadyInstalled);
+    EXPECT_EQ(install::ExitCode(installation.result), 0);
+    EXPECT_TRUE(Links().empty());
+    EXPECT_TRUE(platform.appsEntries.empty());
+    EXPECT_TRUE(Removals().empty());
+    EXPECT_EQ(platform.log.back(), L"Gi\u00e0 installato per tutti gli utenti, nulla \u00e8 stato aggiunto per "
+                                   L"l'utente corrente: " + common + L"\\G\\F");
+}
+
 TEST(Scope, ASwitchDecidesElseAllUsersUnlessTheDesktopsUserInstalls) {
-    using install::Account;
+    using suite::Account;
     using suite::Scope;
     EXPECT_FALSE(install::ChooseScope(Scope::Automatic, Account::DesktopUser).allUsers);
     EXPECT_TRUE(install::ChooseScope(Scope::Automatic, Account::OtherUser).allUsers);  // over-the-shoulder elevation
@@ -204,8 +284,8 @@ TEST(Scope, ASwitchDecidesElseAllUsersUnlessTheDesktopsUserInstalls) {
 // standard user who types an administrator's password at the elevation prompt runs the
 // installer as that administrator, in the user's own session.
 TEST(Scope, TheAccountIsTheSessionsUserOrAnother) {
-    using install::Account;
-    using install::AccountOf;
+    using suite::Account;
+    using suite::AccountOf;
     EXPECT_EQ(AccountOf({false, L"PC\\anna", L"PC\\anna"}), Account::DesktopUser);
     EXPECT_EQ(AccountOf({false, L"PC\\Anna", L"pc\\ANNA"}), Account::DesktopUser);  // letter case aside
     EXPECT_EQ(AccountOf({false, L"PC\\admin", L"PC\\anna"}), Account::OtherUser);    // over the shoulder
@@ -216,6 +296,23 @@ TEST(Scope, TheAccountIsTheSessionsUserOrAnother) {
     // Nothing to compare: the session's user, as the installer always took it.
     EXPECT_EQ(AccountOf({false, L"PC\\anna", std::nullopt}), Account::DesktopUser);
     EXPECT_EQ(AccountOf({false, L"", L"PC\\anna"}), Account::DesktopUser);
+}
+
+// "Known folders" and the "User Shell Folders" key, from Microsoft's documentation: a
+// user's folders are stored with %USERPROFILE% in them, expanded at that user's logon from
+// their entry in the machine's ProfileList ("%SystemDrive%\\Users\\anna"). Another account
+// expanding them would get its own profile: only those two are put in.
+TEST(Scope, AnotherProfilesFoldersAreTheirsOrUnknown) {
+    using suite::ProfileFolder;
+    EXPECT_EQ(ProfileFolder(L"%USERPROFILE%\\Desktop", L"C:\\Users\\anna", L"C:"), L"C:\\Users\\anna\\Desktop");
+    EXPECT_EQ(ProfileFolder(L"%userprofile%\\Desktop", L"C:\\Users\\anna", L"C:"), L"C:\\Users\\anna\\Desktop");
+    EXPECT_EQ(ProfileFolder(L"%SystemDrive%\\Users\\anna", L"", L"D:"), L"D:\\Users\\anna");
+    EXPECT_EQ(ProfileFolder(L"E:\\Redirected\\Desktop", L"C:\\Users\\anna", L"C:"), L"E:\\Redirected\\Desktop");
+    EXPECT_EQ(ProfileFolder(L"%APPDATA%\\Microsoft", L"C:\\Users\\anna", L"C:"), std::nullopt);  // the runner's own
+    EXPECT_EQ(ProfileFolder(L"%USERPROFILE%\\Desktop", L"", L"C:"), std::nullopt);  // no profile to put in
+    EXPECT_EQ(ProfileFolder(L"%SystemDrive%\\x", L"C:\\U", L""), std::nullopt);
+    EXPECT_EQ(ProfileFolder(L"C:\\50%\\off", L"C:\\U", L"C:"), std::nullopt);  // half a variable
+    EXPECT_EQ(ProfileFolder(L"%USERPROFILE%%USERPROFILE%", L"P", L"C:"), L"PP");
 }
 
 TEST(Switches, AnyOrderAnyCaseAndEachRefusalNamed) {

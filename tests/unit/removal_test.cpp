@@ -404,14 +404,16 @@ TEST_F(Removal, WithoutAProgramNothingIsAskedToEnd) {
     EXPECT_TRUE(menu.askedToEnd.empty());
 }
 
-// Deleting in the common Start menu and under HKLM needs an administrator's token, which a
-// program built asInvoker gets only by asking (ShellExecuteEx's "runas"): once, and a
-// per-user removal never asks.
-TEST(Scope, OnlyAnAllUsersRemovalWithoutRightsAsksForThemOnce) {
-    EXPECT_TRUE(uninstall::MustElevate(true, false, false));
-    EXPECT_FALSE(uninstall::MustElevate(true, true, false));   // elevated already
-    EXPECT_FALSE(uninstall::MustElevate(true, false, true));   // its own elevated run, yet not elevated: no loop
-    EXPECT_FALSE(uninstall::MustElevate(false, false, false));
+// Deleting in the common Start menu and under HKLM, or in another user's profile and hive,
+// needs an administrator's token, which a program built asInvoker gets only by asking
+// (ShellExecuteEx's "runas"): once, and a removal of one's own never asks.
+TEST(Scope, OnlyAnotherOrAllUsersRemovalWithoutRightsAsksForThemOnce) {
+    using uninstall::Whose;
+    EXPECT_TRUE(uninstall::MustElevate(Whose::AllUsers, false, false));
+    EXPECT_TRUE(uninstall::MustElevate(Whose::SessionUser, false, false));
+    EXPECT_FALSE(uninstall::MustElevate(Whose::AllUsers, true, false));   // elevated already
+    EXPECT_FALSE(uninstall::MustElevate(Whose::AllUsers, false, true));   // its own elevated run, yet not elevated: no loop
+    EXPECT_FALSE(uninstall::MustElevate(Whose::Own, false, false));
     EXPECT_TRUE(suite::ParseSwitches({L"/ALLUSERS", L"/S", L"/elevated"}).relaunched);
     EXPECT_TRUE(suite::ParseSwitches({L"/ALLUSERS", L"/S", L"/elevated"}).refused.empty());
 }
@@ -429,11 +431,61 @@ TEST(Scope, ArgumentsPassOnWhole) {
 
 TEST(Scope, TheUninstallerTakesTheInstallationThatIsThere) {
     using suite::Scope;
-    EXPECT_FALSE(uninstall::RemovesForAllUsers(Scope::Automatic, true, true));   // the user's own first
-    EXPECT_TRUE(uninstall::RemovesForAllUsers(Scope::Automatic, false, true));
-    EXPECT_FALSE(uninstall::RemovesForAllUsers(Scope::Automatic, false, false));
-    EXPECT_TRUE(uninstall::RemovesForAllUsers(Scope::AllUsers, true, false));    // the switch decides
-    EXPECT_FALSE(uninstall::RemovesForAllUsers(Scope::CurrentUser, false, true));
+    using uninstall::Whose;
+    using uninstall::WhoseInstallation;
+    EXPECT_EQ(WhoseInstallation(Scope::Automatic, true, true, true), Whose::Own);  // one's own first
+    EXPECT_EQ(WhoseInstallation(Scope::Automatic, false, true, true), Whose::SessionUser);
+    EXPECT_EQ(WhoseInstallation(Scope::Automatic, false, false, true), Whose::AllUsers);
+    EXPECT_EQ(WhoseInstallation(Scope::Automatic, false, false, false), Whose::Own);  // which says nothing is there
+    EXPECT_EQ(WhoseInstallation(Scope::AllUsers, true, true, false), Whose::AllUsers);  // the switch decides
+    EXPECT_EQ(WhoseInstallation(Scope::CurrentUser, false, true, true), Whose::Own);
+}
+
+// Windows' account model, from Microsoft's documentation ("User Account Control": an
+// administrator's password typed in at a standard user's prompt runs the program as that
+// administrator, in the user's session; "HKEY_USERS": each signed-in user's hive is loaded
+// there under their SID, which HKEY_CURRENT_USER of another account does not reach). The
+// session's user's own installation is removed from their folders, named in full, and
+// their hive; the window and the log say whose it was.
+TEST_F(Removal, AnotherAccountRemovesTheSessionsUsersOwnInstallationAndSaysWhose) {
+    const std::wstring Q = L"C:\\Users\\anna\\Start Menu\\Programs", desktop = L"C:\\Users\\anna\\Desktop";
+    Set(L"EsecuzioneAutomatica", L"TRUE");
+    Set(L"SulDesktop", L"TRUE");
+    menu.folders.insert({Q, Q + L"\\Quintaris", Q + L"\\Quintaris\\Meteo", Q + L"\\StartUp", desktop});
+    const std::set<std::wstring, test::PathLess> anna = {
+        Q + L"\\Quintaris\\Meteo\\Nubilux.lnk", Q + L"\\Quintaris\\Meteo\\Uninstall.lnk", Q + L"\\StartUp\\Nubilux.lnk",
+        desktop + L"\\Nubilux.lnk"};
+    const auto own = menu.files;  // the running account's shortcuts of the same names
+    menu.files.insert(anna.begin(), anna.end());
+    uninstall::StartEnvironment environment{Q, Q + L"\\StartUp", desktop, true, kApp, kSettings};
+    environment.owner = L"PC\\anna";
+    uninstall::Opening opening = uninstall::Form_load(menu, ini, environment, state);
+    EXPECT_EQ(opening.texts.label1, L"Installazione dell'utente PC\\anna.");
+    const uninstall::SilentEnd end = uninstall::RemoveSilently(menu, state, opening);
+    EXPECT_EQ(end.exitCode, 0);
+    EXPECT_EQ(end.logLine, L"Rimozione di Nubilux terminata. Installazione dell'utente PC\\anna.");
+    for (const auto& file : anna) EXPECT_FALSE(menu.files.count(file)) << std::string(file.begin(), file.end());
+    for (const auto& file : own) EXPECT_TRUE(menu.files.count(file)) << std::string(file.begin(), file.end());
+    EXPECT_FALSE(menu.entryForAllUsers);  // from the user's own registry, which the platform holds
+    EXPECT_TRUE(menu.appsEntries.empty());
+}
+
+// An installation that is there is never "nothing found" without a word: when another
+// account cannot read the session's user's profile, the notice and the log say where to look.
+TEST_F(Removal, AnotherAccountThatCannotReadTheUsersProfileSaysWhereTheirsIsRemoved) {
+    menu = FakeMenu();
+    menu.folders = {P};
+    uninstall::StartEnvironment environment{P, P + L"\\StartUp", L"C:\\U\\Desktop", true, kApp, kSettings};
+    environment.unreadUser = L"PC\\anna";
+    uninstall::Opening opening = uninstall::Form_load(menu, ini, environment, state);
+    const std::wstring note =
+        L" Un'installazione dell'utente PC\\anna va rimossa da quell'utente, da Impostazioni > App o dal menu Start.";
+    EXPECT_EQ(opening.texts.label1, L"Nulla di quanto descritto nel file C:\\App\\install.ini risulta installato per "
+                                    L"questo utente." + note);
+    EXPECT_EQ(uninstall::RemoveSilently(menu, state, opening).logLine,
+              L"Nulla da rimuovere: Nubilux non risulta installato." + note);
+    EXPECT_EQ(Load().texts.label1, L"Nulla di quanto descritto nel file C:\\App\\install.ini risulta installato per "
+                                   L"questo utente.");  // at one's own desktop, nothing more
 }
 
 }  // namespace

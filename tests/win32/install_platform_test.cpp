@@ -9,7 +9,8 @@
 
 #include "common/win32/unique.h"
 #include "fixtures.h"
-#include "install/win32/account.h"
+#include "common/win32/account.h"
+#include "common/win32/special_folder.h"
 #include "install/win32/platform.h"
 #include "install/win32/setup_lock.h"
 #include "temp_folder.h"
@@ -147,7 +148,7 @@ TEST(SetupLock, AnInstallationUnderAnotherAccountIsSeenRunning) {
 // Run from the desktop, as under Wine, the installer is the user signed in to its session:
 // the token's user and the session's (WTSQuerySessionInformation), named alike.
 TEST(Account, TheInstallerAtTheDesktopIsTheSessionsUser) {
-    const install::AccountFacts facts = install::win32::CurrentAccountFacts();
+    const suite::AccountFacts facts = win32::CurrentAccountFacts();
     EXPECT_FALSE(facts.system);
     ASSERT_TRUE(facts.sessionUser);
     wchar_t name[256] = {};
@@ -157,7 +158,31 @@ TEST(Account, TheInstallerAtTheDesktopIsTheSessionsUser) {
     ASSERT_GT(facts.user.size(), ending.size());
     EXPECT_EQ(facts.user.substr(facts.user.size() - ending.size()), ending);
     EXPECT_EQ(*facts.sessionUser, facts.user);
-    EXPECT_EQ(install::AccountOf(facts), install::Account::DesktopUser);
+    EXPECT_EQ(suite::AccountOf(facts), suite::Account::DesktopUser);
+}
+
+// Another account reaches the session's user's profile through their hive under
+// HKEY_USERS and their entry in ProfileList; under Wine the session's user is this one, so
+// what it finds must be this user's own folders and registry.
+TEST(Account, TheSessionsUsersProfileIsReadFromTheirHive) {
+    const suite::AccountFacts facts = win32::CurrentAccountFacts();
+    ASSERT_TRUE(facts.sessionUser && !facts.sessionUser->empty());
+    const std::optional<win32::UserProfile> profile = win32::ProfileOf(*facts.sessionUser);
+    ASSERT_TRUE(profile);
+    EXPECT_EQ(profile->programs, win32::GetSpecialFolder(2));
+    EXPECT_EQ(profile->startup, win32::GetSpecialFolder(7));
+    EXPECT_EQ(profile->desktop, win32::GetSpecialFolder(16));
+    EXPECT_EQ(profile->localAppData, win32::GetSpecialFolder(28));
+    // Their hive is this user's HKEY_CURRENT_USER: a value written there is read through it.
+    HKEY mark = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\QuintarisTest", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &mark, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(mark);
+    EXPECT_EQ(::RegDeleteKeyW(profile->hive.get(), L"Software\\QuintarisTest"), ERROR_SUCCESS);
+    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\QuintarisTest", 0, KEY_READ, &mark), ERROR_SUCCESS);
+
+    EXPECT_FALSE(win32::ProfileOf(L"NOSUCHDOMAIN\\nessuno"));
 }
 
 }  // namespace

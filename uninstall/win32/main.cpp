@@ -2,6 +2,7 @@
 // installer made.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,9 +10,11 @@
 #include "common/setup_log.h"
 #include "common/switches.h"
 #include "common/text.h"
+#include "common/win32/account.h"
 #include "common/win32/command_line.h"
 #include "common/win32/elevation.h"
 #include "common/win32/error.h"
+#include "common/win32/files.h"
 #include "common/win32/form.h"
 #include "common/win32/profile_store.h"
 #include "common/win32/setup_log.h"
@@ -53,7 +56,10 @@ private:
         Control(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 120, 1425, 4935, 0, kStaysId, font_);
         if (opening_.CanProceed()) {
             SetText(kLabel2Id, opening_.texts.label2);
+            SetText(kLabel1Id, opening_.texts.label1);  // whose installation, when another's
             FitLabel(kLabel2Id);
+            FitLabel(kLabel1Id);
+            Display(kLabel1Id, !opening_.texts.label1.empty());
             ::SetFocus(ok);
         } else {
             ShowOutcome(opening_.texts);  // nothing can be told: nothing is offered but "Chiudi"
@@ -119,10 +125,12 @@ private:
 
 // The same removal, run again with an administrator's rights: its exit code; a refused
 // prompt removes nothing, and says so.
-int RunElevated(const suite::Switches& switches, win32::SetupLogFile& log) {
+int RunElevated(const suite::Switches& switches, uninstall::Whose whose, win32::SetupLogFile& log) {
     log.Write(uninstall::texts::kLogElevating);
     std::vector<std::wstring> arguments = win32::CommandArguments();
-    if (switches.scope != suite::Scope::AllUsers) arguments.push_back(L"/ALLUSERS");  // as decided here
+    // As decided here; another user's installation is looked for again by the elevated run.
+    if (whose == uninstall::Whose::AllUsers && switches.scope != suite::Scope::AllUsers)
+        arguments.push_back(L"/ALLUSERS");
     arguments.push_back(L"/ELEVATED");
     wchar_t program[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
@@ -136,6 +144,27 @@ int RunElevated(const suite::Switches& switches, win32::SetupLogFile& log) {
     if (!switches.silent)
         ::MessageBoxW(nullptr, line.c_str(), uninstall::texts::kCaption, MB_OK | (refused ? MB_ICONINFORMATION : MB_ICONERROR));
     return refused ? suite::kExitCancelled : suite::kExitFailed;
+}
+
+// The folders of the installation to remove: the running account's own (CSIDL 2, 7, 16),
+// the session's user's as read from their profile, or all users' (23, 24, 25).
+uninstall::StartEnvironment Environment(uninstall::Whose whose, const std::optional<win32::UserProfile>& theirs) {
+    uninstall::StartEnvironment environment;
+    const bool all = whose == uninstall::Whose::AllUsers;
+    environment.allUsers = all;
+    if (whose == uninstall::Whose::SessionUser) {
+        environment.programs = theirs->programs;
+        environment.startup = theirs->startup;
+        environment.desktop = theirs->desktop;
+        environment.settingsFolder = theirs->localAppData;
+    } else {
+        environment.programs = win32::GetSpecialFolder(all ? 23 : 2);
+        environment.startup = win32::GetSpecialFolder(all ? 24 : 7);
+        environment.desktop = win32::GetSpecialFolder(all ? 25 : 16);
+        environment.settingsFolder = win32::GetSpecialFolder(28);  // CSIDL_LOCAL_APPDATA: Nubilux's settings are per user
+    }
+    if (!environment.settingsFolder.empty()) environment.settingsFolder += L"\\Nubilux";
+    return environment;
 }
 
 }  // namespace
@@ -161,24 +190,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     win32::ProfileStore store;
     const suite::ProfileReader ini = uninstall::MakeReader(store, folder);
-    // The installation's scope: the switch, else the Start-menu folder that is there.
+    // Whose installation: the switch, else the Start-menu folder that is there; under
+    // another account than the session's user, that user's own too.
     const suite::Layout layout = suite::ReadLayout(ini);
-    const bool allUsers = uninstall::RemovesForAllUsers(
-        switches.scope, ::GetFileAttributesW(suite::ProgramMenuFolder(layout, win32::GetSpecialFolder(2)).c_str()) !=
-                            INVALID_FILE_ATTRIBUTES,
-        ::GetFileAttributesW(suite::ProgramMenuFolder(layout, win32::GetSpecialFolder(23)).c_str()) !=
-            INVALID_FILE_ATTRIBUTES);
-    if (uninstall::MustElevate(allUsers, win32::IsElevated(), switches.relaunched))
-        return RunElevated(switches, log);
-    const std::wstring local = win32::GetSpecialFolder(28);  // CSIDL_LOCAL_APPDATA, where Nubilux keeps its settings
-    const uninstall::StartEnvironment environment{win32::GetSpecialFolder(allUsers ? 23 : 2),
-                                                  win32::GetSpecialFolder(allUsers ? 24 : 7),
-                                                  win32::GetSpecialFolder(allUsers ? 25 : 16),
-                                                  ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES,
-                                                  folder,
-                                                  local.empty() ? L"" : local + L"\\Nubilux",
-                                                  allUsers};
-    uninstall::win32::Platform platform;
+    const auto menuThere = [&](const std::wstring& programs) {
+        return !programs.empty() && win32::IsFolder(suite::ProgramMenuFolder(layout, programs));
+    };
+    const suite::AccountFacts facts = win32::CurrentAccountFacts();
+    const std::wstring sessionUser =
+        suite::AccountOf(facts) == suite::Account::OtherUser ? facts.sessionUser.value_or(L"") : L"";
+    const std::optional<win32::UserProfile> theirs =
+        sessionUser.empty() ? std::nullopt : win32::ProfileOf(sessionUser);
+    const uninstall::Whose whose =
+        uninstall::WhoseInstallation(switches.scope, menuThere(win32::GetSpecialFolder(2)),
+                                     theirs && menuThere(theirs->programs), menuThere(win32::GetSpecialFolder(23)));
+    if (uninstall::MustElevate(whose, win32::IsElevated(), switches.relaunched))
+        return RunElevated(switches, whose, log);
+    uninstall::StartEnvironment environment = Environment(whose, theirs);
+    environment.descriptionFound = ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES;
+    environment.applicationFolder = folder;
+    if (whose == uninstall::Whose::SessionUser) environment.owner = sessionUser;
+    if (!theirs) environment.unreadUser = sessionUser;
+    uninstall::win32::Platform platform(whose == uninstall::Whose::SessionUser ? theirs->hive.get()
+                                                                               : HKEY_CURRENT_USER);
     uninstall::UninstallState state;
     uninstall::Opening opening = uninstall::Form_load(platform, ini, environment, state);
     if (switches.silent) {

@@ -28,7 +28,7 @@ constexpr wchar_t kRecordKey[] = L"Software\\Quintaris\\Uninstall";
 
 bool Platform::WasRemoved(const std::wstring& installation) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExW(userRoot_, kRecordKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
     const bool found = ::RegQueryValueExW(key, installation.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     ::RegCloseKey(key);
     return found;
@@ -36,7 +36,7 @@ bool Platform::WasRemoved(const std::wstring& installation) {
 
 void Platform::RecordRemoval(const std::wstring& installation) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kRecordKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+    if (::RegCreateKeyExW(userRoot_, kRecordKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return;
     SYSTEMTIME now;
@@ -53,17 +53,6 @@ suite::Outcome Platform::RemoveFolder(const std::wstring& path) {
 }
 
 bool Platform::IsFolder(const std::wstring& path) { return ::win32::IsFolder(path); }
-
-bool Platform::IsEmptyFolder(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    ::win32::UniqueFind find(::FindFirstFileW((path + L"\\*").c_str(), &found));
-    if (!find) return false;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") return false;
-    } while (::FindNextFileW(find.get(), &found));
-    return true;
-}
 
 namespace {
 
