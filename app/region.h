@@ -22,6 +22,13 @@ struct ScanAngles {
 // beyond the Earth's limb, on the side the satellite cannot see.
 std::optional<ScanAngles> ScanAnglesOf(Place place, double subLongitude);
 
+// The place a line of sight at these scan angles meets first; nothing when it passes the
+// Earth by.
+std::optional<Place> PlaceAt(ScanAngles seen, double subLongitude);
+
+// The distance between two places along the Earth's surface (a sphere of the mean radius).
+double KmBetween(Place a, Place b);
+
 // The satellite's height above the Earth's surface at the point below it: scan angles
 // times this are the metres of the geostationary projection (the map server's AUTO:97004).
 inline constexpr double kPerspectiveHeight = 35785831.0;
@@ -45,9 +52,11 @@ struct AngleBox {
     double Height() const { return north - south; }
 };
 
-// The region, as wide as asked and as high as the monitor's shape makes it, in the
-// satellite's angles, widened where the view's curvature leaves it out of shape so that
-// it fills the monitor exactly; nothing when any of it lies beyond the limb.
+// The region in the satellite's angles, with the monitor's shape and all of it Earth: the
+// place at the middle and the asked width from end to end of the middle row. Near the
+// limb the box is moved toward the point below the satellite until it lies on the disc,
+// the place still within the middle four fifths of it, and narrowed only where that is not
+// enough. Nothing when the place itself is not on the disc or no box will do.
 std::optional<AngleBox> FrameRegion(const Region& region, Screen monitor, double subLongitude);
 
 // The part of a picture spanning the scan angles `picture` (a full disc spans its half

@@ -51,38 +51,125 @@ TEST(Projection, PointsBeyondTheLimbAreRefused) {
     EXPECT_NEAR(nubilux::DegreesFromBelow({0, -137.2}, 140.7), 82.1, 0.1);
 }
 
-// Every corner and edge of the region, as the satellite sees it, lies in its frame.
-TEST(Framing, TheWholeRegionLiesInItsFrame) {
-    constexpr double kKmPerDegree = 111.2;
-    for (const Place place : {Place{41.9, 12.48}, Place{30.04, 31.24}, Place{-33.9, 18.4}, Place{30, -20}}) {
-        const nubilux::Region region{place, 3000};
-        for (const nubilux::Screen monitor : {nubilux::Screen{1920, 1080}, {1024, 768}, {1080, 1920}}) {
-            const auto box = nubilux::FrameRegion(region, monitor, 0);
-            ASSERT_TRUE(box) << place.latitude;
-            const double halfLat = 3000.0 * monitor.height / monitor.width / 2 / kKmPerDegree;
-            const double halfLon = 3000.0 / 2 / (kKmPerDegree * std::cos(place.latitude * 3.14159265358979 / 180));
-            for (const double north : {-1.0, 0.0, 1.0})
-                for (const double east : {-1.0, 0.0, 1.0}) {
-                    const auto seen = ScanAnglesOf({place.latitude + north * halfLat, place.longitude + east * halfLon}, 0);
-                    ASSERT_TRUE(seen);
-                    EXPECT_GE(seen->x, box->west - 1e-12) << place.latitude << " " << north << " " << east;
-                    EXPECT_LE(seen->x, box->east + 1e-12) << place.latitude << " " << north << " " << east;
-                    EXPECT_GE(seen->y, box->south - 1e-12) << place.latitude << " " << north << " " << east;
-                    EXPECT_LE(seen->y, box->north + 1e-12) << place.latitude << " " << north << " " << east;
-                }
+// The inverse projection meets the forward one, which the guide's worked example checks:
+// each place comes back from its own scan angles; a line of sight past the Earth has none.
+TEST(Projection, APlaceComesBackFromItsScanAngles) {
+    for (const double below : {0.0, -75.2, 140.7})
+        for (const double latitude : {-70.0, -33.9, 0.0, 41.9, 59.3, 70.0})
+            for (const double east : {-60.0, -10.0, 0.0, 25.0, 60.0}) {
+                const Place place{latitude, below + east};
+                const auto seen = ScanAnglesOf(place, below);
+                if (!seen) continue;
+                const auto back = nubilux::PlaceAt(*seen, below);
+                ASSERT_TRUE(back) << latitude << " " << east;
+                EXPECT_NEAR(back->latitude, place.latitude, 1e-7);
+                EXPECT_NEAR(std::remainder(back->longitude - place.longitude, 360.0), 0, 1e-7);
+            }
+    EXPECT_FALSE(nubilux::PlaceAt({0.16, 0}, 0));
+    EXPECT_FALSE(nubilux::PlaceAt({0, -0.153}, 0));
+    EXPECT_TRUE(nubilux::PlaceAt({0.15, 0}, 0));
+    EXPECT_NEAR(nubilux::KmBetween({41.9, 12.5}, {48.86, 2.35}), 1106, 5);  // Rome to Paris
+    EXPECT_NEAR(nubilux::KmBetween({0, 179.5}, {0, -179.5}), 111.2, 0.1);   // across the date line
+}
+
+// A point the satellite surely sees Earth at, checked without the product's own limb: the
+// line of sight within the angle under which a sphere of the polar radius fills the view.
+bool SurelyEarth(double x, double y) {
+    return std::acos(std::cos(x) * std::cos(y)) <= std::asin(6356752.31414 / (35785831.0 + 6378137.0));
+}
+
+struct Framed {
+    Place place;
+    double below;
+    double km;
+    nubilux::Screen monitor;
+};
+
+// What every frame must be, anywhere a view sees well, from 70 N to 55 S and out to the
+// limb: Earth from edge to edge, the monitor's shape, the place inside its middle four
+// fifths; and, where the box need not move, the place at its middle and the width asked
+// across its middle row.
+void ExpectFramed(const Framed& f, const nubilux::AngleBox& box) {
+    const std::string where = std::to_string(f.place.latitude) + "," + std::to_string(f.place.longitude) + " from " +
+                              std::to_string(f.below) + ", " + std::to_string(static_cast<int>(f.km)) + " km, " +
+                              std::to_string(f.monitor.width) + "x" + std::to_string(f.monitor.height);
+    for (int i = 0; i <= 10; ++i)
+        for (int j = 0; j <= 10; ++j)
+            ASSERT_TRUE(SurelyEarth(box.west + box.Width() * i / 10, box.south + box.Height() * j / 10)) << where;
+    EXPECT_NEAR(box.Width() / box.Height(), static_cast<double>(f.monitor.width) / f.monitor.height, 1e-9) << where;
+    const auto seen = ScanAnglesOf(f.place, f.below);
+    const double middleX = (box.west + box.east) / 2, middleY = (box.south + box.north) / 2;
+    EXPECT_LE(std::fabs(seen->x - middleX), box.Width() / 2 * 0.8 + 1e-9) << where;
+    EXPECT_LE(std::fabs(seen->y - middleY), box.Height() / 2 * 0.8 + 1e-9) << where;
+    if (std::fabs(seen->x - middleX) > 1e-12 || std::fabs(seen->y - middleY) > 1e-12) return;  // moved off the limb
+    // Narrowed where even the point below holds no box that wide: it reaches the limb.
+    for (int i = 0; i <= 10; ++i)
+        for (const double side : {-1.0, 1.0}) {
+            const double along = -1.0 + i * 0.2;
+            if (!SurelyEarth(middleX + side * box.Width() / 2 * 1.05, middleY + along * box.Height() / 2 * 1.05) ||
+                !SurelyEarth(middleX + along * box.Width() / 2 * 1.05, middleY + side * box.Height() / 2 * 1.05))
+                return;
         }
+    const auto west = nubilux::PlaceAt({box.west, middleY}, f.below), east = nubilux::PlaceAt({box.east, middleY}, f.below);
+    ASSERT_TRUE(west && east) << where;
+    EXPECT_NEAR(nubilux::KmBetween(*west, *east), f.km, f.km * 0.05) << where;
+}
+
+TEST(Framing, AllEarthThePlaceWithinAndAsWideAsAsked) {
+    int framed = 0, moved = 0;
+    for (const double below : {0.0, 45.5, -75.2, -137.2, 140.7})
+        for (const double latitude : {70.0, 60.0, 45.0, 30.0, 0.0, -30.0, -45.0, -55.0})
+            for (const double east : {-60.0, -35.0, -10.0, 0.0, 20.0, 45.0, 60.0}) {
+                const Place place{latitude, std::remainder(below + east, 360.0)};
+                if (nubilux::DegreesFromBelow(place, below) > nubilux::kMaxDegreesFromBelow) continue;
+                for (const double km : {500.0, 3000.0, 8000.0})
+                    for (const nubilux::Screen monitor : {nubilux::Screen{1024, 768}, {1920, 1080}, {1080, 1920}}) {
+                        const Framed f{place, below, km, monitor};
+                        const auto box = nubilux::FrameRegion({place, km}, monitor, below);
+                        ASSERT_TRUE(box) << latitude << " " << east << " " << km;
+                        ExpectFramed(f, *box);
+                        ++framed;
+                        const auto seen = ScanAnglesOf(place, below);
+                        moved += std::fabs(seen->y - (box->south + box->north) / 2) > 1e-12;
+                    }
+            }
+    EXPECT_GT(framed, 1000);
+    EXPECT_GT(moved, 50);  // the limb was reached, and the box moved off it
+}
+
+// The places a user found space above: Stockholm, Moscow, Budapest, Rome on a 1024 x 768
+// monitor from Meteosat 0; Cape Town at 8000 km; Anchorage from GOES-West. Each whole
+// Earth now; away from the limb (Rome, Cairo), centred and as wide as asked.
+TEST(Framing, NorthernAndSouthernRegionsAreAllEarth) {
+    const nubilux::Screen monitor{1024, 768};
+    for (const Framed f : {Framed{{59.33, 18.07}, 0, 3000, monitor}, {{55.76, 37.62}, 0, 3000, monitor},
+                           {{47.5, 19.04}, 0, 3000, monitor}, {{41.9, 12.48}, 0, 3000, monitor},
+                           {{-33.92, 18.42}, 0, 8000, monitor}, {{61.22, -149.9}, -137.2, 3000, monitor},
+                           {{30.04, 31.24}, 0, 1000, monitor}}) {
+        const auto box = nubilux::FrameRegion({f.place, f.km}, f.monitor, f.below);
+        ASSERT_TRUE(box) << f.place.latitude;
+        ExpectFramed(f, *box);
     }
-    // Even a monitor a pixel wide has a frame; one of no pixels has none.
-    EXPECT_TRUE(nubilux::FrameRegion({{41.9, 12.48}, 3000}, {1, 1}, 0));
+    const auto cairo = nubilux::FrameRegion({{30.04, 31.24}, 1000}, monitor, 0);
+    const auto seen = ScanAnglesOf({30.04, 31.24}, 0);
+    EXPECT_NEAR((cairo->west + cairo->east) / 2, seen->x, 1e-12);
+    EXPECT_NEAR((cairo->south + cairo->north) / 2, seen->y, 1e-12);
+    // Stockholm's box moved south of it, toward the point below.
+    const auto stockholm = nubilux::FrameRegion({{59.33, 18.07}, 3000}, monitor, 0);
+    EXPECT_LT((stockholm->south + stockholm->north) / 2, ScanAnglesOf({59.33, 18.07}, 0)->y);
+    // NOAA's full disc holds Anchorage's frame: GOES-West shows it, cut from the disc.
+    const nubilux::Region anchorage{{61.22, -149.9}, 3000};
+    const auto sources = nubilux::ViewSources(nubilux::View::GoesWest, monitor, 1796731200, &anchorage);
+    ASSERT_EQ(sources.size(), 1u);
+    EXPECT_TRUE(sources[0].crop);
+}
+
+TEST(Framing, NoFrameForNoMonitorOrAPlaceBeyondTheLimb) {
+    EXPECT_TRUE(nubilux::FrameRegion({{41.9, 12.48}, 3000}, {1, 1}, 0));  // a monitor a pixel wide has one
     EXPECT_FALSE(nubilux::FrameRegion({{41.9, 12.48}, 3000}, {0, 768}, 0));
     EXPECT_FALSE(nubilux::FrameRegion({{41.9, 12.48}, 3000}, {1024, 0}, 0));
-    const nubilux::Region rome{{41.9, 12.48}, 3000};
-    // 3000 km across, seen 43 degrees off: a little over a quarter of the disc's width.
-    const auto wide = nubilux::FrameRegion(rome, {1920, 1080}, 0);
-    EXPECT_GT(wide->Width(), 3000e3 / nubilux::kPerspectiveHeight * 0.6);
-    EXPECT_LT(wide->Width(), 3000e3 / nubilux::kPerspectiveHeight * 1.2);
-    // A region that reaches over the limb is no region of that view.
-    EXPECT_FALSE(nubilux::FrameRegion({{0, 75}, 3000}, {1920, 1080}, 0));
+    EXPECT_FALSE(nubilux::FrameRegion({{0, 85}, 3000}, {1920, 1080}, 0));   // at the very limb
+    EXPECT_FALSE(nubilux::FrameRegion({{0, 100}, 3000}, {1920, 1080}, 0));  // behind it
 }
 
 TEST(Framing, ACropIsTheBoxsShareOfTheFullDisc) {
@@ -188,7 +275,7 @@ TEST(RegionSources, NoaaCutsTheContinentWhereItHoldsTheRegionElseTheDisc) {
 // Off the Carolinas, 1500 km across: the continental picture holds the region until its
 // east edge passes the picture's by a fraction of a degree.
 TEST(RegionSources, ARegionPartlyOutsideTheContinentalPictureIsCutFromTheDisc) {
-    const nubilux::Region inside{{31, -69.5}, 1500}, across{{31, -68.25}, 1500};
+    const nubilux::Region inside{{31, -68.5}, 1500}, across{{31, -67.75}, 1500};
     EXPECT_NE(nubilux::ViewSources(View::GoesEast, kWide, kNoonInEuropeUtc, &inside).at(0).url.find(L"/CONUS/"),
               std::wstring::npos);
     EXPECT_NE(nubilux::ViewSources(View::GoesEast, kWide, kNoonInEuropeUtc, &across).at(0).url.find(L"/FD/"),
