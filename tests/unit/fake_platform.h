@@ -131,6 +131,7 @@ public:
     std::vector<suite::AppsEntry> appsEntries;
     std::vector<std::wstring> removedEntries;  // "HKLM key" or "HKCU key"
     suite::Outcome RemoveAppsEntry(const std::wstring& key, bool allUsers) override {
+        if (failing.count(L"remove entry")) return suite::Outcome::Failure(5, L"Accesso negato.");
         removedEntries.push_back((allUsers ? L"HKLM " : L"HKCU ") + key);
         return suite::Outcome::Success();
     }

@@ -227,6 +227,15 @@ TEST_F(TwoScopes, WhatCannotBeReplacedIsLoggedAndTheInstallationStands) {
     EXPECT_TRUE(platform.removedEntries.empty());  // still listed: it is still there
     EXPECT_THAT(platform.log, ::testing::Contains(L"Errore: 5-Accesso negato. Installazione per l'utente corrente "
                                                   L"non rimossa: " + P + L"\\G\\F"));
+
+    // Its shortcuts gone, but not its entry: said, and not as replaced.
+    platform.failing = {L"remove entry"};
+    platform.folders.insert({P + L"\\G", P + L"\\G\\F"});
+    platform.log.clear();
+    install::Form_Load(platform, ini, ForAllUsers(), state);
+    EXPECT_THAT(platform.log, ::testing::Contains(L"Errore: 5-Accesso negato. Installazione per l'utente corrente "
+                                                  L"non rimossa: Quintaris Meteo"));
+    EXPECT_THAT(platform.log, ::testing::Not(::testing::Contains(::testing::HasSubstr(L"sostituita"))));
 }
 
 TEST_F(TwoScopes, NoRemovalWithoutTheUsersOwnOrWhenTheAllUsersStepFails) {
@@ -312,6 +321,7 @@ TEST(Scope, AnotherProfilesFoldersAreTheirsOrUnknown) {
     EXPECT_EQ(ProfileFolder(L"%USERPROFILE%\\Desktop", L"", L"C:"), std::nullopt);  // no profile to put in
     EXPECT_EQ(ProfileFolder(L"%SystemDrive%\\x", L"C:\\U", L""), std::nullopt);
     EXPECT_EQ(ProfileFolder(L"C:\\50%\\off", L"C:\\U", L"C:"), std::nullopt);  // half a variable
+    EXPECT_EQ(ProfileFolder(L"%USERPROFILE", L"C:\\U", L"C:"), std::nullopt);
     EXPECT_EQ(ProfileFolder(L"%USERPROFILE%%USERPROFILE%", L"P", L"C:"), L"PP");
 }
 

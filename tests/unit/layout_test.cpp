@@ -17,12 +17,17 @@ const std::wstring kIni = L"C:\\App\\Install.ini";
 class Recorder : public uninstall::Platform {
 public:
     std::vector<std::wstring> removed;
+    bool menuThere = true;
     suite::Outcome RemoveShortcut(const std::wstring& folder, const std::wstring& name) override {
         removed.push_back(folder + L"|" + name);
         return suite::Outcome::Success();
     }
-    suite::Outcome RemoveFolder(const std::wstring&) override { return suite::Outcome::Success(); }
-    bool IsFolder(const std::wstring&) override { return true; }
+    std::vector<std::wstring> removedFolders;
+    suite::Outcome RemoveFolder(const std::wstring& path) override {
+        removedFolders.push_back(path);
+        return suite::Outcome::Success();
+    }
+    bool IsFolder(const std::wstring&) override { return menuThere; }
     bool IsEmptyFolder(const std::wstring&) override { return true; }
     bool WasRemoved(const std::wstring&) override { return false; }
     void RecordRemoval(const std::wstring&) override {}
@@ -59,6 +64,19 @@ TEST(Layout, WhatInstallMakesIsWhatUninstallRemoves) {
                 EXPECT_EQ(menu.removed, made) << group << " " << startup << " " << desktop;
                 EXPECT_EQ(made.size(), 2u + (std::wstring(startup) == L"TRUE") + (std::wstring(desktop) == L"TRUE"));
             }
+}
+
+// A menu folder already gone (removed by hand after its shortcuts) is no failure: the
+// shortcuts go, and no folder is asked to go.
+TEST(Layout, AMenuFolderAlreadyGoneIsNoFailure) {
+    Recorder menu;
+    menu.menuThere = false;
+    const suite::Layout layout{L"G", L"Meteo", L"Nubilux.exe", L"F"};
+    const suite::LayoutRemoval removal = suite::RemoveLayout(menu, layout, {L"StartUp", L"C:\\U\\Desktop", L"C:\\App"}, P);
+    EXPECT_TRUE(removal.failure);
+    EXPECT_FALSE(removal.groupRemoved);
+    EXPECT_EQ(menu.removed, (std::vector<std::wstring>{L"G\\F|Meteo", L"G\\F|Uninstall"}));
+    EXPECT_TRUE(menu.removedFolders.empty());
 }
 
 }  // namespace
