@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/hourly.h"
+#include "app/views.h"
 
 namespace nubilux {
 
@@ -39,6 +40,13 @@ std::optional<Region> ChooseRegion(const std::wstring& centre, const std::wstrin
     const std::optional<Place> own = CentreNamed(centre), at = own ? own : zone;
     if (!at) return std::nullopt;
     return Region{*at, RegionWidthNamed(width).value_or(kDefaultRegionKm)};
+}
+
+RegionFault FaultOf(const std::optional<Region>& region) {
+    if (!region) return RegionFault::NoPlace;
+    for (const View view : ViewsByDistance(region->centre.longitude))
+        if (DegreesFromBelow(region->centre, Describe(view).longitude) <= kMaxDegreesFromBelow) return RegionFault::None;
+    return RegionFault::NotSeen;
 }
 
 std::wstring ReadSetting(const suite::ProfileStore& store, const std::wstring& userFolder,

@@ -54,6 +54,12 @@ HourOffset ChooseHourOffset(const std::wstring& beside, const std::wstring& kept
 // zone, else none; as wide as it says, else 3000 km. A bad value is passed over.
 std::optional<Region> ChooseRegion(const std::wstring& centre, const std::wstring& width, std::optional<Place> zone);
 
+// Why "Your region" cannot be what the wallpaper shows: no place is known for it (no
+// Centro=, a clock set to a bare offset); or no view sees its place well (Reykjavik, the
+// North Pole: each view's point below more than 65 degrees away).
+enum class RegionFault { None, NoPlace, NotSeen };
+RegionFault FaultOf(const std::optional<Region>& region);
+
 // The start mode: Automatic when the stored text reads as the number 0 ("0", " 0",
 // "0.0"), Manual for any other number, anything that is not a number, and "-1".
 bool StartsAutomatic(const std::wstring& modo);

@@ -19,6 +19,8 @@ inline constexpr wchar_t kShowWindow[] = L"&Open QuintarisMeteo";
 inline constexpr wchar_t kWholeEarth[] = L"&Whole Earth";
 inline constexpr wchar_t kRegion[] = L"Your &region";
 inline constexpr wchar_t kNoRegion[] = L"Your region needs a place: set Centro= in Nubilux.ini";
+inline constexpr wchar_t kRegionUnseen[] =
+    L"Your region cannot be seen well from any satellite: the whole Earth is shown";
 // Then where the picture on the wallpaper came from, greyed.
 inline constexpr wchar_t kNotUpdatedYet[] = L"No picture fetched yet";
 inline constexpr wchar_t kUpdating[] = L"Fetching the latest picture...";

@@ -21,22 +21,29 @@ bool Same(std::string_view ours, std::wstring_view theirs) {
     return true;
 }
 
+// The country's own row where it has one, else the zone's; none for an unknown key.
+const ZoneRow* RowOf(std::wstring_view key, std::wstring_view territory) {
+    const ZoneRow* zones = nullptr;
+    for (const ZoneRow& row : kRows) {
+        if (!Same(row.key, key)) continue;
+        if (!territory.empty() && Same(row.territory, territory)) return &row;
+        if (std::string_view(row.territory) == "001") zones = &row;
+    }
+    return zones;
+}
+
 }  // namespace
 
 std::span<const ZoneRow> ZoneRows() { return kRows; }
 
 std::optional<Place> PlaceOfZone(std::wstring_view key, std::wstring_view territory) {
-    std::optional<Place> zones;
-    for (const ZoneRow& row : kRows) {
-        if (!Same(row.key, key)) continue;
-        if (!territory.empty() && Same(row.territory, territory)) return Place{row.latitude, row.longitude};
-        if (std::string_view(row.territory) == "001") zones = Place{row.latitude, row.longitude};
-    }
-    return zones;
+    const ZoneRow* row = RowOf(key, territory);
+    if (!row || row->bare) return std::nullopt;
+    return Place{row->latitude, row->longitude};
 }
 
 double LongitudeOf(const ClockZone& zone) {
-    if (const auto place = PlaceOfZone(zone.key, zone.territory)) return place->longitude;
+    if (const ZoneRow* row = RowOf(zone.key, zone.territory)) return row->longitude;
     return LongitudeOfBias(zone.standardBiasMinutes);
 }
 

@@ -27,17 +27,19 @@ struct ZoneRow {
     const char* key;
     const char* territory;  // "001" for the zone's own place
     float latitude, longitude;
+    bool bare;  // a bare offset ("UTC", "UTC-11"): a meridian, on the equator, but no place
 };
 
 // Every row of the table.
 std::span<const ZoneRow> ZoneRows();
 
 // The country's own row where it has one, else the zone's; nothing for a key the table
-// does not know (a zone newer than the table, a hand-made one).
+// does not know (a zone newer than the table, a hand-made one) or a bare offset, which
+// virtual machines and cloud images are often set to wherever they are.
 std::optional<Place> PlaceOfZone(std::wstring_view key, std::wstring_view territory);
 
-// The longitude the satellite is chosen by: the zone's place, else 15 degrees an hour
-// of the standard bias.
+// The longitude the satellite is chosen by: the zone's place or a bare offset's meridian,
+// else 15 degrees an hour of the standard bias.
 double LongitudeOf(const ClockZone& zone);
 
 }  // namespace nubilux

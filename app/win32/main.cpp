@@ -131,7 +131,10 @@ private:
         const bool automatic = session_->Automatic(), working = session_->Working();
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
         ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), session_->UpdateEnabled());
-        const std::wstring tip = session_->Tip(now);
+        std::wstring tip = session_->Tip(now);
+        // The region chosen but not shown: said where the user looks first.
+        if (const wchar_t* why = RegionFaultText(); why && platform_->ShowsRegion())
+            tip.insert(std::min(tip.find(L'\n'), tip.size()), std::wstring(L"\n") + why);
         if (tray_ && (tip != shownTip_ || working != shownWorking_)) {
             tray_->Change(working ? sun_.get() : cloud_.get(), tip.c_str());
             // A new wallpaper repaints the desktop; make sure the window is drawn over it again.
@@ -152,6 +155,16 @@ private:
             SetText(kLabel2Id, texts->name);
             SetText(kLabel3Id, texts->description);
         }
+    }
+
+    // Why "Your region" cannot be shown, or nothing when it can.
+    const wchar_t* RegionFaultText() const {
+        switch (FaultOf(platform_->UsersRegion())) {
+        case RegionFault::NoPlace: return texts::kNoRegion;
+        case RegionFault::NotSeen: return texts::kRegionUnseen;
+        case RegionFault::None: break;
+        }
+        return nullptr;
     }
 
     void ShowAbout() {
@@ -176,12 +189,13 @@ private:
         for (const std::wstring& line : session_->MenuLines(Now()))
             ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, line.c_str());
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        const bool known = platform_->UsersRegion().has_value(), region = known && platform_->ShowsRegion();
+        const wchar_t* const why = RegionFaultText();
+        const bool region = !why && platform_->ShowsRegion();
         ::AppendMenuW(menu, MF_STRING, kWholeEarthCommand, texts::kWholeEarth);
-        ::AppendMenuW(menu, MF_STRING | (known ? 0u : MF_GRAYED), kRegionCommand, texts::kRegion);
+        ::AppendMenuW(menu, MF_STRING | (why ? MF_GRAYED : 0u), kRegionCommand, texts::kRegion);
         ::CheckMenuRadioItem(menu, kWholeEarthCommand, kRegionCommand, region ? kRegionCommand : kWholeEarthCommand,
                              MF_BYCOMMAND);
-        if (!known) ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, texts::kNoRegion);
+        if (why) ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, why);
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         if (!session_->Automatic())
             ::AppendMenuW(menu, MF_STRING | (session_->UpdateEnabled() ? 0u : MF_GRAYED), kUpdateCommand,

@@ -82,6 +82,32 @@ class TheRegion(unittest.TestCase):
         west, south, east, north = box(n.server.urls()[0])
         self.assertTrue(1.5e6 < east - west < 3.5e6)  # and the default width
 
+    def test_a_northern_region_is_all_earth(self):
+        # Stockholm, near Meteosat's northern limb, from a map server that draws space black
+        # beyond the limb: not one pixel of space on the wallpaper.
+        text = REGION + "Centro=59.33,18.07\r\n"
+        n = self.update("Europe/Rome", mode_text=text, rules=[("view.eumetsat.int", pictures.map_server)])
+        data = n.bitmap.read_bytes()
+        self.assertEqual(bitmap_size(data), (1024, 768))
+        pixels = data[54:]
+        row = 1024 * 3
+        dark = sum(1 for y in range(768) for x in range(0, row, 3) if sum(pixels[y * row + x:y * row + x + 3]) < 100)
+        self.assertEqual(dark, 0)
+        # Stockholm lies in it, north of its middle: the box moved toward the point below.
+        x, y = middle(n.server.urls()[0])
+        self.assertTrue(3e6 < y < 5.1e6, y)
+
+    def test_a_region_no_view_sees_well_is_said_and_the_whole_earth_shown(self):
+        # Reykjavik: 66 degrees from Meteosat's point below, farther from every other view's.
+        n = NubiluxSession(self, zone="Europe/Rome", mode_text=REGION + "Centro=64.15,-21.94\r\n",
+                           rules=[("view.eumetsat.int", pictures.gradient(1024, 768))])
+        n.start()
+        tips = n.session.watch_tray(CAPTION)
+        n.update_and_wait()
+        self.assertEqual(middle(n.server.urls()[0]), (0, 0))  # the whole disc
+        unseen = "Your region cannot be seen well from any satellite: the whole Earth is shown"
+        self.assertTrue(n.session.wait_until(lambda: tips and unseen in tips[-1]), list(tips))
+
     def test_the_menus_radio_pair_switches_and_is_kept(self):
         n = NubiluxSession(self, zone="Europe/Rome", rules=[("view.eumetsat.int", pictures.gradient(1024, 768))])
         n.start()

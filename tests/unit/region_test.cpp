@@ -327,4 +327,17 @@ TEST(RegionSettings, TheIniCentreThenTheTimeZonesPlaceElseNone) {
     EXPECT_FALSE(nubilux::ChooseRegion(L"-1", L"-1", std::nullopt));
 }
 
+// A region no view sees well is said, not shown as chosen: Reykjavik is 66 degrees from
+// Meteosat 0's point below, the North Pole 90 from every view's; Oslo and Anchorage are seen.
+TEST(RegionSettings, ARegionNoViewSeesWellIsSaidSo) {
+    using nubilux::RegionFault;
+    EXPECT_EQ(nubilux::FaultOf(std::nullopt), RegionFault::NoPlace);
+    EXPECT_EQ(nubilux::FaultOf(nubilux::Region{{64.15, -21.94}, 3000}), RegionFault::NotSeen);
+    EXPECT_EQ(nubilux::FaultOf(nubilux::Region{{90, 0}, 3000}), RegionFault::NotSeen);
+    EXPECT_EQ(nubilux::FaultOf(nubilux::Region{{-85, 120}, 3000}), RegionFault::NotSeen);
+    EXPECT_EQ(nubilux::FaultOf(nubilux::Region{{59.91, 10.75}, 3000}), RegionFault::None);
+    EXPECT_EQ(nubilux::FaultOf(nubilux::Region{{61.22, -149.9}, 3000}), RegionFault::None);
+    EXPECT_EQ(nubilux::FaultOf(nubilux::Region{{0, 65}, 3000}), RegionFault::None);  // over the Indian Ocean view
+}
+
 }  // namespace

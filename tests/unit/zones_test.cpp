@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "app/config.h"
 #include "app/views.h"
 #include "app/zones.h"
 
@@ -61,8 +62,8 @@ TEST(Zones, AKeyTheTableDoesNotKnowFallsBackToTheBias) {
 }
 
 // The whole table against the file it was made from: every Windows zone the CLDR names has
-// a place of its own, each row names a zone and a country, and places are on the Earth.
-TEST(Zones, EveryWindowsZoneHasAPlace) {
+// a row of its own, each row names a zone and a country, and places are on the Earth.
+TEST(Zones, EveryWindowsZoneHasARow) {
     std::ifstream cldr(CLDR_WINDOWS_ZONES);
     ASSERT_TRUE(cldr) << CLDR_WINDOWS_ZONES;
     const std::string text((std::istreambuf_iterator<char>(cldr)), std::istreambuf_iterator<char>());
@@ -73,7 +74,15 @@ TEST(Zones, EveryWindowsZoneHasAPlace) {
         keys.insert(std::wstring(key.begin(), key.end()));
     }
     ASSERT_GT(keys.size(), 130u);
-    for (const std::wstring& key : keys) EXPECT_TRUE(PlaceOfZone(key, L"001").has_value()) << std::string(key.begin(), key.end());
+    std::size_t bare = 0;
+    for (const std::wstring& key : keys) {
+        const bool placed = PlaceOfZone(key, L"001").has_value();
+        bare += !placed;
+        // A zone without a place is a bare offset, and still has its meridian.
+        EXPECT_TRUE(placed || key == L"UTC" || key.rfind(L"UTC", 0) == 0 || key == L"Dateline Standard Time")
+            << std::string(key.begin(), key.end());
+    }
+    EXPECT_GE(bare, 8u);  // UTC, UTC-11, UTC-09, UTC-08, UTC-02, UTC+12, UTC+13, Dateline
 
     std::size_t own = 0;
     for (const auto& row : nubilux::ZoneRows()) {
@@ -83,19 +92,31 @@ TEST(Zones, EveryWindowsZoneHasAPlace) {
         EXPECT_TRUE(keys.count(std::wstring(key.begin(), key.end()))) << key;
         EXPECT_LE(std::fabs(row.latitude), 90.0);
         EXPECT_LE(std::fabs(row.longitude), 180.0);
-        // Only UTC itself, with no place but its meridian, lies at 0,0.
-        if (row.latitude == 0.0 && row.longitude == 0.0) {
-            EXPECT_EQ(key, "UTC");
+        // Bare offsets lie on the equator, and are their zone's own row.
+        if (row.bare) {
+            EXPECT_EQ(row.latitude, 0.0f) << key;
+            EXPECT_EQ(territory, "001") << key;
         }
     }
     EXPECT_EQ(own, keys.size());  // one row of its own for each zone, no more
 }
 
-TEST(Zones, AZoneOfABareOffsetStandsOnTheEquatorAtItsMeridian) {
-    ExpectNear(PlaceOfZone(L"UTC-11", L"001"), 0.0, -165.0);
-    ExpectNear(PlaceOfZone(L"UTC+12", L"001"), 0.0, 180.0);
-    ExpectNear(PlaceOfZone(L"UTC", L"001"), 0.0, 0.0);
+// A clock set to a bare offset ("UTC", as virtual machines and cloud images often are) says
+// nothing of where its user is: no place, so no region (not the sea off Africa); its
+// meridian still chooses the view.
+TEST(Zones, AZoneOfABareOffsetHasAMeridianButNoPlace) {
+    for (const wchar_t* key : {L"UTC", L"UTC-11", L"UTC+12", L"UTC-02", L"Dateline Standard Time"}) {
+        EXPECT_FALSE(PlaceOfZone(key, L"001")) << key;
+        EXPECT_FALSE(PlaceOfZone(key, L"IT")) << key;  // wherever the computer is
+        EXPECT_FALSE(PlaceOfZone(key, L"")) << key;
+    }
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"UTC-11", L"", 660}), -165.0);
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"Dateline Standard Time", L"", 720}), -180.0);
+    EXPECT_EQ(ViewOf({L"UTC", L"IT", 0}), View::Meteosat);
+    EXPECT_EQ(ViewOf({L"UTC-08", L"", 480}), View::GoesWest);
     ExpectNear(PlaceOfZone(L"UTC-11", L"AS"), -14.27, -170.7);  // a country of it has a place
+    EXPECT_FALSE(nubilux::ChooseRegion(L"-1", L"-1", PlaceOfZone(L"UTC", L"IT")));  // no region offered
+    EXPECT_TRUE(nubilux::ChooseRegion(L"41.9,12.48", L"-1", PlaceOfZone(L"UTC", L"IT")));  // unless Centro= says
 }
 
 }  // namespace

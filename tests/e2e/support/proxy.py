@@ -36,7 +36,7 @@ class FakeProxy:
     def __init__(self, body=b"", mode=SERVE, stall_seconds=20, rules=(), trickle_seconds=2.0):
         self.body = body
         self.mode = mode
-        self.rules = list(rules)  # (text in the URL, mode or a body to serve)
+        self.rules = list(rules)  # (text in the URL, mode, a body to serve, or a function of the URL making one)
         self._used = set()  # the STALE_ONCE rules that have answered
         self.stall_seconds = stall_seconds
         self.trickle_seconds = trickle_seconds
@@ -109,6 +109,8 @@ class FakeProxy:
                     if index in self._used:
                         continue
                     self._used.add(index)
+                if callable(answer):  # a body made for the very request, as a map server draws one
+                    return SERVE, answer(url)
                 return (SERVE, answer) if isinstance(answer, bytes) else (answer, self.body)
         return self.mode, self.body
 
