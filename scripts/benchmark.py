@@ -5,7 +5,6 @@ pass/fail: misses are printed like the rest."""
 
 import os
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
