@@ -245,7 +245,7 @@ private:
     }
 
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (tray_ && tray_->OnMessage(msg)) {
+        if (tray_ && tray_->OnMessage(msg, wParam)) {
             LoadTrayIcons();  // the taskbar may have come back at another scale
             shownTip_.clear();
             Refresh();

@@ -7,6 +7,14 @@
 
 namespace nubilux::win32 {
 
+namespace {
+
+// The window's timer for another try; apart from the window's own timers.
+constexpr UINT_PTR kRetryTimer = 0x7A11;
+constexpr UINT kRetryMs = 2000;
+
+}  // namespace
+
 TrayIcon::TrayIcon(HWND window, UINT callbackMessage, HICON icon, const wchar_t* tip)
     : taskbarCreated_(::RegisterWindowMessageW(L"TaskbarCreated")) {
     data_.cbSize = sizeof data_;
@@ -20,10 +28,19 @@ TrayIcon::TrayIcon(HWND window, UINT callbackMessage, HICON icon, const wchar_t*
     Add();
 }
 
-TrayIcon::~TrayIcon() { ::Shell_NotifyIconW(NIM_DELETE, &data_); }
+TrayIcon::~TrayIcon() {
+    ::KillTimer(data_.hWnd, kRetryTimer);
+    if (added_) ::Shell_NotifyIconW(NIM_DELETE, &data_);
+}
 
 void TrayIcon::Add() {
-    ::Shell_NotifyIconW(NIM_ADD, &data_);
+    // After Explorer restarts the old icon is gone with it: added anew either way.
+    added_ = ::Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+    if (!added_) {
+        ::SetTimer(data_.hWnd, kRetryTimer, kRetryMs, nullptr);
+        return;
+    }
+    ::KillTimer(data_.hWnd, kRetryTimer);
     NOTIFYICONDATAW version = data_;
     version.uVersion = NOTIFYICON_VERSION_4;
     version4_ = ::Shell_NotifyIconW(NIM_SETVERSION, &version) != FALSE;
@@ -41,8 +58,9 @@ void TrayIcon::ReturnFocus() {
     ::Shell_NotifyIconW(NIM_SETFOCUS, &focus);
 }
 
-bool TrayIcon::OnMessage(UINT msg) {
-    if (msg != taskbarCreated_ || taskbarCreated_ == 0) return false;
+bool TrayIcon::OnMessage(UINT msg, WPARAM wParam) {
+    const bool retry = msg == WM_TIMER && wParam == kRetryTimer;
+    if (!retry && (msg != taskbarCreated_ || taskbarCreated_ == 0)) return false;
     Add();
     return true;
 }

@@ -356,6 +356,19 @@ class WindowAndIcon(unittest.TestCase):
         self.assertEqual(n.session.probe("answer", "Nubilux", "Yes", "15")[0], 0)
         self.assertTrue(n.session.window_gone(CAPTION))
 
+    def test_an_icon_refused_at_logon_is_added_once_the_notification_area_is_up(self):
+        # Started at logon, before the notification area is ready: it refuses the icon for
+        # a while, then takes icons without telling anyone ("TaskbarCreated" gone by).
+        n = NubiluxSession(self)
+        tray = n.session.watch_tray(CAPTION, refuse=4)
+        n.start()
+        self.assertTrue(n.session.wait_until(lambda: tray.refused > 0, 10))
+        self.assertTrue(n.session.wait_until(lambda: any(c["call"] == NIM_ADD for c in tray.calls), 15), tray.calls)
+        self.assertTrue(n.session.wait_until(lambda: any(c["call"] == NIM_SETVERSION for c in tray.calls), 5))
+        added = len([c for c in tray.calls if c["call"] == NIM_ADD])
+        time.sleep(4)
+        self.assertEqual(len([c for c in tray.calls if c["call"] == NIM_ADD]), added)  # and then no more tries
+
     def test_the_keyboard_reaches_the_icon_and_its_menu(self):
         n = NubiluxSession(self)
         n.start()
@@ -378,11 +391,11 @@ class WindowAndIcon(unittest.TestCase):
         # The context key: the menu opens at the icon's anchor, not at the pointer, rising
         # from it and to its right, as left-to-right reading wants.
         n.session.probe("pointer", "10", "10")
-        tray_post(n, WM_CONTEXTMENU, 600, 700)
+        tray_post(n, WM_CONTEXTMENU, 300, 700)
         code, out = n.session.probe("menu", CAPTION, "10")
         self.assertEqual(code, 0, "no menu")
         left, top, right, bottom = json.loads(out)
-        self.assertEqual((left, bottom), (600, 700))
+        self.assertEqual((left, bottom), (300, 700))
         # Escape closes it and gives the focus back to the notification area.
         n.session.probe("escape", CAPTION)
         self.assertTrue(n.session.wait_until(lambda: any(c["call"] == NIM_SETFOCUS for c in tray.calls)))
@@ -390,7 +403,7 @@ class WindowAndIcon(unittest.TestCase):
         self.assertFalse(n.session.window(CAPTION)["visible"])
 
         # The menu's first item, its default, shows the window.
-        tray_post(n, WM_CONTEXTMENU, 600, 700)
+        tray_post(n, WM_CONTEXTMENU, 300, 700)
         self.assertEqual(n.session.probe("menu", CAPTION, "10")[0], 0)
         n.session.probe("down", CAPTION)
         n.session.probe("enter", CAPTION)

@@ -24,8 +24,11 @@
 //   probe hold   <file> <seconds>        keep a file in use: a DLL loaded, any other file open unshared
 //   probe trust  <file.cer>              put a certificate (DER) into the current user's Root store
 //   probe pointer <x> <y>               move the mouse pointer there (off the windows, for a quiet measure)
-//   probe tray   <caption> <seconds>     stand in for the notification area: asks the window to add its
-//                                        icon again, then prints each call it is given, one line each
+//   probe tray   <caption> <seconds> [refuse=<s>]  stand in for the notification area: asks the window to
+//                                        add its icon again, then prints each call it is given, one a
+//                                        line; with refuse=, one not ready yet, as at logon: it may come
+//                                        before the program, refuses every call for s seconds ("refused"
+//                                        lines), then takes them without a word to anyone
 // Windows 10's scaling entries, declared so that each is called through its own type.
 #undef WINVER
 #define WINVER 0x0605
@@ -230,8 +233,14 @@ int Usage() {
 // letters), state, balloon text (256), the timeout or version, balloon title (64), balloon
 // flags, GUID, then the icon's width, height, planes and depth. Printed as one line:
 // call, flags, version, width, height, depth, tip.
+ULONGLONG g_trayRefusesUntil = 0;
+
 LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != WM_COPYDATA) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (::GetTickCount64() < g_trayRefusesUntil) {
+        Write(L"refused\n");
+        return FALSE;
+    }
     constexpr std::size_t kTip = 16, kVersion = kTip + 256 + 8 + 512, kIcon = kVersion + 4 + 128 + 4 + 16;
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     const auto* bytes = static_cast<const BYTE*>(data->lpData);
@@ -250,7 +259,7 @@ LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-int Tray(const std::wstring& caption, double seconds) {
+int Tray(const std::wstring& caption, double seconds, double refuseSeconds) {
     WNDCLASSW tray{};
     tray.lpfnWndProc = TrayProc;
     tray.hInstance = ::GetModuleHandleW(nullptr);
@@ -260,10 +269,15 @@ int Tray(const std::wstring& caption, double seconds) {
                                     nullptr, nullptr, tray.hInstance, nullptr);
     if (!window) return 1;
     ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    HWND program = FindTopLevel(caption, false);
-    if (!program) return 1;
-    Write(L"ready\n");
-    ::PostMessageW(program, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    if (refuseSeconds > 0) {
+        g_trayRefusesUntil = ::GetTickCount64() + static_cast<ULONGLONG>(refuseSeconds * 1000);
+        Write(L"ready\n");
+    } else {
+        HWND program = FindTopLevel(caption, false);
+        if (!program) return 1;
+        Write(L"ready\n");
+        ::PostMessageW(program, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    }
     const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
     for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
@@ -294,7 +308,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"link") return Link(caption);
-    if (command == L"tray") return Tray(caption, seconds(3));
+    if (command == L"tray")
+        return Tray(caption, seconds(3), argc > 4 && std::wcsncmp(argv[4], L"refuse=", 7) == 0 ? std::wcstod(argv[4] + 7, nullptr) : 0);
     if (command == L"run") {
         std::wstring line;
         for (int i = 2; i < argc; ++i) line += (i > 2 ? L" " : L"") + std::wstring(L"\"") + argv[i] + L"\"";

@@ -81,6 +81,7 @@ class TrayLog(list):
     calls: every call as the shell received it, a dict each (call, flags, version, width,
     height, depth)."""
     deleted = False
+    refused = 0  # calls a notification area not ready yet refused
 
     def __init__(self):
         super().__init__()
@@ -205,13 +206,17 @@ class WineSession:
         subprocess.run(["wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
                         "/d", str(dpi), "/f"], env=self.env, check=True, capture_output=True)
 
-    def watch_tray(self, caption, seconds=120):
+    def watch_tray(self, caption, seconds=120, refuse=0):
         """Stands in for the notification area (Wine's shell hands it every icon call), so
         that the tips a program gives its icon can be read; the program is asked to add its
-        icon again, as after the taskbar starts. Returns the list the tips arrive in."""
+        icon again, as after the taskbar starts. With refuse (seconds), a notification area
+        not ready yet, as at logon: started before the program, it refuses every call that
+        long (counted in .refused), then takes them, telling no one. Returns the list the
+        tips arrive in."""
         tips = TrayLog()
-        process = subprocess.Popen(["wine", str(PROBE), "tray", caption, str(seconds)], cwd=self.root, env=self.env,
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen(["wine", str(PROBE), "tray", caption, str(seconds)] +
+                                   ([f"refuse={refuse}"] if refuse else []),
+                                   cwd=self.root, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self._processes.append(process)
         ready = threading.Event()
 
@@ -220,6 +225,8 @@ class WineSession:
                 line = raw.decode("utf-8", "replace").rstrip("\r\n")
                 if line == "ready":
                     ready.set()
+                elif line == "refused":
+                    tips.refused += 1
                 elif line.count("\t") >= 6:
                     *numbers, tip = line.split("\t", 6)
                     call = dict(zip(("call", "flags", "version", "width", "height", "depth"), map(int, numbers)))
