@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/text.h"
+
 namespace nubilux {
 
 namespace {
@@ -32,6 +34,27 @@ std::vector<Screen> PlannedSizes(const std::vector<PicturePlan>& plan) {
     std::vector<Screen> sizes;
     for (const PicturePlan& picture : plan) sizes.push_back(picture.size);
     return sizes;
+}
+
+std::optional<WallpaperPosition> PositionToSet(int current) {
+    switch (static_cast<WallpaperPosition>(current)) {
+    case WallpaperPosition::Center:
+    case WallpaperPosition::Stretch:
+    case WallpaperPosition::Fit:
+    case WallpaperPosition::Fill: return std::nullopt;
+    case WallpaperPosition::Tile:
+    case WallpaperPosition::Span: break;
+    }
+    return WallpaperPosition::Fill;
+}
+
+std::optional<DesktopStyle> DesktopStyleToSet(const std::wstring& wallpaperStyle, const std::wstring& tileWallpaper) {
+    const std::wstring_view style = suite::TrimBlanks(wallpaperStyle);
+    const bool tiled = suite::TrimBlanks(tileWallpaper) == L"1";
+    // No style set is centred, as Windows reads it.
+    if (!tiled && (style.empty() || style == L"0" || style == L"2" || style == L"6" || style == L"10"))
+        return std::nullopt;
+    return DesktopStyle{L"10", L"0"};
 }
 
 }  // namespace nubilux

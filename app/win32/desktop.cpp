@@ -73,8 +73,25 @@ std::vector<Monitor> WallpaperMonitors() {
 
 namespace {
 
-// The whole desktop's wallpaper, the way every Windows has.
+// A text value of the user's desktop settings; empty when missing.
+std::wstring DesktopValue(const wchar_t* name) {
+    wchar_t value[16] = {};
+    DWORD bytes = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, value, &bytes) !=
+        ERROR_SUCCESS)
+        return L"";
+    return value;
+}
+
+// The whole desktop's wallpaper, the way every Windows has; laid so that the picture,
+// made the primary monitor's size, is neither tiled nor spanned (read when it is set).
 bool SetDesktopWallpaper(const std::wstring& path) {
+    if (const auto style = DesktopStyleToSet(DesktopValue(L"WallpaperStyle"), DesktopValue(L"TileWallpaper"))) {
+        for (const auto& [name, value] : {std::pair{L"WallpaperStyle", &style->wallpaperStyle},
+                                          {L"TileWallpaper", &style->tileWallpaper}})
+            ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, REG_SZ, value->c_str(),
+                              static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+    }
     std::wstring file = path;
     // SPIF_SENDWININICHANGE would broadcast with SendMessage, waiting on every window,
     // hung ones too.
@@ -90,6 +107,10 @@ bool SetWallpaper(const std::vector<std::wstring>& monitors, const std::wstring&
     if (monitors.empty()) return SetDesktopWallpaper(path);
     ::win32::ComPtr<DesktopWallpaper> wallpaper;
     bool all = MakeDesktopWallpaper(wallpaper);
+    // Each monitor's own picture on it alone: never tiled or spanned over the others.
+    int position = 0;
+    if (all && SUCCEEDED(wallpaper->GetPosition(&position)))
+        if (const auto fit = PositionToSet(position)) wallpaper->SetPosition(static_cast<int>(*fit));
     for (const std::wstring& monitor : monitors)
         all = all && SUCCEEDED(wallpaper->SetWallpaper(monitor.c_str(), path.c_str()));
     if (all) return true;

@@ -4,7 +4,7 @@ wallpaper object (here our own stand-in, which Wine lacks)."""
 
 import time
 import unittest
-from support import proxy
+from support import product, proxy
 from test_nubilux import NubiluxSession, bitmap_size, kind, query, view, views
 
 
@@ -84,6 +84,23 @@ class EveryMonitor(unittest.TestCase):
         self.assertEqual(sorted(path for _, path in calls),
                          ["C:\\Nubilux\\NUBILUX-800x600.BMP", "C:\\Nubilux\\NUBILUX.BMP"])
 
+    def test_a_spanned_wallpaper_is_laid_on_each_monitor_instead(self):
+        # The user's wallpaper spans the monitors: each monitor's own picture would be
+        # stretched over both. Filled instead, before the pictures are set.
+        n = NubiluxSession(self, screens=self.SCREENS)
+        folder = n.install_standin("wallpaper_standin")
+        (folder / "position.txt").write_text("5")
+        n.start()
+        n.update_and_wait()
+        calls = [line.split("\t") for line in (folder / "wallpaper-calls.txt").read_text().splitlines()]
+        self.assertEqual(calls[0], ["position", "4"])
+        self.assertEqual(len(calls), 3)  # then one picture per monitor
+        # A fill the user chose is theirs: the next update leaves it.
+        (folder / "position.txt").write_text("2")
+        n.update_and_wait()
+        calls = [line.split("\t") for line in (folder / "wallpaper-calls.txt").read_text().splitlines()]
+        self.assertEqual([c for c in calls if c[0] == "position"], [["position", "4"]])
+
     def test_when_the_shells_object_refuses_the_primary_picture_becomes_the_desktops(self):
         # As after a logoff or in a Remote Desktop session: SetWallpaper answers E_FAIL.
         n = NubiluxSession(self, screens=self.SCREENS)
@@ -97,12 +114,16 @@ class EveryMonitor(unittest.TestCase):
 
     def test_without_the_shells_object_one_wallpaper_for_the_primary_monitor(self):
         n = NubiluxSession(self, screens=self.SCREENS)
+        # Spanned over both monitors, the old way: laid filled instead.
+        n.session.run("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "WallpaperStyle", "/d", "22", "/f")
         n.start()
         n.update_and_wait()
         self.assertEqual([(query(u)["WIDTH"], query(u)["HEIGHT"]) for u in n.server.urls()], [("1024", "768")])
         self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
         self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
         self.assertEqual(sorted(p.name for p in n.app.glob("*.BMP")), ["NUBILUX.BMP"])
+        desktop = product.registry_values(n.session, "HKCU\\Control Panel\\Desktop")
+        self.assertEqual((desktop["WallpaperStyle"][1], desktop["TileWallpaper"][1]), ("10", "0"))
 
 
 if __name__ == "__main__":

@@ -177,6 +177,27 @@ TEST(Monitors, SizesThatShareOnlyAWidthShareNoPicture) {
     EXPECT_THAT(plan[1].monitors, ElementsAre(L"B"));
 }
 
+// DESKTOP_WALLPAPER_POSITION, from Microsoft's documentation of IDesktopWallpaper: Tile
+// repeats one picture from the desktop's corner and Span stretches one over every monitor,
+// so a monitor's own picture would not show on it as made; the others lay each monitor's
+// picture, its own size, on it alone. The registry's old values ("Control Panel\\Desktop")
+// the same: WallpaperStyle 22 spans, TileWallpaper 1 tiles.
+TEST(Monitors, EachPictureShowsOnItsMonitorAsMade) {
+    using nubilux::WallpaperPosition;
+    for (const int kept : {0, 2, 3, 4}) EXPECT_FALSE(nubilux::PositionToSet(kept)) << kept;
+    for (const int changed : {1, 5, 6, -1}) EXPECT_EQ(nubilux::PositionToSet(changed), WallpaperPosition::Fill) << changed;
+
+    for (const wchar_t* kept : {L"0", L"2", L"6", L"10", L" 10 ", L""})
+        EXPECT_FALSE(nubilux::DesktopStyleToSet(kept, L"0")) << kept;
+    EXPECT_FALSE(nubilux::DesktopStyleToSet(L"2", L""));
+    for (const auto& [style, tile] : {std::pair{L"22", L"0"}, {L"0", L"1"}, {L"10", L"1"}, {L"99", L"0"}}) {
+        const auto set = nubilux::DesktopStyleToSet(style, tile);
+        ASSERT_TRUE(set) << style << tile;
+        EXPECT_EQ(set->wallpaperStyle, L"10");
+        EXPECT_EQ(set->tileWallpaper, L"0");
+    }
+}
+
 TEST(Requests, TheIndianOceansDaylightBeginsAndEndsWithTheSunBelowTheSatellite) {
     // Its local solar hour is UTC plus 3 h 02 min: day from 03:58 to 13:58 UTC.
     const std::int64_t midnight = kMorningUtc - (10 * 3600 + 47 * 60 + 13);

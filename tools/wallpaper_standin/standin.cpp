@@ -1,7 +1,9 @@
 // A stand-in for the shell's per-monitor wallpaper object, which Wine lacks: an
 // in-process COM server registered under the shell's class id in a test prefix. It
 // answers the monitors Windows reports and records each SetWallpaper call, one line
-// "<monitor id>\t<path>" in wallpaper-calls.txt beside this DLL. A file behaviour.txt
+// "<monitor id>\t<path>" in wallpaper-calls.txt beside this DLL, and each SetPosition
+// "position\t<n>"; the position is kept in position.txt there (Fill, 4, when missing, as
+// on a new Windows account), which a test may write first. A file behaviour.txt
 // beside it makes SetWallpaper misbehave as the shell may: "block" never returns (for ten
 // minutes), "fail" answers E_FAIL.
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include <olectl.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -68,9 +71,9 @@ void Record(const std::wstring& line) {
     ::CloseHandle(file);
 }
 
-// The first word of behaviour.txt beside this DLL; empty when there is none.
-std::string Behaviour() {
-    const std::wstring path = OwnFolder() + L"\\behaviour.txt";
+// The first word of a file beside this DLL; empty when there is none.
+std::string FirstWord(const wchar_t* name) {
+    const std::wstring path = OwnFolder() + L"\\" + name;
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     char text[16] = {};
@@ -79,6 +82,17 @@ std::string Behaviour() {
     ::CloseHandle(file);
     std::string word(text, got);
     return word.substr(0, word.find_first_of(" \r\n"));
+}
+
+std::string Behaviour() { return FirstWord(L"behaviour.txt"); }
+
+void WriteFirstWord(const wchar_t* name, const std::string& word) {
+    const std::wstring path = OwnFolder() + L"\\" + name;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(file, word.data(), static_cast<DWORD>(word.size()), &written, nullptr);
+    ::CloseHandle(file);
 }
 
 LPWSTR CopyForCaller(const std::wstring& text) {
@@ -143,9 +157,16 @@ public:
         if (color) *color = 0;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetPosition(int) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetPosition(int position) override {
+        if (position < 0 || position > 5) return E_INVALIDARG;
+        Record(L"position\t" + std::to_wstring(position));
+        WriteFirstWord(L"position.txt", std::to_string(position));
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE GetPosition(int* position) override {
-        if (position) *position = 0;
+        if (!position) return E_POINTER;
+        const std::string kept = FirstWord(L"position.txt");
+        *position = kept.empty() ? 4 : std::atoi(kept.c_str());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetSlideshow(void*) override { return E_NOTIMPL; }
