@@ -139,6 +139,7 @@ add_executable(win32_tests
   tests/win32/clock_zone_test.cpp
   tests/win32/deployment_test.cpp
   tests/win32/form_test.cpp
+  tests/win32/form_test.rc
   tests/win32/install_platform_test.cpp
   tests/win32/nubilux_seams_test.cpp
   tests/win32/power_test.cpp

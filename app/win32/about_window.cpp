@@ -20,8 +20,8 @@ constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128);
 AboutWindow::AboutWindow(HINSTANCE instance) : Form(instance, IDI_CLOUD) {}
 
 void AboutWindow::OnCreate() {
-    boldFont_ = Font(L"MS Sans Serif", 8.25, true);
-    font_ = Font(L"MS Sans Serif", 8.25, false);
+    boldFont_ = Font(L"Microsoft Sans Serif", 8.25, true);
+    font_ = Font(L"Microsoft Sans Serif", 8.25, false);
     Control(L"STATIC", texts::kAboutText, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 120, 3135, 885, kAboutTextId,
             boldFont_);
     Control(L"STATIC", texts::kAboutCredits, WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 120, 1035, 3135, 390, kCreditsId,
@@ -33,7 +33,10 @@ void AboutWindow::OnCreate() {
             font_);
     ::SetFocus(Control(L"BUTTON", texts::kAboutOk, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 990, 2040, 1335, 345,
                        IDOK, font_));
-    FitLabel(kAcknowledgementId);  // as many lines as it takes, the rest moved down
+    // As many lines as each takes at the window's scale and font, the rest moved down.
+    FitLabel(kAboutTextId);
+    FitLabel(kCreditsId);
+    FitLabel(kAcknowledgementId);
     KeepOnTop(hwnd_);
 }
 

@@ -88,7 +88,7 @@ public:
 
 private:
     void OnCreate() override {
-        font_ = Font(L"MS Sans Serif", 8.25, false);
+        font_ = Font(L"Microsoft Sans Serif", 8.25, false);
         // Made in tab order.
         Control(L"BUTTON", texts::kUpdate, WS_VISIBLE | WS_TABSTOP, 0, 600, 1335, 345, kUpdateId, font_);
         Control(L"BUTTON", texts::kInfo, WS_VISIBLE | WS_TABSTOP, 1350, 600, 1335, 345, kInfoId, font_);
@@ -130,7 +130,7 @@ private:
         const Moment now = Now();
         const bool automatic = session_->Automatic(), working = session_->Working();
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
-        ::EnableWindow(::GetDlgItem(hwnd_, kUpdateId), session_->UpdateEnabled());
+        Enable(kUpdateId, session_->UpdateEnabled());
         std::wstring tip = session_->Tip(now);
         // The region chosen but not shown: said where the user looks first.
         if (const wchar_t* why = RegionFaultText(); why && platform_->ShowsRegion())
@@ -180,6 +180,9 @@ private:
     // the picture came from, the whole Earth or the region, Update in Manual mode, Exit. It
     // opens at the icon's anchor on the side the user's reading order wants.
     void ShowMenu(POINT at) {
+        // One menu at a time: the context key pressed again while it is open opens no second.
+        if (menuOpen_) return;
+        const ::win32::Flag open(menuOpen_);
         const ::win32::UniqueMenu owned(::CreatePopupMenu());
         const HMENU menu = owned.get();
         if (!menu) return;
@@ -361,6 +364,7 @@ private:
     std::optional<Session> session_;
     const UINT endMessage_ = ::win32::NubiluxEndMessage();
     bool asking_ = false;
+    bool menuOpen_ = false;  // the icon's menu is open
     HFONT font_ = nullptr;
     ::win32::UniqueIcon cloud_, sun_;
     std::optional<nubilux::win32::TrayIcon> tray_;

@@ -1,10 +1,15 @@
 #include "common/win32/form.h"
 
+#include <algorithm>
 #include <new>
 #include <string_view>
 #include <utility>
 
 #include "common/win32/dpi.h"
+
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
 
 namespace win32 {
 
@@ -60,26 +65,27 @@ bool Form::Create(const wchar_t* className, const wchar_t* caption, int clientWi
     // A fixed single border with the close box only, centred on the primary monitor's work
     // area, at that monitor's scale: known for certain only once the window is there.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    style_ = style;
+    exStyle_ = exStyle;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    struct Placed {
-        int x, y, width, height;
-    };
-    const auto place = [&](UINT dpi) {
-        RECT rect{0, 0, Pixels(clientWidth, dpi), Pixels(clientHeight, dpi)};
-        AdjustWindowRectAt(&rect, style, exStyle, dpi);
-        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-        return Placed{work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2,
-                      width, height};
-    };
     const UINT guess = SystemDpi();
-    const Placed at = place(guess);
-    if (::CreateWindowExW(exStyle, className, caption, style, at.x, at.y, at.width, at.height, owner, nullptr,
-                          instance_, this)) {
-        if (dpi_ != guess) {
-            const Placed again = place(dpi_);
-            ::SetWindowPos(hwnd_, nullptr, again.x, again.y, again.width, again.height, SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+    RECT rect{0, 0, Pixels(clientWidth, guess), Pixels(clientHeight, guess)};
+    AdjustWindowRectAt(&rect, style, exStyle, guess);
+    if (::CreateWindowExW(exStyle, className, caption, style, work.left, work.top, rect.right - rect.left,
+                          rect.bottom - rect.top, owner, nullptr, instance_, this)) {
+        // Laid out at the DPI its monitor turned out to have, labels fitted, and only then
+        // centred, whole, on the work area.
+        LayOut();
+        RECT whole{};
+        ::GetWindowRect(hwnd_, &whole);
+        const int width = whole.right - whole.left, height = whole.bottom - whole.top;
+        ::SetWindowPos(hwnd_, nullptr, work.left + std::max(0L, (work.right - work.left - width) / 2),
+                       work.top + std::max(0L, (work.bottom - work.top - height) / 2), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetIcons();
         return true;
     }
     // The real reason: a control that could not be made says more than the window's own call.
@@ -91,6 +97,37 @@ void Form::Show() {
     ::ShowWindow(hwnd_, SW_SHOWNORMAL);
     ::SetForegroundWindow(hwnd_);
     ::UpdateWindow(hwnd_);
+    if (!::IsChild(hwnd_, ::GetFocus())) RestoreFocus();
+}
+
+void Form::RestoreFocus() {
+    HWND to = focus_ && ::IsChild(hwnd_, focus_) && ::IsWindowEnabled(focus_) && ::IsWindowVisible(focus_)
+                  ? focus_
+                  : ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (to) ::SetFocus(to);
+}
+
+void Form::Enable(int id, bool enabled) {
+    HWND control = ::GetDlgItem(hwnd_, id);
+    const bool focused = ::GetFocus() == control;
+    ::EnableWindow(control, enabled);
+    if (!enabled && focused) {
+        HWND next = ::GetNextDlgTabItem(hwnd_, control, FALSE);
+        ::SetFocus(next && next != control ? next : hwnd_);
+    }
+}
+
+void Form::SetIcons() {
+    const auto load = [&](int metric) {
+        const int size = MetricAt(metric, dpi_);
+        return UniqueIcon(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, 0)));
+    };
+    UniqueIcon big = load(SM_CXICON), small = load(SM_CXSMICON);
+    if (big) ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    if (small) ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    // The window holds the handles it was given until now: the old ones go after.
+    if (big) bigIcon_ = std::move(big);
+    if (small) smallIcon_ = std::move(small);
 }
 
 HFONT Form::Font(const wchar_t* face, double points, bool bold) {
@@ -110,6 +147,7 @@ HWND Form::Control(const wchar_t* cls, const wchar_t* text, DWORD style, int lef
     HWND control = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | style, Px(left), Px(top), Px(width), Px(height),
                                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (!control) throw Failed{::GetLastError()};
+    placed_.push_back({control, left, top, width, height});
     if (std::wstring_view(cls) == L"BUTTON" && (style & 0xF) == BS_DEFPUSHBUTTON) defaultId_ = id;
     if (font) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
@@ -132,9 +170,7 @@ UniqueBitmap Form::MakePicture() const {
 }
 
 void Form::FollowDpi(UINT dpi, const RECT& suggested) {
-    const UINT old = dpi_;
     dpi_ = dpi;
-    const auto scale = [&](LONG value) { return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(old)); };
     std::vector<std::pair<HFONT, HFONT>> swapped;  // old handle, new one
     std::vector<UniqueFont> retired;
     for (OwnedFont& owned : fonts_) {
@@ -142,28 +178,64 @@ void Form::FollowDpi(UINT dpi, const RECT& suggested) {
         swapped.emplace_back(owned.font.get(), font.get());
         retired.push_back(std::exchange(owned.font, std::move(font)));
     }
-    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        RECT r{};
-        ::GetWindowRect(child, &r);
-        ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-        ::SetWindowPos(child, nullptr, scale(r.left), scale(r.top), scale(r.right - r.left), scale(r.bottom - r.top),
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const Placed& placed : placed_) {
+        const HWND child = placed.control;
         const auto font = reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0));
         for (const auto& [before, after] : swapped)
             if (font == before) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(after), TRUE);
         if (pictureId_ && (::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
             UniqueBitmap picture = MakePicture();
             ::SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
-            ::SetWindowPos(child, nullptr, scale(r.left), scale(r.top), scale(r.right - r.left),
-                           scale(r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
             picture_ = std::move(picture);
         }
     }
-    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
+    SetIcons();
+}
+
+void Form::LayOut() {
+    // From the twips, as at the start: no rounding carried from one scale to the next.
+    for (const Placed& placed : placed_)
+        ::SetWindowPos(placed.control, nullptr, Px(placed.left), Px(placed.top), Px(placed.width), Px(placed.height),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rect{0, 0, Px(clientWidth_), Px(clientHeight_)};
+    AdjustWindowRectAt(&rect, style_, exStyle_, dpi_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where the frame is not drawn at the window's scale (Wine, Windows before 10), the
+    // client area is what must be right.
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (client.right != Px(clientWidth_) || client.bottom != Px(clientHeight_))
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left + Px(clientWidth_) - client.right,
+                       rect.bottom - rect.top + Px(clientHeight_) - client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const Step& step : steps_) {
+        if (step.fittedLabel)
+            FitLabelNow(step.fittedLabel);
+        else
+            GrowByPixels(Px(step.growTwips));
+    }
+}
+
+SIZE Form::SizeAt(UINT dpi) const {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    // What the labels and growth added here, scaled; the layout then makes it exact.
+    const int added = client.bottom - Pixels(clientHeight_, dpi_);
+    RECT rect{0, 0, Pixels(clientWidth_, dpi), Pixels(clientHeight_, dpi) + ::MulDiv(added, static_cast<int>(dpi),
+                                                                                      static_cast<int>(dpi_))};
+    AdjustWindowRectAt(&rect, style_, exStyle_, dpi);
+    return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
 void Form::FitLabel(int id) {
+    steps_.push_back({id, 0});
+    FitLabelNow(id);
+}
+
+void Form::FitLabelNow(int id) {
     HWND label = ::GetDlgItem(hwnd_, id);
     if (!label) return;
     RECT place{};
@@ -193,7 +265,10 @@ void Form::FitLabel(int id) {
     GrowByPixels(grow);
 }
 
-void Form::GrowBy(int twips) { GrowByPixels(Px(twips)); }
+void Form::GrowBy(int twips) {
+    steps_.push_back({0, twips});
+    GrowByPixels(Px(twips));
+}
 
 void Form::GrowByPixels(int pixels) {
     RECT window{};
@@ -229,6 +304,23 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
     if (msg == DM_SETDEFID) {
         self->defaultId_ = static_cast<int>(wParam);
         return TRUE;
+    }
+    if (msg == WM_GETDPISCALEDSIZE && self->created_) {
+        *reinterpret_cast<SIZE*>(lParam) = self->SizeAt(static_cast<UINT>(wParam));
+        return TRUE;
+    }
+    // As a dialog keeps it: the focus goes back where it was when the window is active again.
+    if (msg == WM_ACTIVATE && self->created_) {
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            if (HWND focus = ::GetFocus(); ::IsChild(hwnd, focus)) self->focus_ = focus;
+        } else if (!HIWORD(wParam)) {  // not minimised
+            self->RestoreFocus();
+        }
+        return 0;
+    }
+    if (msg == WM_SETFOCUS && self->created_) {
+        self->RestoreFocus();
+        return 0;
     }
     if (msg == WM_DPICHANGED && self->created_) {
         try {

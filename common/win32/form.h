@@ -1,6 +1,9 @@
 // A fixed-size window laid out in twips, as the setup programs' windows are: one object
 // per window, bound to its HWND at WM_NCCREATE. It is drawn at the DPI of its monitor and
-// follows a move to a monitor of another scale (WM_DPICHANGED): size, controls, fonts.
+// follows a move to a monitor of another scale (WM_DPICHANGED) by laying itself out anew
+// from its twips: size, controls, fonts, icons, so nothing drifts with each move. The
+// keyboard focus is kept as in a dialog: on the first control at start, back where it
+// was when the window is active again, and on the next control when one is greyed.
 #pragma once
 
 #include <windows.h>
@@ -54,9 +57,12 @@ protected:
     void SetText(int id, const std::wstring& text) { ::SetDlgItemTextW(hwnd_, id, text.c_str()); }
     // Grows the label `id` downwards until its text fits its width, wrapping as the label
     // does, and moves what lies below it and the window's bottom edge down by as much.
+    // Done again at each new DPI, where the text may wrap otherwise.
     void FitLabel(int id);
     // Makes the window taller by the given twips, at the bottom.
     void GrowBy(int twips);
+    // Enables or greys the control `id`; greyed with the focus on it, it hands the focus on.
+    void Enable(int id, bool enabled);
     void Display(int id, bool shown) { ::ShowWindow(::GetDlgItem(hwnd_, id), shown ? SW_SHOW : SW_HIDE); }
 
     HINSTANCE instance_;
@@ -69,9 +75,20 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     // Makes the window taller by the given pixels, at the bottom.
     void GrowByPixels(int pixels);
-    // The window moved to a monitor of another scale: everything at the new DPI, the
-    // window where Windows suggests.
+    // The window moved to a monitor of another scale: everything laid out at the new DPI,
+    // the window's corner where Windows suggests.
     void FollowDpi(UINT dpi, const RECT& suggested);
+    // Places the controls and sizes the window from the twips at the window's DPI, then
+    // fits the labels and grows the window again as was asked.
+    void LayOut();
+    // The window's size at a DPI, as the layout will make it (WM_GETDPISCALEDSIZE).
+    SIZE SizeAt(UINT dpi) const;
+    void FitLabelNow(int id);
+    // The caption's and taskbar's icons at the window's DPI.
+    void SetIcons();
+    // The keyboard focus when the window is active again: where it was, else the first
+    // control that takes it.
+    void RestoreFocus();
     UniqueFont MakeFont(const wchar_t* face, double points, bool bold) const;
     UniqueBitmap MakePicture() const;
 
@@ -82,8 +99,25 @@ private:
         UniqueFont font;
     };
 
+    // Each control's place in twips, and what was done to the layout after (a label
+    // fitted, the window grown): the layout at any DPI.
+    struct Placed {
+        HWND control;
+        int left, top, width, height;
+    };
+    struct Step {
+        int fittedLabel;  // a FitLabel of this id, or 0: a GrowBy of growTwips
+        int growTwips;
+    };
+
     int iconId_;
     UINT dpi_ = 96;
+    int clientWidth_ = 0, clientHeight_ = 0;  // twips
+    DWORD style_ = 0, exStyle_ = 0;
+    std::vector<Placed> placed_;
+    std::vector<Step> steps_;
+    HWND focus_ = nullptr;  // the control that had the focus when the window was last active
+    UniqueIcon bigIcon_, smallIcon_;
     std::vector<OwnedFont> fonts_;
     int pictureId_ = 0;
     int defaultId_ = 0;         // the button Enter presses: the last BS_DEFPUSHBUTTON, or DM_SETDEFID

@@ -410,6 +410,25 @@ class WindowAndIcon(unittest.TestCase):
         self.assertTrue(n.session.wait_until(lambda: n.session.window(CAPTION)["visible"]))
         self.assertEqual(len([c for c in tray.calls if c["call"] == NIM_SETFOCUS]), 1)  # chosen, not cancelled
 
+    def test_the_icons_menu_takes_the_keyboard_with_the_window_hidden(self):
+        # The usual state: the window hidden, the menu opened from the keyboard (the context
+        # key on the icon), then keys pressed as the keyboard does, to the foreground.
+        n = NubiluxSession(self)
+        n.start()
+        n.session.probe("post", CAPTION, str(WM_SYSCOMMAND), str(SC_CLOSE), "0")
+        self.assertTrue(n.session.wait_until(lambda: not n.session.window(CAPTION)["visible"]))
+        tray_post(n, WM_CONTEXTMENU, 300, 700)
+        self.assertEqual(n.session.probe("menu", CAPTION, "10")[0], 0)
+        # The context key again while it is open: still one menu.
+        tray_post(n, WM_CONTEXTMENU, 300, 700)
+        time.sleep(1)
+        self.assertEqual(n.session.probe("menus", CAPTION)[1].strip(), "1")
+        # Its first item, the default, shows the window.
+        n.session.probe("type", CAPTION, "down")
+        n.session.probe("type", CAPTION, "enter")
+        self.assertTrue(n.session.wait_until(lambda: n.session.window(CAPTION)["visible"], 10))
+        self.assertEqual(n.session.probe("menus", CAPTION)[1].strip(), "0")
+
     def test_at_150_percent_the_window_and_icon_are_drawn_at_the_scale(self):
         n = NubiluxSession(self)
         n.session.set_dpi(144)

@@ -24,6 +24,9 @@
 //   probe hold   <file> <seconds>        keep a file in use: a DLL loaded, any other file open unshared
 //   probe trust  <file.cer>              put a certificate (DER) into the current user's Root store
 //   probe pointer <x> <y>               move the mouse pointer there (off the windows, for a quiet measure)
+//   probe type   <caption> down|enter|escape|<letter>  a key pressed as the keyboard does (SendInput):
+//                                        it goes to whichever window has the foreground
+//   probe menus  <caption>               how many pop-up menus are open now
 //   probe tray   <caption> <seconds> [refuse=<s>]  stand in for the notification area: asks the window to
 //                                        add its icon again, then prints each call it is given, one a
 //                                        line; with refuse=, one not ready yet, as at logon: it may come
@@ -406,6 +409,27 @@ int wmain(int argc, wchar_t** argv) {
             if (::GetTickCount64() >= end) return 1;
             ::Sleep(50);
         }
+    }
+    if (command == L"menus") {
+        int open = 0;
+        for (HWND menu = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu;
+             menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr))
+            open += ::IsWindowVisible(menu) ? 1 : 0;
+        Write(std::to_wstring(open) + L"\n");
+        return 0;
+    }
+    if (command == L"type") {
+        if (argc < 4) return Usage();
+        const std::wstring name = argv[3];
+        const WORD key = name == L"down"     ? VK_DOWN
+                         : name == L"enter"  ? VK_RETURN
+                         : name == L"escape" ? VK_ESCAPE
+                                             : static_cast<WORD>(std::towupper(name[0]));
+        INPUT input[2]{};
+        input[0].type = input[1].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = input[1].ki.wVk = key;
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        return ::SendInput(2, input, sizeof(INPUT)) == 2 ? 0 : 1;
     }
     if (command == L"enter" || command == L"escape" || command == L"down" || command == L"key") {
         GUITHREADINFO info{};
