@@ -80,16 +80,10 @@ bool OnDisc(double x, double y) {
     return PlaceAt({x * (1 + kLimbMargin), y * (1 + kLimbMargin)}, 0).has_value();
 }
 
-// Whether the whole box lies on the disc: its corners and points along its edges (the
-// disc is convex, so the corners would do; the edges are checked against rounding).
+// Whether the whole box lies on the disc: the disc is convex, so its corners tell.
 bool OnDisc(const AngleBox& box) {
-    constexpr int kSteps = 8;
-    for (int i = 0; i <= kSteps; ++i) {
-        const double x = box.west + box.Width() * i / kSteps, y = box.south + box.Height() * i / kSteps;
-        if (!OnDisc(x, box.south) || !OnDisc(x, box.north) || !OnDisc(box.west, y) || !OnDisc(box.east, y))
-            return false;
-    }
-    return true;
+    return OnDisc(box.west, box.south) && OnDisc(box.east, box.south) && OnDisc(box.west, box.north) &&
+           OnDisc(box.east, box.north);
 }
 
 // The box of half sizes (halfWidth, halfHeight) about (x, y).

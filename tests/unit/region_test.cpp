@@ -154,6 +154,16 @@ TEST(Framing, NorthernAndSouthernRegionsAreAllEarth) {
     const auto seen = ScanAnglesOf({30.04, 31.24}, 0);
     EXPECT_NEAR((cairo->west + cairo->east) / 2, seen->x, 1e-12);
     EXPECT_NEAR((cairo->south + cairo->north) / 2, seen->y, 1e-12);
+    // At the equator's limb the place's own row meets the Earth's edge before 3000 km: the
+    // width is taken on a row nearer the point below, where the box is moved to, and comes
+    // out near the asked, not as narrow as the place's row.
+    for (const double east : {60.0, 63.0}) {
+        const auto limb = nubilux::FrameRegion({{0, east}, 3000}, monitor, 0);
+        ASSERT_TRUE(limb);
+        const double middle = (limb->south + limb->north) / 2;
+        const auto west = nubilux::PlaceAt({limb->west, middle}, 0), eastEnd = nubilux::PlaceAt({limb->east, middle}, 0);
+        EXPECT_NEAR(nubilux::KmBetween(*west, *eastEnd), 3000, 3000 * 0.15) << east;
+    }
     // Stockholm's box moved south of it, toward the point below.
     const auto stockholm = nubilux::FrameRegion({{59.33, 18.07}, 3000}, monitor, 0);
     EXPECT_LT((stockholm->south + stockholm->north) / 2, ScanAnglesOf({59.33, 18.07}, 0)->y);

@@ -59,6 +59,9 @@ TEST(Zones, AKeyTheTableDoesNotKnowFallsBackToTheBias) {
     EXPECT_FALSE(PlaceOfZone(L"", L"").has_value());
     EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"Mars Standard Time", L"US", -540}), 135.0);
     EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"", L"", 300}), -75.0);
+    // A key that only begins like a known one is not that one.
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"UTC-1", L"", 60}), -15.0);
+    EXPECT_DOUBLE_EQ(nubilux::LongitudeOf({L"UT", L"", -120}), 30.0);
 }
 
 // The whole table against the file it was made from: every Windows zone the CLDR names has
