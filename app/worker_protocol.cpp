@@ -1,0 +1,200 @@
+#include "app/worker_protocol.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <algorithm>
+#include <map>
+
+namespace nubilux {
+
+namespace {
+
+constexpr wchar_t kOrderHeader[] = L"NubiluxOrder 1";
+
+// Exactly as printed, so that a crop comes back to the bit.
+std::wstring Number(double value) {
+    wchar_t text[40];
+    std::swprintf(text, 40, L"%.17g", value);
+    return text;
+}
+
+// At most 18 digits: never past the type's range.
+std::optional<std::int64_t> WholeNumber(std::wstring_view text) {
+    std::size_t at = !text.empty() && text[0] == L'-' ? 1 : 0;
+    if (at == text.size() || text.size() - at > 18) return std::nullopt;
+    std::int64_t value = 0;
+    for (; at < text.size(); ++at) {
+        if (text[at] < L'0' || text[at] > L'9') return std::nullopt;
+        value = value * 10 + (text[at] - L'0');
+    }
+    return text[0] == L'-' ? -value : value;
+}
+
+std::optional<double> RealNumber(const std::wstring& text) {
+    if (text.empty()) return std::nullopt;
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// "width height", both positive.
+std::optional<Screen> Size(std::wstring_view text) {
+    const auto space = text.find(L' ');
+    if (space == std::wstring_view::npos) return std::nullopt;
+    const auto width = WholeNumber(text.substr(0, space)), height = WholeNumber(text.substr(space + 1));
+    if (!width || !height || *width <= 0 || *height <= 0 || *width > 1'000'000 || *height > 1'000'000)
+        return std::nullopt;
+    return Screen{static_cast<int>(*width), static_cast<int>(*height)};
+}
+
+std::wstring SizeText(Screen size) { return std::to_wstring(size.width) + L" " + std::to_wstring(size.height); }
+
+bool OneLine(const std::wstring& value) { return value.find_first_of(L"\r\n") == std::wstring::npos; }
+
+}  // namespace
+
+std::wstring WriteOrder(const WorkerOrder& order) {
+    std::wstring text = std::wstring(kOrderHeader) + L"\n";
+    const auto field = [&](const wchar_t* key, const std::wstring& value) { text += key + (L"=" + value) + L"\n"; };
+    field(L"number", std::to_wstring(order.number));
+    field(L"name", order.source.name);
+    field(L"url", order.source.url);
+    field(L"slot", std::to_wstring(order.source.slot));
+    field(L"earlierSlot", order.source.earlierSlot ? L"1" : L"0");
+    field(L"dated", order.source.dated ? L"1" : L"0");
+    field(L"picture", std::to_wstring(order.source.picture));
+    if (const auto& crop = order.source.crop)
+        field(L"crop", Number(crop->left) + L" " + Number(crop->top) + L" " + Number(crop->right) + L" " +
+                           Number(crop->bottom));
+    field(L"canvas", SizeText(order.plan.canvas));
+    field(L"largest", SizeText(order.plan.largest));
+    for (const std::wstring& target : order.plan.targets) field(L"target", target);
+    for (const std::wstring& monitor : order.monitors) field(L"monitor", monitor);
+    field(L"primary", order.primary ? L"1" : L"0");
+    return text;
+}
+
+std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
+    const auto firstBreak = text.find(L'\n');
+    if (firstBreak == std::wstring_view::npos || text.substr(0, firstBreak) != kOrderHeader) return std::nullopt;
+    WorkerOrder order;
+    std::map<std::wstring, int> seen;
+    const auto flag = [](const std::wstring& value) -> std::optional<bool> {
+        if (value == L"0" || value == L"1") return value == L"1";
+        return std::nullopt;
+    };
+    for (std::size_t at = firstBreak + 1; at < text.size();) {
+        const std::size_t end = text.find(L'\n', at);
+        if (end == std::wstring_view::npos) return std::nullopt;  // cut off mid-line
+        const std::wstring_view line = text.substr(at, end - at);
+        at = end + 1;
+        const auto equals = line.find(L'=');
+        if (equals == std::wstring_view::npos) return std::nullopt;
+        const std::wstring key(line.substr(0, equals)), value(line.substr(equals + 1));
+        const bool repeatable = key == L"target" || key == L"monitor";
+        if (!repeatable && seen[key]++) return std::nullopt;
+        if (key == L"number") {
+            const auto number = WholeNumber(value);
+            if (!number || *number < 0 || *number > 0xFFFFFFFFLL) return std::nullopt;
+            order.number = static_cast<unsigned>(*number);
+        } else if (key == L"name") {
+            order.source.name = value;
+        } else if (key == L"url") {
+            if (!IsUsableAddress(value)) return std::nullopt;
+            order.source.url = value;
+        } else if (key == L"slot") {
+            const auto slot = WholeNumber(value);
+            if (!slot || *slot < 0) return std::nullopt;
+            order.source.slot = *slot;
+        } else if (key == L"earlierSlot" || key == L"dated" || key == L"primary") {
+            const auto on = flag(value);
+            if (!on) return std::nullopt;
+            (key == L"earlierSlot" ? order.source.earlierSlot : key == L"dated" ? order.source.dated : order.primary) = *on;
+        } else if (key == L"picture") {
+            const auto picture = WholeNumber(value);
+            if (!picture || *picture < 0 || *picture > 64) return std::nullopt;
+            order.source.picture = static_cast<int>(*picture);
+        } else if (key == L"crop") {
+            double parts[4];
+            std::size_t from = 0;
+            for (double& part : parts) {
+                const std::size_t space = std::min(value.find(L' ', from), value.size());
+                const auto number = RealNumber(value.substr(from, space - from));
+                if (!number || *number < 0 || *number > 1) return std::nullopt;
+                part = *number;
+                from = space + 1;
+            }
+            if (from <= value.size() || parts[0] >= parts[2] || parts[1] >= parts[3]) return std::nullopt;
+            order.source.crop = Crop{parts[0], parts[1], parts[2], parts[3]};
+        } else if (key == L"canvas" || key == L"largest") {
+            const auto size = Size(value);
+            if (!size) return std::nullopt;
+            (key == L"canvas" ? order.plan.canvas : order.plan.largest) = *size;
+        } else if (key == L"target" || key == L"monitor") {
+            if (value.empty()) return std::nullopt;
+            (key == L"target" ? order.plan.targets : order.monitors).push_back(value);
+        } else {
+            return std::nullopt;
+        }
+    }
+    // What every attempt needs: where from, how large, where to.
+    for (const wchar_t* needed : {L"number", L"url", L"canvas", L"largest"})
+        if (!seen[needed]) return std::nullopt;
+    if (order.plan.targets.empty()) return std::nullopt;
+    return order;
+}
+
+std::wstring NewsLine(const WorkerNews& news) {
+    switch (news.kind) {
+    case WorkerNews::Kind::State: return L"state " + std::to_wstring(news.state);
+    case WorkerNews::Kind::RequestSent: return L"sent";
+    case WorkerNews::Kind::Installing: return L"installing";
+    case WorkerNews::Kind::Ended: break;
+    }
+    // The path last: it may hold blanks, never a line break.
+    return L"end " + std::to_wstring(static_cast<int>(news.end.ending)) + L" " +
+           std::to_wstring(static_cast<int>(news.end.reason)) + L" " + std::to_wstring(news.end.takenAt) + L" " +
+           (OneLine(news.end.placed) ? news.end.placed : L"");
+}
+
+std::optional<WorkerNews> ReadNews(std::wstring_view line) {
+    WorkerNews news;
+    if (line == L"sent") {
+        news.kind = WorkerNews::Kind::RequestSent;
+        return news;
+    }
+    if (line == L"installing") {
+        news.kind = WorkerNews::Kind::Installing;
+        return news;
+    }
+    if (line.substr(0, 6) == L"state ") {
+        const auto state = WholeNumber(line.substr(6));
+        if (!state || *state < 0 || *state > 1000) return std::nullopt;
+        news.state = static_cast<int>(*state);
+        return news;
+    }
+    if (line.substr(0, 4) != L"end ") return std::nullopt;
+    // "end <ending> <reason> <takenAt> <placed>"
+    std::wstring_view rest = line.substr(4);
+    std::int64_t numbers[3];
+    for (std::int64_t& number : numbers) {
+        const auto space = rest.find(L' ');
+        if (space == std::wstring_view::npos) return std::nullopt;
+        const auto value = WholeNumber(rest.substr(0, space));
+        if (!value) return std::nullopt;
+        number = *value;
+        rest = rest.substr(space + 1);
+    }
+    if (numbers[0] < 0 || numbers[0] > static_cast<int>(Ending::LocalFailure) || numbers[1] < 0 ||
+        numbers[1] > static_cast<int>(Reason::Wallpaper) || numbers[2] < 0)
+        return std::nullopt;
+    news.kind = WorkerNews::Kind::Ended;
+    news.end = {static_cast<Ending>(numbers[0]), static_cast<Reason>(numbers[1]), std::wstring(rest), numbers[2]};
+    // Only a picture in place names a bitmap, and it always does.
+    if ((news.end.ending == Ending::Installed) == news.end.placed.empty()) return std::nullopt;
+    return news;
+}
+
+}  // namespace nubilux

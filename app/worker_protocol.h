@@ -1,0 +1,49 @@
+// What Nubilux and an attempt's worker process say to each other: the order the worker
+// is started with (a small text file of its own format), and the news it sends back, a
+// line each, ending with its one ending. Text only, so that a worker that dies mid-line
+// or an order that is not one is told apart from a good one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/attempt.h"
+#include "app/sources.h"
+
+namespace nubilux {
+
+// One attempt, as the worker is to make it.
+struct WorkerOrder {
+    unsigned number = 0;
+    Source source;
+    AttemptPlan plan;
+    std::vector<std::wstring> monitors;  // whose wallpaper it becomes; none: the desktop's
+    bool primary = true;                 // the primary monitor's picture
+};
+
+// The order as its file holds it, and back; nothing for text that is not a whole order
+// of this version (a field missing, unknown or out of range, a value over a line).
+std::wstring WriteOrder(const WorkerOrder& order);
+std::optional<WorkerOrder> ReadOrder(std::wstring_view text);
+
+// A worker's news, in the order it comes: its download's states as the status fields
+// show them, the request sent, the picture being put in place (from then on it has its
+// own time to finish), and the attempt's end.
+struct WorkerNews {
+    enum class Kind { State, RequestSent, Installing, Ended };
+    Kind kind = Kind::State;
+    int state = 0;       // Kind::State
+    AttemptEnd end = {};  // Kind::Ended
+};
+
+std::wstring NewsLine(const WorkerNews& news);  // one line, without its line break
+// Nothing for a line that is not news (a worker cut off mid-line, another program's text).
+std::optional<WorkerNews> ReadNews(std::wstring_view line);
+
+// What a worker started without a readable order exits with, at once.
+inline constexpr int kWorkerBadOrder = 2;
+
+}  // namespace nubilux

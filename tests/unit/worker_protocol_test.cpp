@@ -1,0 +1,135 @@
+// The order an attempt's worker is started with and the news it sends back: what is
+// written is read back whole, and anything that is not a whole order or a whole line of
+// news (a worker cut off mid-line, a file of another program) is refused.
+#include <gtest/gtest.h>
+
+#include "app/worker_protocol.h"
+
+namespace {
+
+using nubilux::WorkerNews;
+
+nubilux::WorkerOrder Sample() {
+    nubilux::WorkerOrder order;
+    order.number = 4000000000u;
+    order.source = {L"Himawari, true colour", L"https://www.data.jma.go.jp/x/fd__trm_0300.jpg", 1796731200, true, true, 1,
+                    nubilux::Crop{0.1, 0.2 / 3, 0.7, 0.9}};
+    order.plan = {{1920, 1080}, {3840, 2160}, {L"C:\\Program Files (x86)\\Nubilux\\NUBILUX-1920x1080.BMP",
+                                               L"C:\\Users\\anna\\AppData\\Local\\Nubilux\\NUBILUX-1920x1080.BMP"}};
+    order.monitors = {L"\\\\?\\DISPLAY#A#1", L"\\\\?\\DISPLAY#B#2"};
+    order.primary = false;
+    return order;
+}
+
+TEST(WorkerOrder, WhatIsWrittenIsReadBackWhole) {
+    const auto read = nubilux::ReadOrder(nubilux::WriteOrder(Sample()));
+    ASSERT_TRUE(read);
+    const auto& source = read->source;
+    EXPECT_EQ(read->number, 4000000000u);
+    EXPECT_EQ(source.name, L"Himawari, true colour");
+    EXPECT_EQ(source.url, L"https://www.data.jma.go.jp/x/fd__trm_0300.jpg");
+    EXPECT_EQ(source.slot, 1796731200);
+    EXPECT_TRUE(source.earlierSlot);
+    EXPECT_TRUE(source.dated);
+    EXPECT_EQ(source.picture, 1);
+    ASSERT_TRUE(source.crop);
+    EXPECT_EQ(source.crop->left, 0.1);
+    EXPECT_EQ(source.crop->top, 0.2 / 3);  // to the bit
+    EXPECT_EQ(source.crop->right, 0.7);
+    EXPECT_EQ(source.crop->bottom, 0.9);
+    EXPECT_EQ(read->plan.canvas, (nubilux::Screen{1920, 1080}));
+    EXPECT_EQ(read->plan.largest, (nubilux::Screen{3840, 2160}));
+    EXPECT_EQ(read->plan.targets, Sample().plan.targets);
+    EXPECT_EQ(read->monitors, Sample().monitors);
+    EXPECT_FALSE(read->primary);
+
+    // The whole picture, for the desktop's one wallpaper.
+    auto plain = Sample();
+    plain.source.crop.reset();
+    plain.monitors.clear();
+    plain.primary = true;
+    const auto back = nubilux::ReadOrder(nubilux::WriteOrder(plain));
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(back->source.crop);
+    EXPECT_TRUE(back->monitors.empty());
+    EXPECT_TRUE(back->primary);
+}
+
+TEST(WorkerOrder, AnythingButAWholeOrderIsRefused) {
+    const std::wstring good = nubilux::WriteOrder(Sample());
+    EXPECT_FALSE(nubilux::ReadOrder(L""));
+    EXPECT_FALSE(nubilux::ReadOrder(L"/ATTEMPT"));                       // started by hand
+    EXPECT_FALSE(nubilux::ReadOrder(good.substr(0, good.size() - 5)));  // cut off mid-line
+    EXPECT_FALSE(nubilux::ReadOrder(L"NubiluxOrder 2" + good.substr(good.find(L'\n'))));  // another version
+    const auto replaced = [&](const std::wstring& from, const std::wstring& to) {
+        std::wstring text = good;
+        const auto at = text.find(from);
+        EXPECT_NE(at, std::wstring::npos) << std::string(from.begin(), from.end());
+        return text.replace(at, from.size(), to);
+    };
+    for (const auto& [from, to] : std::initializer_list<std::pair<std::wstring, std::wstring>>{
+             {L"number=4000000000", L"number=5000000000"},             // past an attempt's number
+             {L"number=4000000000", L"number=-1"},
+             {L"url=https://", L"url=ftp://"},                         // no address of ours
+             {L"slot=1796731200", L"slot=soon"},
+             {L"dated=1", L"dated=yes"},
+             {L"picture=1", L"picture=65"},
+             {L"crop=0.", L"crop=-0."},                                 // outside the picture
+             {L" 0.90000000000000002", L" 0.90000000000000002 1"},     // a fifth number
+             {L" 0.90000000000000002", L"  0.90000000000000002"},      // an empty one
+             {L"crop=0.10000000000000001", L"crop=0.80000000000000004"},  // left past right
+             {L"canvas=1920 1080", L"canvas=1920 0"},
+             {L"canvas=1920 1080", L"canvas=1920"},
+             {L"largest=3840 2160", L"largest=3840 99999999999999999999"},
+             {L"primary=0", L"primary=0\nprimary=1"},                  // said twice
+             {L"primary=0", L"colour=blue"},                           // unknown
+             {L"primary=0", L"primary"},
+         })
+        EXPECT_FALSE(nubilux::ReadOrder(replaced(from, to))) << std::string(to.begin(), to.end());
+    // A crop of three numbers and a gap is no crop.
+    std::wstring gap = good;
+    const auto crop = gap.find(L"crop=");
+    gap.replace(crop, gap.find(L'\n', crop) - crop, L"crop= 0.2 0.7 0.9");
+    EXPECT_FALSE(nubilux::ReadOrder(gap));
+    // What every attempt needs.
+    auto targetless = Sample();
+    targetless.plan.targets.clear();
+    EXPECT_FALSE(nubilux::ReadOrder(nubilux::WriteOrder(targetless)));
+    EXPECT_FALSE(nubilux::ReadOrder(replaced(L"url=https://www.data.jma.go.jp/x/fd__trm_0300.jpg\n", L"")));
+    EXPECT_FALSE(nubilux::ReadOrder(replaced(L"canvas=1920 1080\n", L"")));
+    EXPECT_FALSE(nubilux::ReadOrder(replaced(L"largest=3840 2160\n", L"")));
+    EXPECT_FALSE(nubilux::ReadOrder(replaced(L"number=4000000000\n", L"")));
+    EXPECT_TRUE(nubilux::ReadOrder(replaced(L"name=Himawari, true colour\n", L"")));  // a name is for the menu only
+    EXPECT_TRUE(nubilux::ReadOrder(replaced(L"canvas=1920 1080", L"canvas=1 1")));  // a monitor a pixel wide
+}
+
+TEST(WorkerNews, EachLineReadsBackAndNothingElseIsNews) {
+    const auto roundTrip = [](const WorkerNews& news) {
+        const auto back = nubilux::ReadNews(nubilux::NewsLine(news));
+        EXPECT_TRUE(back) << std::string(nubilux::NewsLine(news).begin(), nubilux::NewsLine(news).end());
+        return back.value_or(WorkerNews{});
+    };
+    EXPECT_EQ(roundTrip({WorkerNews::Kind::State, 7}).state, 7);
+    EXPECT_EQ(roundTrip({WorkerNews::Kind::RequestSent}).kind, WorkerNews::Kind::RequestSent);
+    EXPECT_EQ(roundTrip({WorkerNews::Kind::Installing}).kind, WorkerNews::Kind::Installing);
+    const WorkerNews placed{WorkerNews::Kind::Ended, 0,
+                            {nubilux::Ending::Installed, nubilux::Reason::None, L"C:\\Program Files\\N\\NUBILUX.BMP",
+                             1796731200}};
+    const auto installed = roundTrip(placed);
+    EXPECT_EQ(installed.kind, WorkerNews::Kind::Ended);
+    EXPECT_EQ(installed.end.ending, nubilux::Ending::Installed);
+    EXPECT_EQ(installed.end.placed, L"C:\\Program Files\\N\\NUBILUX.BMP");  // blanks and all
+    EXPECT_EQ(installed.end.takenAt, 1796731200);
+    const auto failed =
+        roundTrip({WorkerNews::Kind::Ended, 0, {nubilux::Ending::LocalFailure, nubilux::Reason::DiskFull, L"", 0}});
+    EXPECT_EQ(failed.end.ending, nubilux::Ending::LocalFailure);
+    EXPECT_EQ(failed.end.reason, nubilux::Reason::DiskFull);
+
+    for (const wchar_t* line : {L"", L"state", L"state -1", L"state 7x", L"sent ", L"Installing", L"end", L"end 0 0 0",
+                                L"end 0 0 0 ", L"end 1 2 0 C:\\x.bmp", L"end 4 0 0 ", L"end 2 9 0 ", L"end 2 x 0 ",
+                                L"end 2 1 -5 ", L"hello"})
+        EXPECT_FALSE(nubilux::ReadNews(line)) << std::wstring(line).size();
+    EXPECT_TRUE(nubilux::ReadNews(L"end 1 1 0 "));  // a source failed: no bitmap named
+}
+
+}  // namespace
