@@ -15,31 +15,15 @@
 #include <string>
 
 #include "app/win32/wic_ids.h"
+#include "tools/com_standin.h"
 
 namespace {
 
 using namespace nubilux::win32;
 
-HMODULE self = nullptr;
-std::atomic<long> objects{0}, locks{0};
+using standin::objects;
 
-std::wstring OwnFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(self, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.rfind(L'\\'));
-}
-
-void Record(const std::string& line) {
-    const std::wstring log = OwnFolder() + L"\\jpeg-calls.txt";
-    HANDLE file = ::CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    const std::string text = line + "\r\n";
-    DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
-}
+void Record(const std::string& line) { standin::AppendLine(L"jpeg-calls.txt", line); }
 
 // Wine's own JPEG decoder, by its class object: through COM it would be this stand-in.
 HRESULT CreateSystemDecoder(IWICBitmapDecoder** out) {
@@ -234,66 +218,23 @@ private:
     IWICBitmapDecoder* inner_;
 };
 
-class Factory final : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+standin::Factory factory([](REFIID iid, void** out) -> HRESULT {
+    IWICBitmapDecoder* inner = nullptr;
+    if (const HRESULT hr = CreateSystemDecoder(&inner); FAILED(hr)) return hr;
+    auto* decoder = new (std::nothrow) ScalingDecoder(inner);
+    if (!decoder) {
+        inner->Release();
+        return E_OUTOFMEMORY;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // static: lives as long as the DLL
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        IWICBitmapDecoder* inner = nullptr;
-        if (const HRESULT hr = CreateSystemDecoder(&inner); FAILED(hr)) return hr;
-        auto* decoder = new (std::nothrow) ScalingDecoder(inner);
-        if (!decoder) {
-            inner->Release();
-            return E_OUTOFMEMORY;
-        }
-        const HRESULT hr = decoder->QueryInterface(iid, out);
-        decoder->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        lock ? ++locks : --locks;
-        return S_OK;
-    }
-};
-
-Factory factory;
-
-std::wstring ServerKey() {
-    wchar_t text[64] = {};
-    ::StringFromGUID2(kJpegDecoder, text, 64);
-    return std::wstring(L"CLSID\\") + text + L"\\InprocServer32";
-}
-
-// The key's default value: the DLL that serves the JPEG decoder's class.
-HRESULT SetServer(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, ServerKey().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr))
-        return SELFREG_E_CLASS;
-    const wchar_t model[] = L"Both";
-    LONG result = ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                                   static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-    if (!result)
-        result = ::RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(model), sizeof model);
-    ::RegCloseKey(key);
-    return result ? SELFREG_E_CLASS : S_OK;
-}
+    const HRESULT hr = decoder->QueryInterface(iid, out);
+    decoder->Release();
+    return hr;
+});
 
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) self = instance;
+    if (reason == DLL_PROCESS_ATTACH) standin::self = instance;
     return TRUE;
 }
 
@@ -302,17 +243,15 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
     return factory.QueryInterface(iid, out);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return objects == 0 && locks == 0 ? S_OK : S_FALSE; }
-
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(self, path, MAX_PATH);
-    return SetServer(path);
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    return standin::objects == 0 && standin::locks == 0 ? S_OK : S_FALSE;
 }
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return standin::SetServer(kJpegDecoder, standin::OwnPath()); }
 
 // The class handed back to the system's own decoder.
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     wchar_t folder[MAX_PATH] = {};
     ::GetSystemDirectoryW(folder, MAX_PATH);
-    return SetServer(std::wstring(folder) + L"\\windowscodecs.dll");
+    return standin::SetServer(kJpegDecoder, std::wstring(folder) + L"\\windowscodecs.dll");
 }

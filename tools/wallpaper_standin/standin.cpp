@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/win32/desktop_wallpaper.h"
+#include "tools/com_standin.h"
 
 namespace {
 
@@ -24,15 +25,8 @@ using nubilux::win32::DesktopWallpaper;
 using nubilux::win32::kDesktopWallpaperClass;
 using nubilux::win32::kDesktopWallpaperInterface;
 
-HMODULE self = nullptr;
-std::atomic<long> objects{0}, locks{0};
-
-std::wstring OwnFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(self, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.rfind(L'\\'));
-}
+using standin::objects;
+using standin::OwnFolder;
 
 BOOL CALLBACK Collect(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info{};
@@ -58,17 +52,10 @@ int IndexOf(LPCWSTR id) {
 }
 
 void Record(const std::wstring& line) {
-    const std::wstring log = OwnFolder() + L"\\wallpaper-calls.txt";
-    HANDLE file = ::CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
     const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(bytes > 0 ? bytes - 1 : 0), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, text.data(), bytes, nullptr, nullptr);
-    text += "\r\n";
-    DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
+    standin::AppendLine(L"wallpaper-calls.txt", text);
 }
 
 // The first word of a file beside this DLL; empty when there is none.
@@ -184,47 +171,18 @@ private:
     std::atomic<long> references_{1};
 };
 
-class Factory final : public IClassFactory {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // static: lives as long as the DLL
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        auto* object = new (std::nothrow) Wallpaper;
-        if (!object) return E_OUTOFMEMORY;
-        const HRESULT hr = object->QueryInterface(iid, out);
-        object->Release();
-        return hr;
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        lock ? ++locks : --locks;
-        return S_OK;
-    }
-};
-
-Factory factory;
-
-std::wstring ClassKey() {
-    wchar_t text[64] = {};
-    ::StringFromGUID2(kDesktopWallpaperClass, text, 64);
-    return std::wstring(L"CLSID\\") + text;
-}
+standin::Factory factory([](REFIID iid, void** out) -> HRESULT {
+    auto* object = new (std::nothrow) Wallpaper;
+    if (!object) return E_OUTOFMEMORY;
+    const HRESULT hr = object->QueryInterface(iid, out);
+    object->Release();
+    return hr;
+});
 
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
-    if (reason == DLL_PROCESS_ATTACH) self = instance;
+    if (reason == DLL_PROCESS_ATTACH) standin::self = instance;
     return TRUE;
 }
 
@@ -233,24 +191,14 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, 
     return factory.QueryInterface(iid, out);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return objects == 0 && locks == 0 ? S_OK : S_FALSE; }
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+    return standin::objects == 0 && standin::locks == 0 ? S_OK : S_FALSE;
+}
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(self, path, MAX_PATH);
-    HKEY key = nullptr;
-    const std::wstring name = ClassKey() + L"\\InprocServer32";
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr))
-        return SELFREG_E_CLASS;
-    const wchar_t model[] = L"Both";
-    LONG result = ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path),
-                                   static_cast<DWORD>((::lstrlenW(path) + 1) * sizeof(wchar_t)));
-    if (!result)
-        result = ::RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(model), sizeof model);
-    ::RegCloseKey(key);
-    return result ? SELFREG_E_CLASS : S_OK;
+    return standin::SetServer(kDesktopWallpaperClass, standin::OwnPath());
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    return ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey().c_str()) ? SELFREG_E_CLASS : S_OK;
+    return ::RegDeleteTreeW(HKEY_CLASSES_ROOT, standin::ClassKey(kDesktopWallpaperClass).c_str()) ? SELFREG_E_CLASS : S_OK;
 }
