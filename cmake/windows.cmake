@@ -211,19 +211,16 @@ fixture_component(table_noversion TABLE_ENTRIES)
 fixture_component(standard_1_0_0_0 STANDARD_ENTRIES 1,0,0,0)
 fixture_component(bare_1_0_0_0 NO_ENTRIES 1,0,0,0)
 
-# The tests' stand-in for the shell's per-monitor wallpaper object, which Wine lacks.
-add_library(wallpaper_standin SHARED tools/wallpaper_standin/standin.cpp tools/wallpaper_standin/standin.def)
-target_compile_options(wallpaper_standin PRIVATE ${SUITE_WARNINGS})
-target_include_directories(wallpaper_standin PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(wallpaper_standin PRIVATE ole32 uuid advapi32)
-target_link_options(wallpaper_standin PRIVATE -Wl,--enable-stdcall-fixup)
-set_target_properties(wallpaper_standin PROPERTIES PREFIX "" OUTPUT_NAME wallpaper_standin
-                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-# ... and for Windows' JPEG decoder, which scales while it decodes where Wine's cannot.
-add_library(jpeg_standin SHARED tools/jpeg_standin/standin.cpp tools/jpeg_standin/standin.def)
-target_compile_options(jpeg_standin PRIVATE ${SUITE_WARNINGS})
-target_include_directories(jpeg_standin PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(jpeg_standin PRIVATE ole32 uuid advapi32)
-target_link_options(jpeg_standin PRIVATE -Wl,--enable-stdcall-fixup)
-set_target_properties(jpeg_standin PROPERTIES PREFIX "" OUTPUT_NAME jpeg_standin
-                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+# The tests' stand-ins, in-process COM servers of ours under a system class's id, in
+# tools/<name>/: for the shell's per-monitor wallpaper object, which Wine lacks, and for
+# Windows' JPEG decoder, which scales while it decodes where Wine's cannot.
+function(com_standin name)
+  add_library(${name} SHARED tools/${name}/standin.cpp tools/${name}/standin.def)
+  target_compile_options(${name} PRIVATE ${SUITE_WARNINGS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ole32 uuid advapi32)
+  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+endfunction()
+com_standin(wallpaper_standin)
+com_standin(jpeg_standin)
