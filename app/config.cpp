@@ -45,7 +45,8 @@ std::optional<Region> ChooseRegion(const std::wstring& centre, const std::wstrin
 RegionFault FaultOf(const std::optional<Region>& region) {
     if (!region) return RegionFault::NoPlace;
     for (const View view : ViewsByDistance(region->centre.longitude))
-        if (DegreesFromBelow(region->centre, Describe(view).longitude) <= kMaxDegreesFromBelow) return RegionFault::None;
+        if (DegreesFromBelow(region->centre, Describe(view).longitude) <= kMaxDegreesFromBelow)
+            return RegionFault::None;
     return RegionFault::NotSeen;
 }
 

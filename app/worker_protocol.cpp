@@ -111,7 +111,10 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
         } else if (key == L"earlierSlot" || key == L"dated" || key == L"primary") {
             const auto on = flag(value);
             if (!on) return std::nullopt;
-            (key == L"earlierSlot" ? order.source.earlierSlot : key == L"dated" ? order.source.dated : order.primary) = *on;
+            bool& field = key == L"earlierSlot" ? order.source.earlierSlot
+                          : key == L"dated"     ? order.source.dated
+                                                : order.primary;
+            field = *on;
         } else if (key == L"picture") {
             const auto picture = WholeNumber(value);
             if (!picture || *picture < 0 || *picture > 64) return std::nullopt;

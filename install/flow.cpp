@@ -85,7 +85,8 @@ Installation Form_Load(Platform& platform, const suite::ProfileReader& ini, cons
     }
     // One installation per computer: a per-user one is not added beside all users'.
     const std::wstring otherMenu = suite::ProgramMenuFolder(state, environment.other.programs);
-    const bool otherThere = !state.Folder.empty() && !environment.other.programs.empty() && platform.IsFolder(otherMenu);
+    const bool otherThere =
+        !state.Folder.empty() && !environment.other.programs.empty() && platform.IsFolder(otherMenu);
     if (otherThere && !state.allUsers) {
         deployment.Log(texts::kLogAllUsersThere + otherMenu);
         return {warning.texts, Result::AlreadyInstalled};

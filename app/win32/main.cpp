@@ -132,9 +132,11 @@ private:
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
         Enable(kUpdateId, session_->UpdateEnabled());
         std::wstring tip = session_->Tip(now);
-        // The region chosen but not shown: said where the user looks first.
-        if (const wchar_t* why = RegionFaultText(); why && platform_->ShowsRegion())
-            tip.insert(std::min(tip.find(L'\n'), tip.size()), std::wstring(L"\n") + why);
+        // The region chosen but not shown: said where the user looks first. (Asked only
+        // when it is the choice: the place comes from the clock and the settings.)
+        if (platform_->ShowsRegion())
+            if (const wchar_t* why = RegionFaultText())
+                tip.insert(std::min(tip.find(L'\n'), tip.size()), std::wstring(L"\n") + why);
         if (tray_ && (tip != shownTip_ || working != shownWorking_)) {
             tray_->Change(working ? sun_.get() : cloud_.get(), tip.c_str());
             // A new wallpaper repaints the desktop; make sure the window is drawn over it again.

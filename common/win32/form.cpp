@@ -120,7 +120,8 @@ void Form::Enable(int id, bool enabled) {
 void Form::SetIcons() {
     const auto load = [&](int metric) {
         const int size = MetricAt(metric, dpi_);
-        return UniqueIcon(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, 0)));
+        return UniqueIcon(
+            static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, 0)));
     };
     UniqueIcon big = load(SM_CXICON), small = load(SM_CXSMICON);
     if (big) ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));

@@ -100,8 +100,8 @@ private:
 
 // The folders of the chosen scope: the user's own (CSIDL 2, 7, 16) or all users' (23, 24, 25).
 install::ScopeFolders FoldersFor(bool allUsers) {
-    return allUsers ? install::ScopeFolders{win32::GetSpecialFolder(23), win32::GetSpecialFolder(24), win32::GetSpecialFolder(25)}
-                    : install::ScopeFolders{win32::GetSpecialFolder(2), win32::GetSpecialFolder(7), win32::GetSpecialFolder(16)};
+    const int programs = allUsers ? 23 : 2, startup = allUsers ? 24 : 7, desktop = allUsers ? 25 : 16;
+    return {win32::GetSpecialFolder(programs), win32::GetSpecialFolder(startup), win32::GetSpecialFolder(desktop)};
 }
 
 // Told in a message box, unless the installer runs silently.
