@@ -81,7 +81,8 @@ target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 # Nubilux.exe.
 add_library(nubilux_win32 STATIC app/win32/about_window.cpp app/win32/bitmap_file.cpp app/win32/clock.cpp
             app/win32/codec.cpp app/win32/desktop.cpp app/win32/fetch.cpp app/win32/platform.cpp
-            app/win32/power.cpp app/win32/system_attempt.cpp app/win32/transfer.cpp app/win32/tray_icon.cpp)
+            app/win32/power.cpp app/win32/system_attempt.cpp app/win32/transfer.cpp app/win32/tray_icon.cpp
+            app/win32/worker.cpp)
 target_link_libraries(nubilux_win32 PUBLIC common_win32)
 target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})
 suite_program(nubilux_exe asInvoker Nubilux app/win32/main.cpp res/nubilux.rc)
@@ -148,6 +149,7 @@ add_executable(win32_tests
   tests/win32/special_folder_test.cpp
   tests/win32/startup_test.cpp
   tests/win32/transfer_test.cpp
+  tests/win32/worker_test.cpp
 )
 target_link_libraries(win32_tests PRIVATE install_win32 nubilux_win32 GTest::gmock_main uuid ws2_32)
 target_compile_definitions(win32_tests PRIVATE "SUITE_SOURCE_DIR=\"Z:${CMAKE_SOURCE_DIR}\"")
@@ -155,7 +157,7 @@ target_compile_definitions(win32_tests PRIVATE "SUITE_SOURCE_DIR=\"Z:${CMAKE_SOU
 file(RELATIVE_PATH PRODUCT_FROM_TESTS ${CMAKE_BINARY_DIR} ${PRODUCT_DIR})
 string(REPLACE "/" "\\\\" PRODUCT_FROM_TESTS "${PRODUCT_FROM_TESTS}")
 target_compile_definitions(win32_tests PRIVATE "PRODUCT_FROM_TESTS=L\"${PRODUCT_FROM_TESTS}\"")
-add_dependencies(win32_tests vb6stkit table_6_0_81_69 table_6_0_88_62 table_6_0_9_0 table_noversion
+add_dependencies(win32_tests vb6stkit nubilux_exe table_6_0_81_69 table_6_0_88_62 table_6_0_9_0 table_noversion
                  standard_1_0_0_0 bare_1_0_0_0 jpeg_standin)
 target_compile_options(win32_tests PRIVATE ${SUITE_WARNINGS})
 # They share one prefix and its system folder: one at a time. The e2e tests, each in a

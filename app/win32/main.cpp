@@ -20,7 +20,9 @@
 #include "app/win32/platform.h"
 #include "app/win32/power.h"
 #include "app/win32/tray_icon.h"
+#include "app/win32/worker.h"
 #include "app/window_rules.h"
+#include "common/win32/command_line.h"
 #include "common/win32/error.h"
 #include "common/win32/form.h"
 #include "common/win32/nubilux_window.h"
@@ -379,6 +381,8 @@ private:
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     ::win32::RestrictDllSearch();
+    // An attempt's worker: no window, no icon, not the one instance.
+    if (const auto arguments = ::win32::CommandArguments(); IsWorkerCommand(arguments)) return RunWorker(arguments);
 
     // One instance: a second start brings the running one's window back.
     ::win32::UniqueHandle single(::CreateMutexW(nullptr, FALSE, L"Local\\QuintarisNubilux"));

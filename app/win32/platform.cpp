@@ -9,6 +9,7 @@
 #include "app/zones.h"
 #include "app/win32/clock.h"
 #include "app/win32/desktop.h"
+#include "app/win32/messages.h"
 #include "app/win32/system_attempt.h"
 #include "common/text.h"
 #include "common/win32/profile_store.h"
@@ -121,9 +122,13 @@ std::wstring Platform::LocalStamp(std::int64_t utc) {
 bool Platform::StartAttempt(unsigned number, const Source& source) {
     if (source.picture < 0 || static_cast<std::size_t>(source.picture) >= plan_.size()) return false;
     const PicturePlan& picture = plan_[static_cast<std::size_t>(source.picture)];
-    AttemptOrder order{window_, number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)},
-                       picture.monitors, source.picture == 0};
-    transfer_ = Transfer::Start(window_, number, std::make_unique<SystemAttempt>(std::move(order)));
+    WorkerOrder order{number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)},
+                      picture.monitors, source.picture == 0};
+    const HWND window = window_;
+    transfer_ = Transfer::Start(window_, number,
+                                std::make_unique<SystemAttempt>(std::move(order), [window, number](int state) {
+                                    ::PostMessageW(window, kAttemptState, number, state);
+                                }));
     return transfer_ != nullptr;
 }
 

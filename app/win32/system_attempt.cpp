@@ -7,13 +7,11 @@
 #include "app/win32/bitmap_file.h"
 #include "app/win32/codec.h"
 #include "app/win32/desktop.h"
-#include "app/win32/messages.h"
 
 namespace nubilux::win32 {
 
-SystemAttempt::SystemAttempt(AttemptOrder order)
-    : order_(std::move(order)),
-      fetch_([this](int state) { ::PostMessageW(order_.window, kAttemptState, order_.number, state); }) {}
+SystemAttempt::SystemAttempt(WorkerOrder order, std::function<void(int)> report)
+    : order_(std::move(order)), fetch_(std::move(report)) {}
 
 AttemptEnd SystemAttempt::Run(const std::function<bool()>& claim) noexcept {
     claim_ = claim;

@@ -9,24 +9,16 @@
 
 #include "app/attempt.h"
 #include "app/sources.h"
+#include "app/worker_protocol.h"
 #include "app/win32/fetch.h"
 #include "app/win32/transfer.h"
 
 namespace nubilux::win32 {
 
-// What one attempt is to do, and the window its download's states go to (messages.h).
-struct AttemptOrder {
-    HWND window = nullptr;
-    unsigned number = 0;
-    Source source;
-    AttemptPlan plan;
-    std::vector<std::wstring> monitors;  // whose wallpaper it becomes; none: the desktop's
-    bool primary = true;                 // the primary monitor's picture
-};
-
 class SystemAttempt final : public AttemptWork, private AttemptSeams {
 public:
-    explicit SystemAttempt(AttemptOrder order);
+    // report: the download's states (status.h), from whichever thread WinINet calls on.
+    SystemAttempt(WorkerOrder order, std::function<void(int)> report);
 
     AttemptEnd Run(const std::function<bool()>& claim) noexcept override;
     void Close() noexcept override { fetch_.Close(); }
@@ -40,7 +32,7 @@ private:
     bool Claim() override { return claim_(); }
     bool ShowAsWallpaper(const std::wstring& picture) override;
 
-    AttemptOrder order_;
+    WorkerOrder order_;
     HttpFetch fetch_;
     std::function<bool()> claim_;
 };

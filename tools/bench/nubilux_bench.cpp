@@ -39,8 +39,9 @@ bool OneAttempt(HWND window, unsigned number, const std::wstring& url, const std
     nubilux::Source source;
     source.url = url;
     source.crop = crop;
-    AttemptOrder order{window, number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}};
-    const auto transfer = Transfer::Start(window, number, std::make_unique<SystemAttempt>(std::move(order)));
+    nubilux::WorkerOrder order{number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}};
+    const auto states = [window, number](int state) { ::PostMessageW(window, kAttemptState, number, state); };
+    const auto transfer = Transfer::Start(window, number, std::make_unique<SystemAttempt>(std::move(order), states));
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kAttemptDone) {
