@@ -32,6 +32,7 @@ add_library(common_win32 STATIC
   common/win32/elevation.cpp
   common/win32/error.cpp
   common/win32/files.cpp
+  common/win32/utf8.cpp
   common/win32/dpi.cpp
   common/win32/form.cpp
   common/win32/profile_store.cpp

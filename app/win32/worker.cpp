@@ -8,42 +8,26 @@
 #include "app/worker_protocol.h"
 #include "app/win32/system_attempt.h"
 #include "common/text.h"
-#include "common/win32/unique.h"
+#include "common/win32/files.h"
+#include "common/win32/utf8.h"
 
 namespace nubilux::win32 {
 
 namespace {
 
-constexpr DWORD kMaxOrderBytes = 64 * 1024;  // an order is a few hundred bytes
+constexpr unsigned long kMaxOrderBytes = 64 * 1024;  // an order is a few hundred bytes
 
-// The order file's text (UTF-8); empty when it cannot be read whole.
+// The order file's text; empty when it cannot be read whole as UTF-8.
 std::wstring ReadOrderFile(const std::wstring& path) {
-    ::win32::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxOrderBytes) return {};
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
-        return {};
-    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(read),
-                                             nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(read), text.data(), length);
-    return text;
+    const auto bytes = ::win32::ReadWholeFile(path, kMaxOrderBytes);
+    return bytes ? ::win32::FromUtf8(*bytes).value_or(L"") : L"";
 }
 
 // News lines to the standard output, whole, from whichever thread has news.
 class NewsOut {
 public:
     void Send(const WorkerNews& news) {
-        const std::wstring line = NewsLine(news) + L"\n";
-        const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0,
-                                                nullptr, nullptr);
-        std::string text(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), text.data(), bytes, nullptr,
-                              nullptr);
+        const std::string text = ::win32::ToUtf8(NewsLine(news) + L"\n");
         const std::lock_guard<std::mutex> one(lock_);
         DWORD written = 0;
         ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "common/win32/files.h"
 #include "common/win32/unique.h"
+#include "common/win32/utf8.h"
 
 namespace win32 {
 
@@ -11,27 +13,13 @@ namespace {
 constexpr DWORD kLargestIni = 1u << 20;  // larger description files are left to the platform
 
 // The file's bytes; nothing when it cannot be read whole.
-std::string Bytes(const std::wstring& file) {
-    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!handle || !::GetFileSizeEx(handle.get(), &size) || size.QuadPart > kLargestIni) return {};
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!::ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
-        return {};
-    return bytes;
-}
+std::string Bytes(const std::wstring& file) { return ReadWholeFile(file, kLargestIni).value_or(""); }
 
 // A UTF-16 copy, marked, of UTF-8 bytes in the temporary folder; empty when none can be made.
 std::wstring Utf16Copy(const std::string& bytes) {
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                        nullptr, 0);
-    std::wstring text(1, L'\uFEFF');
-    text.resize(1 + static_cast<std::size_t>(n));
-    if (n <= 0 || !::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                         text.data() + 1, n))
-        return L"";
+    const std::optional<std::wstring> decoded = FromUtf8(bytes);
+    if (!decoded || decoded->empty()) return L"";
+    const std::wstring text = L"\uFEFF" + *decoded;
     wchar_t folder[MAX_PATH + 1] = {}, path[MAX_PATH] = {};
     if (!::GetTempPathW(MAX_PATH + 1, folder) || !::GetTempFileNameW(folder, L"ini", 0, path)) return L"";
     bool written = false;
