@@ -34,6 +34,11 @@ struct Places {
     std::wstring allUsersPrograms;
 };
 
+// A scope's Start-menu Programs, Startup and desktop folders: a user's own, or all users'.
+struct ScopeFolders {
+    std::wstring programs, startup, desktop;
+};
+
 struct Shortcut {
     std::wstring folder;  // below the Programs folder, or a full path
     std::wstring name;

@@ -25,10 +25,7 @@ struct ScopeChoice {
 // for (/CURRENTUSER) and it is not the session's user.
 ScopeChoice ChooseScope(suite::Scope requested, suite::Account account, const std::wstring& runningAs = L"");
 
-// A scope's Start-menu Programs, Startup and desktop folders.
-struct ScopeFolders {
-    std::wstring programs, startup, desktop;
-};
+using suite::ScopeFolders;
 
 // What the start reads from the system.
 struct StartEnvironment {

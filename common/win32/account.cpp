@@ -40,8 +40,8 @@ std::wstring NameOf(PSID sid) {
 // nothing when the session cannot be asked. wtsapi32 is no KnownDLL: from system32.
 std::optional<std::wstring> SessionUser() {
     const UniqueModule wts = LoadSystemLibrary(L"wtsapi32.dll");
-    const auto query = ProcAddress<decltype(&::WTSQuerySessionInformationW)>(wts.get(),
-                                                                                     "WTSQuerySessionInformationW");
+    const auto query =
+        ProcAddress<decltype(&::WTSQuerySessionInformationW)>(wts.get(), "WTSQuerySessionInformationW");
     const auto release = ProcAddress<decltype(&::WTSFreeMemory)>(wts.get(), "WTSFreeMemory");
     if (!query || !release) return std::nullopt;
     const auto ask = [&](WTS_INFO_CLASS what) -> std::optional<std::wstring> {

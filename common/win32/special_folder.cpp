@@ -12,4 +12,8 @@ std::wstring GetSpecialFolder(int csidl) {
     return path;
 }
 
+suite::ScopeFolders FoldersOf(bool allUsers) {
+    return {GetSpecialFolder(allUsers ? 23 : 2), GetSpecialFolder(allUsers ? 24 : 7), GetSpecialFolder(allUsers ? 25 : 16)};
+}
+
 }  // namespace win32

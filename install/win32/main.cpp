@@ -98,12 +98,6 @@ private:
     HFONT titleFont_ = nullptr, textFont_ = nullptr;
 };
 
-// The folders of the chosen scope: the user's own (CSIDL 2, 7, 16) or all users' (23, 24, 25).
-install::ScopeFolders FoldersFor(bool allUsers) {
-    const int programs = allUsers ? 23 : 2, startup = allUsers ? 24 : 7, desktop = allUsers ? 25 : 16;
-    return {win32::GetSpecialFolder(programs), win32::GetSpecialFolder(startup), win32::GetSpecialFolder(desktop)};
-}
-
 // Told in a message box, unless the installer runs silently.
 void Tell(const suite::Switches& switches, const wchar_t* text, UINT icon) {
     if (!switches.silent) ::MessageBoxW(nullptr, text, install::texts::kCaption, MB_OK | icon);
@@ -137,7 +131,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const suite::AccountFacts facts = win32::CurrentAccountFacts();
     const suite::Account account = suite::AccountOf(facts);
     const install::ScopeChoice scope = install::ChooseScope(switches.scope, account, facts.user);
-    const install::ScopeFolders folders = FoldersFor(scope.allUsers);
+    const suite::ScopeFolders folders = win32::FoldersOf(scope.allUsers);
     win32::ProfileStore store;
     const suite::ProfileReader ini = install::MakeReader(store, folder);
     const install::StartEnvironment environment{folder,
@@ -149,7 +143,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                                 SUITE_VERSION_TEXT_WIDE,
                                                 ::GetFileAttributesW(ini.File().c_str()) != INVALID_FILE_ATTRIBUTES,
                                                 scope,
-                                                FoldersFor(!scope.allUsers)};
+                                                win32::FoldersOf(!scope.allUsers)};
     install::win32::Platform platform(logFile);
     install::InstallerState state;
     install::Installation installation = install::Form_Load(platform, ini, environment, state);

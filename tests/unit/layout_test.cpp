@@ -71,8 +71,9 @@ TEST(Layout, WhatInstallMakesIsWhatUninstallRemoves) {
 TEST(Layout, AMenuFolderAlreadyGoneIsNoFailure) {
     Recorder menu;
     menu.menuThere = false;
-    const suite::Layout layout{L"G", L"Meteo", L"Nubilux.exe", L"F"};
-    const suite::LayoutRemoval removal = suite::RemoveLayout(menu, layout, {L"StartUp", L"C:\\U\\Desktop", L"C:\\App"}, P);
+    const suite::Layout layout{L"G", L"Meteo", L"Nubilux.exe", L"F", L"", L"", L""};
+    const suite::LayoutRemoval removal =
+        suite::RemoveLayout(menu, layout, {L"StartUp", L"C:\\U\\Desktop", L"C:\\App", L""}, P);
     EXPECT_TRUE(removal.failure);
     EXPECT_FALSE(removal.groupRemoved);
     EXPECT_EQ(menu.removed, (std::vector<std::wstring>{L"G\\F|Meteo", L"G\\F|Uninstall"}));

@@ -158,9 +158,10 @@ uninstall::StartEnvironment Environment(uninstall::Whose whose, const std::optio
         environment.desktop = theirs->desktop;
         environment.settingsFolder = theirs->localAppData;
     } else {
-        environment.programs = win32::GetSpecialFolder(all ? 23 : 2);
-        environment.startup = win32::GetSpecialFolder(all ? 24 : 7);
-        environment.desktop = win32::GetSpecialFolder(all ? 25 : 16);
+        const suite::ScopeFolders folders = win32::FoldersOf(all);
+        environment.programs = folders.programs;
+        environment.startup = folders.startup;
+        environment.desktop = folders.desktop;
         environment.settingsFolder = win32::GetSpecialFolder(28);  // CSIDL_LOCAL_APPDATA: Nubilux's settings are per user
     }
     if (!environment.settingsFolder.empty()) environment.settingsFolder += L"\\Nubilux";
