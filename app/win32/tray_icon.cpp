@@ -34,8 +34,9 @@ TrayIcon::~TrayIcon() {
 }
 
 void TrayIcon::Add() {
-    // After Explorer restarts the old icon is gone with it: added anew either way.
-    added_ = ::Shell_NotifyIconW(NIM_ADD, &data_) != FALSE;
+    // After Explorer restarts the old icon is gone with it; an icon that is still there
+    // ("TaskbarCreated" sent without a restart) refuses to be added again, but is there.
+    added_ = ::Shell_NotifyIconW(NIM_ADD, &data_) || ::Shell_NotifyIconW(NIM_MODIFY, &data_);
     if (!added_) {
         ::SetTimer(data_.hWnd, kRetryTimer, kRetryMs, nullptr);
         return;

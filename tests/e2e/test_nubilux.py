@@ -368,6 +368,13 @@ class WindowAndIcon(unittest.TestCase):
         added = len([c for c in tray.calls if c["call"] == NIM_ADD])
         time.sleep(4)
         self.assertEqual(len([c for c in tray.calls if c["call"] == NIM_ADD]), added)  # and then no more tries
+        # "TaskbarCreated" while the icon is still there: its add refused, the icon is
+        # found in place, and nothing is tried again.
+        refused = tray.refused
+        n.session.probe("post", CAPTION, "TaskbarCreated", "0", "0")
+        self.assertTrue(n.session.wait_until(lambda: tray.refused == refused + 1, 10))
+        time.sleep(5)
+        self.assertEqual(tray.refused, refused + 1)
 
     def test_the_keyboard_reaches_the_icon_and_its_menu(self):
         n = NubiluxSession(self)

@@ -7,7 +7,7 @@
 //   probe count  <caption>               how many top-level windows have this caption
 //   probe list   <caption>               the window and its controls, as JSON (in tab order)
 //   probe click  <caption> <button>      press a button by its caption
-//   probe post   <caption> <msg> <wparam> <lparam>   post a message
+//   probe post   <caption> <msg> <wparam> <lparam>   post a message (a number, or a registered one's name)
 //   probe send   <caption> <msg> <wparam> <lparam>   send it and print the result
 //   probe answer <title> <button> [seconds]          press a message box's button
 //   probe run    <program> [arguments...]             run it, wait, print its whole exit code
@@ -29,7 +29,8 @@
 //   probe menus  <caption>               how many pop-up menus are open now
 //   probe tray   <caption> <seconds> [refuse=<s>]  stand in for the notification area: asks the window to
 //                                        add its icon again, then prints each call it is given, one a
-//                                        line; with refuse=, one not ready yet, as at logon: it may come
+//                                        line (an icon added twice is refused, as the shell does); with
+//                                        refuse=, one not ready yet, as at logon: it may come
 //                                        before the program, refuses every call for s seconds ("refused"
 //                                        lines), then takes them without a word to anyone
 // Windows 10's scaling entries, declared so that each is called through its own type.
@@ -47,6 +48,7 @@
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -237,6 +239,7 @@ int Usage() {
 // flags, GUID, then the icon's width, height, planes and depth. Printed as one line:
 // call, flags, version, width, height, depth, tip.
 ULONGLONG g_trayRefusesUntil = 0;
+std::set<std::pair<UINT, UINT>> g_trayIcons;  // window and id of the icons added, as the shell keeps them
 
 LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != WM_COPYDATA) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -248,11 +251,19 @@ LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     const auto* bytes = static_cast<const BYTE*>(data->lpData);
     if (data->cbData < kIcon + 16) return TRUE;
-    auto number = [&](std::size_t at) {
-        UINT value = 0;
-        std::memcpy(&value, bytes + at, sizeof value);
-        return std::to_wstring(value);
+    const auto value = [&](std::size_t at) {
+        UINT read = 0;
+        std::memcpy(&read, bytes + at, sizeof read);
+        return read;
     };
+    const auto number = [&](std::size_t at) { return std::to_wstring(value(at)); };
+    // As the shell does: an icon already there is not added again; deleted, it may be.
+    const std::pair<UINT, UINT> icon{value(0), value(4)};
+    if (data->dwData == NIM_ADD && !g_trayIcons.insert(icon).second) {
+        Write(L"refused\n");
+        return FALSE;
+    }
+    if (data->dwData == NIM_DELETE) g_trayIcons.erase(icon);
     wchar_t tip[129] = {};
     std::memcpy(tip, bytes + kTip, 128 * sizeof(wchar_t));
     std::wstring line = std::to_wstring(data->dwData) + L"\t" + number(8) + L"\t" + number(kVersion) + L"\t" +
@@ -469,7 +480,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"post" || command == L"send") {
         if (argc < 6) return Usage();
-        const UINT msg = Number(argv[3]);
+        // A number, or the name of a registered message ("TaskbarCreated").
+        const UINT msg = std::iswdigit(argv[3][0]) ? Number(argv[3]) : ::RegisterWindowMessageW(argv[3]);
         const WPARAM wParam = Number(argv[4]);
         const LPARAM lParam = static_cast<LPARAM>(Number(argv[5]));
         if (command == L"post") return ::PostMessageW(top, msg, wParam, lParam) ? 0 : 1;
