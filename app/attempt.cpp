@@ -70,14 +70,11 @@ AttemptEnd Run(AttemptSeams& seams, const AttemptPlan& plan) {
     // Written beside its target and moved over it only when whole and on the disk: the
     // previous picture stays until then. A target that cannot take it passes it on to the
     // next; none that can is this computer's failure, not the source's.
+    seams.Installing();
     Reason why = Reason::CannotSave;
     for (const std::wstring& target : plan.targets) {
         const std::wstring temporary = seams.WriteTemporary(FolderOf(target), canvas, why);
         if (temporary.empty()) continue;
-        if (!seams.Claim()) {
-            seams.Discard(temporary);
-            return Failed(Reason::NoAnswer);  // given up meanwhile: another attempt counts now
-        }
         if (!seams.Replace(temporary, target, why)) {
             seams.Discard(temporary);
             continue;

@@ -3,6 +3,7 @@
 // it only calls RunAttempt; the unit tests give the seams fakes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ inline bool IsLocal(Reason reason) {
 
 // In the user's words, to follow "failed at 10:00: ".
 const wchar_t* ReasonText(Reason reason);
+
+// The largest body any source may send: no unbounded memory for a picture.
+inline constexpr std::size_t kMaxBodyBytes = 64u << 20;
 
 // A source's answer: a whole body, or why there is none.
 struct Fetched {
@@ -67,9 +71,9 @@ public:
     // the target cannot be replaced (in use, read-only, another volume full).
     virtual bool Replace(const std::wstring& temporary, const std::wstring& target, Reason& why) = 0;
     virtual void Discard(const std::wstring& temporary) = 0;
-    // The point of no return, just before the first file is replaced: false once the
-    // attempt has been given up, true for good after that.
-    virtual bool Claim() = 0;
+    // The picture is good and is now put in place (bitmap, move, wallpaper): from here on
+    // the attempt is not given up, and every ending that is this computer's comes after.
+    virtual void Installing() = 0;
     virtual bool ShowAsWallpaper(const std::wstring& picture) = 0;
 };
 

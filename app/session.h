@@ -88,7 +88,6 @@ public:
     // The timer has come to the time WakeInMs gave.
     void Wake(Moment now);
     void AttemptEnded(const AttemptReport& report, Moment now);
-    void RequestSent(unsigned number) { updater_.OnRequestSent(number); }
     // The computer woke from sleep, or its display came back after a long while.
     void Resumed(Moment now);
     // The console's display went off (false) or came back (true); dimmed is on.

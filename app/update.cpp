@@ -22,7 +22,6 @@ void Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
 }
 
 void Updater::TryNext(std::int64_t nowMs) {
-    waiting_ = false;
     for (; next_ < sources_.size(); ++next_) {
         const Source& source = sources_[next_];
         if (source.picture != picture_) {
@@ -35,17 +34,12 @@ void Updater::TryNext(std::int64_t nowMs) {
             continue;
         }
         if (source.earlierSlot && !slotMissing_) continue;  // its newer slot answered, or failed outright
-        if (!platform_.MayStartAttempt()) {
-            waiting_ = true;  // until a thread ends, or the picture's time is up
-            return;
-        }
         slotMissing_ = false;
         if (!platform_.StartAttempt(++attempt_, source)) continue;  // not even started: the next one
         ++next_;
         attemptRunning_ = true;
-        installing_ = requestSent_ = false;
+        installing_ = false;
         attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
-        startDeadline_ = nowMs + deadlines_.startMs;
         return;
     }
     Finish();
@@ -54,10 +48,7 @@ void Updater::TryNext(std::int64_t nowMs) {
 void Updater::OnAttemptDone(unsigned number, Ending ending, Reason why, std::int64_t nowMs) {
     if (!running_) return;
     try {
-        if (!attemptRunning_ || number != attempt_) {
-            if (waiting_) TryNext(nowMs);  // a given-up thread has ended: the next may start
-            return;
-        }
+        if (!attemptRunning_ || number != attempt_) return;  // given up earlier
         attemptRunning_ = installing_ = false;
         const Source& source = sources_[next_ - 1];
         if (ending == Ending::Installed) {
@@ -76,17 +67,9 @@ void Updater::OnAttemptDone(unsigned number, Ending ending, Reason why, std::int
     }
 }
 
-void Updater::OnRequestSent(unsigned number) {
-    if (attemptRunning_ && number == attempt_) requestSent_ = true;
-}
-
 void Updater::OnClock(std::int64_t nowMs) {
     if (!running_) return;
     try {
-        if (waiting_) {
-            if (nowMs >= updateDeadline_) TryNext(nowMs);
-            return;
-        }
         if (installing_) {
             if (nowMs < installDeadline_) return;
             // The shell has not set the wallpaper in its time: this computer's failure,
@@ -97,9 +80,9 @@ void Updater::OnClock(std::int64_t nowMs) {
             return Finish();
         }
         if (!attemptRunning_ || nowMs < *Deadline()) return;
-        // Past the source's time, or its request never went out: whatever its server
-        // does, it is given up, unless it is already putting its picture in place (or has
-        // just ended), which then counts when its report comes.
+        // Past the source's time: whatever its server does, it is given up, unless it is
+        // already putting its picture in place (or has just ended), which then counts when
+        // its report comes.
         if (!platform_.CancelFetch()) {
             installing_ = true;
             installDeadline_ = nowMs + deadlines_.installMs;
@@ -119,7 +102,7 @@ void Updater::Stop() {
 
 void Updater::Finish() noexcept {
     // The finishing steps, on every path; one that fails does not keep back the others.
-    attemptRunning_ = installing_ = waiting_ = false;
+    attemptRunning_ = installing_ = false;
     try {
         platform_.CancelFetch();
     } catch (...) {

@@ -21,13 +21,11 @@ struct Connection {
 };
 
 // Time limits of one update, whatever the servers or the shell do (trickling included):
-// per source, and per picture (one for each monitor size); a source whose request has
-// not even gone out by startMs hands over to the next; a picture being put in place
+// per source, and per picture (one for each monitor size); a picture being put in place
 // (the shell's calls have no limit of their own) is waited for installMs at most.
 struct Deadlines {
     std::int64_t perSourceMs = 60'000;
     std::int64_t overallMs = 120'000;
-    std::int64_t startMs = 20'000;
     std::int64_t installMs = 30'000;
 };
 
@@ -40,20 +38,17 @@ public:
     // missing; nothing when they cannot be listed.
     virtual std::optional<std::vector<Connection>> EnumConnections() = 0;
     virtual void HangUp(std::uintptr_t handle) = 0;
-    // Starts, off the window's thread, fetching one source's picture, checking it and,
-    // when it is a good one, making it NUBILUX.BMP and the wallpaper. Its end comes back
-    // through Updater::OnAttemptDone with the same number. False: nothing was started.
+    // Starts, in a worker process of its own, fetching one source's picture, checking it
+    // and, when it is a good one, making it NUBILUX.BMP and the wallpaper. Its end comes
+    // back through Updater::OnAttemptDone with the same number, whatever the worker does
+    // (a worker that dies without an ending is its source's failure). False: nothing
+    // was started.
     virtual bool StartAttempt(unsigned number, const Source& source) = 0;
-    // Whether another attempt may start now: not while too many given-up ones still run
-    // (a server that holds a thread for ever must not make threads without end).
-    virtual bool MayStartAttempt() = 0;
-    // Gives up the attempt under way, if any: its handles are closed, and whatever it
-    // still does changes neither the picture nor the wallpaper. False when it cannot be
-    // given up any more, because it is putting its picture in place.
-    // Also false for an attempt that has ended but whose report has not come yet.
+    // Ends the attempt under way, if any: its worker is ended, and neither the picture
+    // nor the wallpaper changes. False when it is not ended, because it has said it puts
+    // its picture in place, or has ended with its report on the way.
     virtual bool CancelFetch() = 0;
-    // Gives up the attempt under way even while it puts its picture in place: it counts
-    // as a given-up attempt from here on, whatever it still does.
+    // Ends the attempt under way even while it puts its picture in place.
     virtual void Forsake() = 0;
 };
 
@@ -71,23 +66,18 @@ public:
     // sources come grouped by the picture they are for; each picture takes the first
     // good one. nowMs: a monotonic clock in milliseconds.
     void Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs);
-    // An attempt has ended. Attempts given up earlier count only for letting a waiting
-    // update go on.
+    // An attempt has ended. Attempts given up earlier count for nothing.
     void OnAttemptDone(unsigned number, Ending ending, Reason why, std::int64_t nowMs);
-    // The attempt's request has gone out to its server: it is no longer held back.
-    void OnRequestSent(unsigned number);
     // Enforces the deadlines; call when Deadline() is reached.
     void OnClock(std::int64_t nowMs);
     // Ends an update under way at once, with its finishing steps: the program is ending.
     void Stop();
 
     bool Running() const { return running_; }
-    // When OnClock has something to do: the attempt under way is given up, or a waiting
-    // update's picture runs out of time; nothing otherwise.
+    // When OnClock has something to do: the attempt under way is given up; nothing otherwise.
     std::optional<std::int64_t> Deadline() const {
         if (installing_) return installDeadline_;
-        if (attemptRunning_) return requestSent_ ? attemptDeadline_ : std::min(attemptDeadline_, startDeadline_);
-        if (waiting_) return updateDeadline_;
+        if (attemptRunning_) return attemptDeadline_;
         return std::nullopt;
     }
     // The number of the attempt whose reports count now.
@@ -110,11 +100,9 @@ private:
     unsigned attempt_ = 0;        // the number of the attempt under way; numbers only grow
     bool attemptRunning_ = false;
     bool installing_ = false;     // the attempt under way is past giving up: its end is awaited
-    bool requestSent_ = false;    // the attempt under way has sent its request
-    bool waiting_ = false;        // no attempt may start yet: the next one waits for a thread to end
     Reason reason_ = Reason::None;  // the last failed attempt's
     bool running_ = false;
-    std::int64_t updateDeadline_ = 0, attemptDeadline_ = 0, startDeadline_ = 0, installDeadline_ = 0;
+    std::int64_t updateDeadline_ = 0, attemptDeadline_ = 0, installDeadline_ = 0;
 };
 
 }  // namespace nubilux

@@ -152,7 +152,6 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
 std::wstring NewsLine(const WorkerNews& news) {
     switch (news.kind) {
     case WorkerNews::Kind::State: return L"state " + std::to_wstring(news.state);
-    case WorkerNews::Kind::RequestSent: return L"sent";
     case WorkerNews::Kind::Installing: return L"installing";
     case WorkerNews::Kind::Ended: break;
     }
@@ -164,10 +163,6 @@ std::wstring NewsLine(const WorkerNews& news) {
 
 std::optional<WorkerNews> ReadNews(std::wstring_view line) {
     WorkerNews news;
-    if (line == L"sent") {
-        news.kind = WorkerNews::Kind::RequestSent;
-        return news;
-    }
     if (line == L"installing") {
         news.kind = WorkerNews::Kind::Installing;
         return news;
@@ -198,6 +193,20 @@ std::optional<WorkerNews> ReadNews(std::wstring_view line) {
     // Only a picture in place names a bitmap, and it always does.
     if ((news.end.ending == Ending::Installed) == news.end.placed.empty()) return std::nullopt;
     return news;
+}
+
+std::wstring WorkerTemporaryName(unsigned long processId) {
+    wchar_t name[24];
+    std::swprintf(name, 24, L"nbx%lX.tmp", processId);
+    return name;
+}
+
+std::uint64_t WorkerMemoryLimit(const AttemptPlan& plan) {
+    constexpr std::uint64_t kMiB = 1u << 20;
+    const auto side = static_cast<std::uint64_t>(MaxPictureSide(plan.largest));
+    const std::uint64_t frame = side * side * 4;  // the largest picture the header check lets through, decoded
+    const std::uint64_t canvas = static_cast<std::uint64_t>(plan.canvas.width) * static_cast<std::uint64_t>(plan.canvas.height) * 4;
+    return frame + canvas + kMaxBodyBytes + 64 * kMiB;
 }
 
 }  // namespace nubilux

@@ -30,10 +30,10 @@ std::wstring WriteOrder(const WorkerOrder& order);
 std::optional<WorkerOrder> ReadOrder(std::wstring_view text);
 
 // A worker's news, in the order it comes: its download's states as the status fields
-// show them, the request sent, the picture being put in place (from then on it has its
-// own time to finish), and the attempt's end.
+// show them, the picture being put in place (from then on it has its own time to
+// finish), and the attempt's end.
 struct WorkerNews {
-    enum class Kind { State, RequestSent, Installing, Ended };
+    enum class Kind { State, Installing, Ended };
     Kind kind = Kind::State;
     int state = 0;       // Kind::State
     AttemptEnd end = {};  // Kind::Ended
@@ -45,5 +45,14 @@ std::optional<WorkerNews> ReadNews(std::wstring_view line);
 
 // What a worker started without a readable order exits with, at once.
 inline constexpr int kWorkerBadOrder = 2;
+
+// The name of the one temporary file a worker writes at a time, in each target's folder:
+// its process's own, so that what a worker that died leaves is found and removed.
+std::wstring WorkerTemporaryName(unsigned long processId);
+
+// The memory a worker may commit, where the system enforces it: the largest picture the
+// header check lets through, decoded, the canvas, the largest body and a margin for the
+// system's own libraries. A picture past it is that source's failure, not Nubilux's.
+std::uint64_t WorkerMemoryLimit(const AttemptPlan& plan);
 
 }  // namespace nubilux

@@ -80,9 +80,9 @@ suite_program(uninstall_exe asInvoker uninstall uninstall/win32/main.cpp res/uni
 target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 
 # Nubilux.exe.
-add_library(nubilux_win32 STATIC app/win32/about_window.cpp app/win32/bitmap_file.cpp app/win32/clock.cpp
-            app/win32/codec.cpp app/win32/desktop.cpp app/win32/fetch.cpp app/win32/platform.cpp
-            app/win32/power.cpp app/win32/system_attempt.cpp app/win32/transfer.cpp app/win32/tray_icon.cpp
+add_library(nubilux_win32 STATIC app/win32/about_window.cpp app/win32/attempt_process.cpp app/win32/bitmap_file.cpp
+            app/win32/clock.cpp app/win32/codec.cpp app/win32/desktop.cpp app/win32/fetch.cpp
+            app/win32/platform.cpp app/win32/power.cpp app/win32/system_attempt.cpp app/win32/tray_icon.cpp
             app/win32/worker.cpp)
 target_link_libraries(nubilux_win32 PUBLIC common_win32)
 target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})
@@ -138,8 +138,10 @@ set_target_properties(testwin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 
 # The platform layer against the real API, under Wine.
 add_executable(win32_tests
+  tests/win32/attempt_process_test.cpp
   tests/win32/clock_zone_test.cpp
   tests/win32/deployment_test.cpp
+  tests/win32/fetch_test.cpp
   tests/win32/form_test.cpp
   tests/win32/form_test.rc
   tests/win32/install_platform_test.cpp
@@ -149,7 +151,6 @@ add_executable(win32_tests
   tests/win32/shortcut_test.cpp
   tests/win32/special_folder_test.cpp
   tests/win32/startup_test.cpp
-  tests/win32/transfer_test.cpp
   tests/win32/worker_test.cpp
 )
 target_link_libraries(win32_tests PRIVATE install_win32 nubilux_win32 GTest::gmock_main uuid ws2_32)

@@ -35,9 +35,12 @@ def cpu_seconds(pid):
 def anonymous_kib(pid):
     """Anonymous memory: what the process itself allocated, not the DLL images that Wine
     maps privately and Windows would share."""
-    for line in Path(f"/proc/{pid}/smaps_rollup").read_text().splitlines():
-        if line.startswith("Anonymous:"):
-            return int(line.split()[1])
+    try:
+        for line in Path(f"/proc/{pid}/smaps_rollup").read_text().splitlines():
+            if line.startswith("Anonymous:"):
+                return int(line.split()[1])
+    except OSError:  # a worker that has just exited
+        pass
     return 0
 
 
@@ -53,13 +56,35 @@ REGION_CROP = "0.40,0.20,0.66,0.35"
 def bench(session, body, url, runs=10, crop=None):
     """Median of `runs` whole attempts, as Nubilux makes them, and how many succeeded;
     with a crop (fractions), of a region cut from the picture."""
-    folder = session.drive_c / "bench"
-    folder.mkdir(exist_ok=True)
-    shutil.copy(BUILD_DIR / "tools" / "nubilux_bench.exe", folder)
+    folder = bench_folder(session)
     with proxy.FakeProxy(body=body) as server:
         out = session.run(folder / "nubilux_bench.exe", url, str(runs), *([crop] if crop else []), timeout=900,
                           env=server.env()).stdout.decode().split()
     return float(out[0]), int(out[1])
+
+
+def bench_folder(session):
+    """C:\\bench with the timer and the worker it starts, Nubilux.exe, beside it."""
+    folder = session.drive_c / "bench"
+    folder.mkdir(exist_ok=True)
+    shutil.copy(BUILD_DIR / "tools" / "nubilux_bench.exe", folder)
+    shutil.copy(PRODUCT_DIR / "Nubilux.exe", folder)
+    return folder
+
+
+def empty_start(session):
+    """The median start and exit of a process that loads the worker's system DLLs."""
+    folder = bench_folder(session)
+    return float(session.run(folder / "nubilux_bench.exe", "--empty", "10", timeout=300).stdout.decode().split()[0])
+
+
+def given_up(session):
+    """An attempt against a server that holds its body, ended after 3 s as at its deadline:
+    milliseconds until its worker is gone."""
+    folder = bench_folder(session)
+    with proxy.FakeProxy(body=b"x" * 100000, mode=proxy.STALL, stall_seconds=600) as server:
+        out = session.run(folder / "nubilux_bench.exe", "--give-up", OWN_HTTP, "3000", timeout=120, env=server.env())
+    return float(out.stdout.decode().split()[0]) if out.returncode == 0 else None
 
 
 def floor(session, picture):
@@ -78,6 +103,11 @@ def latency(session, pictures, bomb):
     refused, done = bench(session, bomb, OWN_HTTP)
     row(f"{len(bomb)}-byte JPEG declaring 20000 x 20000, HTTP: attempt until refused, median of 10 ({done} in place)",
         f"{refused:.0f} ms ({refused - tiny_http:.0f} ms above a 1-byte answer)", "< 50 ms")
+    start = empty_start(session)
+    row("start and exit of an empty process loading the worker's system DLLs, median of 10", f"{start:.0f} ms")
+    gone = given_up(session)
+    row("a worker given up against a server that holds its body: gone after",
+        f"{gone:.0f} ms" if gone is not None else "NOT MEASURED", "< 1000 ms")
     tiny_https, _ = bench(session, b"x", FIRST_HTTPS)
     tls = tiny_https - tiny_http
     row("TLS set-up (a 1-byte answer, HTTPS less HTTP), median of 10", f"{tls:.0f} ms")
@@ -87,8 +117,9 @@ def latency(session, pictures, bomb):
         for scheme, url, aside in (("HTTP", OWN_HTTP, 0.0), ("HTTPS", FIRST_HTTPS, tls)):
             update, done = bench(session, picture, url)
             row(f"update, {label} JPEG, {scheme}, median of 10 ({done} in place)",
-                f"{update:.0f} ms; {update / fitted:.2f} x the fitted floor"
-                + (f"; {(update - aside) / fitted:.2f} x with the TLS set-up taken out" if aside else ""), "<= 1.1 x")
+                f"{update:.0f} ms; {update / (fitted + start):.2f} x (the fitted floor + an empty process's start)"
+                + (f"; {(update - aside) / (fitted + start):.2f} x with the TLS set-up taken out" if aside else ""),
+                "<= 1.1 x")
             if label.startswith("4096") and scheme == "HTTP":
                 row("update of 4096 x 4096 against the full-size floor", f"{update / full:.2f} x", "< 0.5 x")
                 # A 3000 km region seen from above its satellite: about a quarter of the
@@ -123,12 +154,13 @@ def nubilux_memory(session, pictures, bomb):
         time.sleep(3)
         pid = session.linux_pid("Nubilux.exe")
         before = anonymous_kib(pid)
-        peak, sampling = 0, True
+        peak, worker_peak, sampling = 0, 0, True
 
         def sample():
-            nonlocal peak
+            nonlocal peak, worker_peak
             while sampling:
                 peak = max(peak, anonymous_kib(pid))
+                worker_peak = max([worker_peak] + [anonymous_kib(w) for w in workers(session)])
                 time.sleep(0.01)
 
         first = before
@@ -139,10 +171,10 @@ def nubilux_memory(session, pictures, bomb):
         wait_update(session)
         sampling = False
         sampler.join()
-        row("peak during an update whose every source claims 20000 x 20000, above idle",
-            f"{(peak - before) / 1024:.1f} MiB", "< 8 MiB")
+        row("peak during an update whose every source claims 20000 x 20000: Nubilux above idle; its worker",
+            f"{(peak - before) / 1024:.1f} MiB; {worker_peak / 1024:.1f} MiB", "< 8 MiB; < 8 MiB above an empty one")
         time.sleep(2)
-        before, peak = anonymous_kib(pid), 0
+        before, peak, worker_peak = anonymous_kib(pid), 0, 0
         for label, picture in pictures.items():
             server.body = picture
             sampling = label.startswith("4096")
@@ -163,9 +195,10 @@ def nubilux_memory(session, pictures, bomb):
         # while it decodes (Windows') holds no more than the bitmap written.
         allowed = 4096 * 4096 * 4 + body + (16 << 20)
         row("Nubilux anonymous memory before the picture updates", f"{before / 1024:.1f} MiB")
-        row("peak during 4096 x 4096 updates on 1920 x 1080, above that", f"{(peak - before) / 1024:.1f} MiB",
+        row("peak during 4096 x 4096 updates on 1920 x 1080: Nubilux above idle; its worker, whole",
+            f"{(peak - before) / 1024:.1f} MiB; {worker_peak / 1024:.1f} MiB",
             f"<= {allowed / 1048576:.0f} MiB (decoded frame + body + 16 MiB, under Wine)")
-        row("idle after the updates, above before the first", f"{(after - first) / 1024:.2f} MiB", "<= 1 MiB")
+        row("idle after the updates, above before the first", f"{(after - first) / 1024:.2f} MiB", "<= 0.5 MiB")
         # At rest: Manual is the floor (Wine's own threads); Automatic sleeps until its hour.
         # The pointer off the window, and settled: a control under it keeps Wine's hover
         # tracking busy.
@@ -184,6 +217,19 @@ def nubilux_memory(session, pictures, bomb):
         row("Nubilux wake-ups at rest, Automatic above Manual", f"{(automatic - manual) * 60} an hour "
             f"({automatic} against {manual} context switches in 60 s)", "<= 2 an hour")
     return after
+
+
+def workers(session):
+    """The Linux processes of the attempts' workers running in the session."""
+    found = []
+    for entry in Path("/proc").iterdir():
+        try:
+            if entry.name.isdigit() and b"/ATTEMPT" in (entry / "cmdline").read_bytes().upper() and \
+                    f"WINEPREFIX={session.prefix}".encode() in (entry / "environ").read_bytes():
+                found.append(int(entry.name))
+        except OSError:
+            continue
+    return found
 
 
 def empty_program(session):
@@ -227,7 +273,7 @@ def main():
         idle = nubilux_memory(session, pictures, bomb)
         empty = empty_program(session)
     row("empty window program, anonymous memory", f"{empty / 1024:.1f} MiB")
-    row("Nubilux idle above the empty program", f"{(idle - empty) / 1024:.2f} MiB", "< 2 MiB")
+    row("Nubilux idle above the empty program", f"{(idle - empty) / 1024:.2f} MiB", "<= 0.5 MiB")
     with WineSession() as session:
         installer_time(session)
     shipped = ROOT / "build" / "product"  # the 32-bit programs as they ship

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/worker_protocol.h"
+#include "common/text.h"
 #include "common/win32/unique.h"
 
 namespace nubilux::win32 {
@@ -34,19 +36,6 @@ bool WriteRows(HANDLE file, const Canvas& canvas) {
     return ::FlushFileBuffers(file) != FALSE;
 }
 
-// A new, empty file "nbx*.tmp" in folder, for writing before a move; empty when the
-// folder takes no new file.
-std::wstring NewTemporaryFile(const std::wstring& folder) {
-    wchar_t path[MAX_PATH];
-    if (!::GetTempFileNameW(folder.c_str(), L"nbx", 0, path)) return L"";
-    // Some platforms report a name they could not create.
-    if (::GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return L"";
-    }
-    return path;
-}
-
 }  // namespace
 
 Reason ReasonForFileError(DWORD code) {
@@ -54,16 +43,18 @@ Reason ReasonForFileError(DWORD code) {
 }
 
 std::wstring WriteTemporaryBitmap(const std::wstring& folder, const Canvas& canvas, Reason& why) {
-    const std::wstring path = NewTemporaryFile(folder);
-    if (path.empty()) {
-        why = ReasonForFileError(::GetLastError());
-        return L"";
-    }
+    // The process's own name: a file left by one that died is found by it (and by the
+    // clean-up at start), and a worker's own earlier one is simply written over.
+    const std::wstring path = suite::JoinPath(folder, WorkerTemporaryName(::GetCurrentProcessId()));
     DWORD error = ERROR_SUCCESS;
     {
         ::win32::UniqueFile file(
             ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file || !WriteRows(file.get(), canvas)) error = std::max<DWORD>(::GetLastError(), ERROR_WRITE_FAULT);
+        if (!file) {
+            why = ReasonForFileError(::GetLastError());
+            return L"";
+        }
+        if (!WriteRows(file.get(), canvas)) error = std::max<DWORD>(::GetLastError(), ERROR_WRITE_FAULT);
     }
     if (error == ERROR_SUCCESS) return path;
     ::DeleteFileW(path.c_str());

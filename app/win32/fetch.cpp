@@ -18,14 +18,12 @@ namespace {
 // Not in every SDK's headers: the body's content encoding could not be decoded.
 constexpr DWORD kDecodingFailed = 12175;
 
-constexpr std::size_t kMaxBody = 64u << 20;  // no unbounded memory for a picture
 constexpr DWORD kTimeoutMs = 60 * 1000;
-// Room made at once for an announced body: more comes as it arrives, so that an attempt
-// given up while its server holds the rest (a thread that may live on) holds only what came.
+// Room made at once for an announced body: more comes as it arrives, so that a body
+// announced larger than it is commits only what came.
 constexpr std::size_t kReservedBody = 8u << 20;
 
-// WinINet, loaded from system32 once for the whole run: a thread given up may still be
-// inside it, so it is never unloaded.
+// WinINet, loaded from system32 once for the worker's one attempt; it goes with the worker.
 struct WinInet {
     decltype(&::InternetOpenW) open = nullptr;
     decltype(&::InternetOpenUrlW) openUrl = nullptr;
@@ -46,13 +44,6 @@ struct WinInet {
             api.setOption = ProcAddress<decltype(api.setOption)>(net, "InternetSetOptionW");
             api.setCallback = ProcAddress<decltype(api.setCallback)>(net, "InternetSetStatusCallbackW");
             api.close = ProcAddress<decltype(api.close)>(net, "InternetCloseHandle");
-            // WinINet lets a process hold two connections to one server (and every server
-            // is one, the proxy, behind a proxy); given-up attempts may still hold them,
-            // and a new request would queue behind them for their whole time.
-            DWORD connections = 16;
-            if (api.setOption)
-                for (DWORD option : {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER})
-                    api.setOption(nullptr, option, &connections, sizeof connections);
             return api;
         }();
         return loaded;
@@ -146,7 +137,7 @@ Fetched HttpFetch::Get(const Source& source) {
         size = sizeof announced;
         const bool hasLength =
             net.query(opened, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &announced, &size, nullptr) != FALSE;
-        if (hasLength && announced > kMaxBody) return Failed(ERROR_FILE_TOO_LARGE);
+        if (hasLength && announced > kMaxBodyBytes) return Failed(ERROR_FILE_TOO_LARGE);
         Fetched whole;
         if (hasLength) whole.body.reserve(std::min<std::size_t>(announced, kReservedBody));
         char chunk[64 * 1024];
@@ -155,7 +146,7 @@ Fetched HttpFetch::Get(const Source& source) {
             if (!net.read(opened, chunk, sizeof chunk, &got)) return Failed(closed_ ? ERROR_CANCELLED : ::GetLastError());
             if (closed_) return Failed(ERROR_CANCELLED);  // a trickle past its time
             if (got == 0) break;
-            if (whole.body.size() + got > kMaxBody) return Failed(ERROR_FILE_TOO_LARGE);
+            if (whole.body.size() + got > kMaxBodyBytes) return Failed(ERROR_FILE_TOO_LARGE);
             whole.body.append(chunk, got);
         }
         // A connection that broke off before the announced end is a failed transfer.

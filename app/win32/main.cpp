@@ -306,10 +306,7 @@ private:
         case WM_TIMECHANGE:
             return 0;  // the clock was set: the timer is armed again for the hour it now waits for
         case kAttemptState:
-            if (wParam == session_->Attempt()) {
-                Inet1_StateChanged(static_cast<int>(lParam));
-                if (lParam >= kStateRequestSent) session_->RequestSent(static_cast<unsigned>(wParam));
-            }
+            if (wParam == session_->Attempt()) Inet1_StateChanged(static_cast<int>(lParam));
             return 0;
         case kAttemptDone:
             if (const auto report = TakeReport(lParam)) session_->AttemptEnded(*report, Now());
@@ -412,7 +409,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         }
     }
     ::CoUninitialize();
-    // A transfer's thread may still be blocked in a server's call: end without waiting on it.
-    if (nubilux::win32::Transfer::AnyRunning()) ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(result));
     return result;
 }

@@ -11,10 +11,10 @@ namespace nubilux::win32 {
 
 // The notification icon's callback (WM_USER + 257).
 inline constexpr UINT kTrayMessage = WM_USER + 257;
-// From a transfer's thread: wParam the attempt's number, lParam the download's state.
+// From an attempt's news reader: wParam the attempt's number, lParam the download's state.
 inline constexpr UINT kAttemptState = WM_APP + 1;
-// From a transfer's thread, its last word: lParam an AttemptReport that the window owns
-// from here on (TakeReport).
+// From an attempt's news reader, its last word: lParam an AttemptReport that the window
+// owns from here on (TakeReport).
 inline constexpr UINT kAttemptDone = WM_APP + 2;
 inline std::unique_ptr<AttemptReport> TakeReport(LPARAM lParam) {
     return std::unique_ptr<AttemptReport>(reinterpret_cast<AttemptReport*>(lParam));

@@ -10,7 +10,6 @@
 #include "app/win32/clock.h"
 #include "app/win32/desktop.h"
 #include "app/win32/messages.h"
-#include "app/win32/system_attempt.h"
 #include "common/text.h"
 #include "common/win32/profile_store.h"
 #include "common/win32/startup.h"
@@ -36,11 +35,22 @@ std::vector<std::wstring> ImageTargets(const std::wstring& fileName) {
     return targets;
 }
 
+namespace {
+
+// How long the window waits for the shell or a service before it takes their last answer
+// (none yet: one wallpaper for the whole desktop; not metered).
+constexpr DWORD kAskMs = 250;
+
+}  // namespace
+
 Platform::Platform(HWND window, std::function<void(int)> onState)
     : window_(window), onState_(std::move(onState)), userFolder_(UserFolder()),
-      rasapi_(::win32::LoadSystemLibrary(L"rasapi32.dll")) {}
+      rasapi_(::win32::LoadSystemLibrary(L"rasapi32.dll")), monitors_(WallpaperMonitors, {}),
+      metered_(MeteredConnection, false) {
+    monitors_.Get(0);  // asked now, so that the first update has its answer
+}
 
-Platform::~Platform() { CancelFetch(); }
+Platform::~Platform() { Forsake(); }
 
 std::wstring Platform::Setting(const wchar_t* key) const {
     ::win32::ProfileStore store;
@@ -86,7 +96,7 @@ std::optional<Region> Platform::UsersRegion() const {
 }
 
 UpdatePlan Platform::PlanUpdate() {
-    plan_ = PlanPictures(WallpaperMonitors(), PrimaryScreen());
+    plan_ = PlanPictures(monitors_.Get(kAskMs), PrimaryScreen());
     // The views by distance from the region's centre, or from the user's zone.
     const std::optional<Region> region = ShowsRegion() ? UsersRegion() : std::nullopt;
     const double longitude = region ? region->centre.longitude : LongitudeOf(UserClockZone());
@@ -101,9 +111,9 @@ UpdatePlan Platform::PlanUpdate() {
     return update;
 }
 
-std::vector<Screen> Platform::MonitorSizes() { return PlannedSizes(PlanPictures(WallpaperMonitors(), PrimaryScreen())); }
+std::vector<Screen> Platform::MonitorSizes() { return PlannedSizes(PlanPictures(monitors_.Get(kAskMs), PrimaryScreen())); }
 
-bool Platform::Metered() { return MeteredConnection(); }
+bool Platform::Metered() { return metered_.Get(kAskMs); }
 
 // Written where a standard user may write; a file that cannot be written is passed over.
 void Platform::Keep(const wchar_t* key, const std::wstring& value) {
@@ -122,40 +132,36 @@ std::wstring Platform::LocalStamp(std::int64_t utc) {
 bool Platform::StartAttempt(unsigned number, const Source& source) {
     if (source.picture < 0 || static_cast<std::size_t>(source.picture) >= plan_.size()) return false;
     const PicturePlan& picture = plan_[static_cast<std::size_t>(source.picture)];
-    WorkerOrder order{number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)},
-                      picture.monitors, source.picture == 0};
-    const HWND window = window_;
-    transfer_ = Transfer::Start(window_, number,
-                                std::make_unique<SystemAttempt>(std::move(order), [window, number](int state) {
-                                    ::PostMessageW(window, kAttemptState, number, state);
-                                }));
-    return transfer_ != nullptr;
+    const WorkerOrder order{number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)},
+                            picture.monitors, source.picture == 0};
+    attempt_ = AttemptProcess::Start(window_, order, ::win32::ProgramPath(), OrderFolder());
+    return attempt_ != nullptr;
 }
 
 bool Platform::CancelFetch() {
-    if (!transfer_) return true;
-    if (!transfer_->Abandon()) return false;  // past giving up: its report is awaited
-    transfer_.reset();
+    if (!attempt_) return true;
+    if (!attempt_->Abandon()) return false;  // past giving up: its report is awaited
+    attempt_.reset();
     // Given up while it ran: the status line tells of the error, as after a failed transfer.
     onState_(kStateError);
     return true;
 }
 
 void Platform::Forsake() {
-    if (transfer_) transfer_->Forsake();
-    transfer_.reset();
+    if (attempt_) attempt_->End();
+    attempt_.reset();
+}
+
+std::wstring Platform::OrderFolder() const {
+    if (!userFolder_.empty()) return userFolder_;
+    wchar_t temporary[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temporary);
+    return length && length <= MAX_PATH ? std::wstring(temporary, length - 1) : L".";
 }
 
 void Platform::RemoveLeftovers() {
-    for (const std::wstring& folder : {::win32::ProgramFolder(), UserFolder()}) {
-        if (folder.empty()) continue;
-        WIN32_FIND_DATAW found;
-        ::win32::UniqueFind search(::FindFirstFileW((folder + L"\\nbx*.tmp").c_str(), &found));
-        if (!search) continue;
-        do {
-            ::DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        } while (::FindNextFileW(search.get(), &found));
-    }
+    for (const std::wstring& folder : {::win32::ProgramFolder(), userFolder_})
+        if (!folder.empty()) RemoveWorkerLeftovers(folder);
 }
 
 }  // namespace nubilux::win32

@@ -1,4 +1,4 @@
-// What Nubilux's session does on the real system: transfers on threads of their own,
+// What Nubilux's session does on the real system: attempts in worker processes,
 // dial-up, the monitors and the views, the connection's cost, the user's settings and
 // the user's own date and time format.
 #pragma once
@@ -11,14 +11,15 @@
 #include "app/monitors.h"
 #include "app/config.h"
 #include "app/session.h"
-#include "app/win32/transfer.h"
+#include "app/win32/asked_aside.h"
+#include "app/win32/attempt_process.h"
 #include "common/win32/unique.h"
 
 namespace nubilux::win32 {
 
 class Platform final : public nubilux::SessionPlatform {
 public:
-    // window receives the transfers' messages (messages.h); onState shows a download
+    // window receives the attempts' messages (messages.h); onState shows a download
     // state in the status fields.
     Platform(HWND window, std::function<void(int)> onState);
     ~Platform() override;
@@ -37,12 +38,6 @@ public:
     std::optional<std::vector<Connection>> EnumConnections() override;
     void HangUp(std::uintptr_t handle) override;
     bool StartAttempt(unsigned number, const Source& source) override;
-    // A bounded number of given-up attempts' threads alive: a server that holds every
-    // connection for ever costs a few threads, not one an hour. Windows ends a given-up
-    // read when its connection is closed; Wine lets it wait for the server, so a few
-    // such threads must not hold back the next update.
-    static constexpr int kMaxGivenUp = 8;
-    bool MayStartAttempt() override { return Transfer::AbandonedRunning() < kMaxGivenUp; }
     bool CancelFetch() override;
     void Forsake() override;
 
@@ -53,15 +48,21 @@ public:
     std::wstring ShowStamp(const std::wstring& stored, bool withDate) override;
     std::wstring LocalStamp(std::int64_t utc) override;
 
-    // Removes what an attempt cut off by the end of the program may have left behind.
+    // Removes what a worker cut off by the end of the program may have left behind.
     void RemoveLeftovers();
 
 private:
+    // Where a worker's order file goes: the user's own folder, else their temporary one.
+    std::wstring OrderFolder() const;
+
     HWND window_;
     std::function<void(int)> onState_;
     std::wstring userFolder_;
     ::win32::UniqueModule rasapi_;
-    std::shared_ptr<Transfer> transfer_;  // the attempt under way
+    // Asked of the shell and the network list service aside, for a fraction of a second.
+    AskedAside<std::vector<Monitor>> monitors_;
+    AskedAside<bool> metered_;
+    std::shared_ptr<AttemptProcess> attempt_;  // the attempt under way
     std::vector<PicturePlan> plan_;       // the pictures of the update under way
 };
 

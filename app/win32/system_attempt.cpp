@@ -10,11 +10,10 @@
 
 namespace nubilux::win32 {
 
-SystemAttempt::SystemAttempt(WorkerOrder order, std::function<void(int)> report)
-    : order_(std::move(order)), fetch_(std::move(report)) {}
+SystemAttempt::SystemAttempt(WorkerOrder order, std::function<void(int)> report, std::function<void()> installing)
+    : order_(std::move(order)), fetch_(std::move(report)), installing_(std::move(installing)) {}
 
-AttemptEnd SystemAttempt::Run(const std::function<bool()>& claim) noexcept {
-    claim_ = claim;
+AttemptEnd SystemAttempt::Run() noexcept {
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     AttemptEnd end = RunAttempt(*this, order_.plan);
     if (SUCCEEDED(com)) ::CoUninitialize();

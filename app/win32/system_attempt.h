@@ -1,27 +1,26 @@
-// The real work of one attempt: the source fetched over WinINet, the picture decoded by
-// the system's codec, the bitmap file written and moved, the wallpaper set.
+// The real work of one attempt, in its worker process: the source fetched over WinINet,
+// the picture decoded by the system's codec, the bitmap file written and moved, the
+// wallpaper set.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "app/attempt.h"
-#include "app/sources.h"
 #include "app/worker_protocol.h"
 #include "app/win32/fetch.h"
-#include "app/win32/transfer.h"
 
 namespace nubilux::win32 {
 
-class SystemAttempt final : public AttemptWork, private AttemptSeams {
+class SystemAttempt final : private AttemptSeams {
 public:
-    // report: the download's states (status.h), from whichever thread WinINet calls on.
-    SystemAttempt(WorkerOrder order, std::function<void(int)> report);
+    // report: the download's states (status.h), from whichever thread WinINet calls on;
+    // installing: the picture is good and is now put in place.
+    SystemAttempt(WorkerOrder order, std::function<void(int)> report, std::function<void()> installing);
 
-    AttemptEnd Run(const std::function<bool()>& claim) noexcept override;
-    void Close() noexcept override { fetch_.Close(); }
+    AttemptEnd Run() noexcept;
 
 private:
     Fetched Fetch() override;
@@ -29,12 +28,12 @@ private:
     std::wstring WriteTemporary(const std::wstring& folder, const Canvas& canvas, Reason& why) override;
     bool Replace(const std::wstring& temporary, const std::wstring& target, Reason& why) override;
     void Discard(const std::wstring& temporary) override;
-    bool Claim() override { return claim_(); }
+    void Installing() override { installing_(); }
     bool ShowAsWallpaper(const std::wstring& picture) override;
 
     WorkerOrder order_;
     HttpFetch fetch_;
-    std::function<bool()> claim_;
+    std::function<void()> installing_;
 };
 
 }  // namespace nubilux::win32

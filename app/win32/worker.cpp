@@ -47,13 +47,12 @@ int RunWorker(const std::vector<std::wstring>& arguments) {
     const auto order = arguments.size() == 2 ? ReadOrder(ReadOrderFile(arguments[1])) : std::nullopt;
     if (!order) return kWorkerBadOrder;
     NewsOut out;
-    SystemAttempt attempt(*order, [&out](int state) { out.Send({WorkerNews::Kind::State, state}); });
-    // Nubilux alone gives up: the worker goes on until it is ended, and says when it puts
-    // its picture in place, from where it has its own time to finish.
-    const AttemptEnd end = attempt.Run([&out] {
-        out.Send({WorkerNews::Kind::Installing});
-        return true;
-    });
+    // Nubilux alone gives up, by ending this process; from "installing" on it has its
+    // own time to finish.
+    SystemAttempt attempt(
+        *order, [&out](int state) { out.Send({WorkerNews::Kind::State, state}); },
+        [&out] { out.Send({WorkerNews::Kind::Installing}); });
+    const AttemptEnd end = attempt.Run();
     out.Send({WorkerNews::Kind::Ended, 0, end});
     return 0;
 }

@@ -27,18 +27,20 @@ UniqueModule LoadSystemLibrary(const wchar_t* name) noexcept {
     return UniqueModule(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
-std::wstring ProgramFolder() {
+std::wstring ProgramPath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) return L"";
-        if (n < buffer.size()) {
-            std::wstring path(buffer.data(), n);
-            const auto slash = path.rfind(L'\\');
-            return slash == std::wstring::npos ? L"" : path.substr(0, slash);
-        }
+        if (n < buffer.size()) return std::wstring(buffer.data(), n);
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::wstring ProgramFolder() {
+    const std::wstring path = ProgramPath();
+    const auto slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? L"" : path.substr(0, slash);
 }
 
 }  // namespace win32

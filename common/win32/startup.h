@@ -20,7 +20,9 @@ Fn ProcAddress(HMODULE module, const char* name) noexcept {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
-// The folder that holds the running program, without a trailing backslash.
+// The running program's full path, and the folder that holds it (without a trailing
+// backslash); empty when unknown.
+std::wstring ProgramPath();
 std::wstring ProgramFolder();
 
 }  // namespace win32

@@ -121,6 +121,17 @@ class Downloads(unittest.TestCase):
         self.assertEqual({t.rsplit(":", 1)[0] for t in n.server.tunnels}, set(HOSTS))
         self.assertEqual(n.server.requests, [])
 
+    def test_a_certificate_trusted_after_a_refusal_is_accepted_without_a_restart(self):
+        # Each attempt is a new process, which reads the trusted roots afresh.
+        n, _ = self.update(trusted=False)
+        self.assertTrue(n.session.wait_until(lambda: n.tips and "failed" in n.tips[-1], 10), n.tips)
+        self.assertTrue(n.tips[-1].endswith(": the server's certificate was refused"), n.tips[-1])
+        self.assertEqual(n.bitmap.read_bytes(), PREVIOUS)
+        n.session.trust_test_authority()
+        n.update_and_wait(60)
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), pictures.SAMPLE_SIZE)
+        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+
     def test_500_then_success(self):
         self.from_next_source("download: 500 at the first source's three slots", [(FIRST, proxy.SERVER_ERROR)], 3)
 

@@ -1,13 +1,15 @@
 """Nubilux when the shell, another program or a server stops answering: the update ends
 in its own time and says why, and the next one is not held back by what hangs."""
 
+import os
 import shutil
+import signal
 import time
 import unittest
 
 from support import proxy
 from support.session import BUILD_DIR
-from test_nubilux import CAPTION, UPDATE, NubiluxSession, bitmap_size, kind
+from test_nubilux import CAPTION, FIRST, UPDATE, NubiluxSession, bitmap_size, kind
 
 TESTWIN = BUILD_DIR / "tools" / "testwin.exe"
 HANG_MESSAGE = 0x8000 + 2  # WM_APP + 2: the test window sleeps for wParam seconds
@@ -58,7 +60,14 @@ class AStalledServer(unittest.TestCase):
         n = NubiluxSession(self, server_mode=proxy.STALL)
         n.server.stall_seconds = 400
         n.start()
-        n.update_and_wait(150)
+        n.update()
+        # Each given-up attempt's worker is ended at its deadline: never two at a time.
+        most = 0
+        while not n.control(UPDATE)["enabled"]:
+            most = max(most, len(n.workers()))
+            time.sleep(0.5)
+        self.assertEqual(most, 1)
+        self.assertTrue(n.session.wait_until(lambda: not n.workers(), 2), "a given-up worker is still there")
         self.assertGreaterEqual(len(n.server.urls()), 2)
         stalled = len(n.server.urls())
         # Every server answers now: the next update's first request goes out at once, and
@@ -72,6 +81,26 @@ class AStalledServer(unittest.TestCase):
         self.assertEqual(kind(n.server.urls()[stalled]), "mtg_fd:rgb_geocolour")
         self.assertTrue(n.session.wait_until(lambda: n.bitmap.exists() and
                                              bitmap_size(n.bitmap.read_bytes()) == (1024, 768), 30))
+
+
+class AWorkerEndedFromOutside(unittest.TestCase):
+    def test_a_worker_killed_mid_attempt_is_that_sources_failure_and_the_next_is_tried(self):
+        # The first source holds its body; its worker is killed, as a crash would end it:
+        # the next source's picture becomes the wallpaper long before the first's minute.
+        n = NubiluxSession(self, rules=[(FIRST, proxy.STALL)])
+        n.server.stall_seconds = 400
+        n.start()
+        n.update()
+        self.assertTrue(n.session.wait_until(lambda: n.server.urls() and len(n.workers()) == 1, 20), n.workers())
+        killed = time.monotonic()
+        os.kill(n.workers()[0], signal.SIGKILL)
+        self.assertTrue(n.session.wait_until(lambda: n.control(UPDATE)["enabled"], 40), "the update did not end")
+        self.assertLess(time.monotonic() - killed, 40)
+        self.assertEqual([kind(u) for u in n.server.urls()], ["mtg_fd:rgb_geocolour", "mtg_fd:ir105_hrfi"])
+        self.assertEqual(bitmap_size(n.bitmap.read_bytes()), (1024, 768))
+        self.assertEqual(n.wallpaper(), "C:\\Nubilux\\NUBILUX.BMP")
+        self.assertEqual([p.name for p in n.app.iterdir() if p.name.lower().endswith(".tmp")], [])
+        self.assertTrue(n.answers())
 
 
 if __name__ == "__main__":

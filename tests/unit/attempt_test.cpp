@@ -96,7 +96,7 @@ TEST(PictureHeader, AnythingElseHasNoSize) {
 class FakeSeams : public nubilux::AttemptSeams {
 public:
     nubilux::Fetched fetched;
-    bool decodes = true, claims = true, wallpaperSet = true, decodeThrows = false;
+    bool decodes = true, wallpaperSet = true, decodeThrows = false;
     std::uint8_t shade = 0;                 // 0: a picture of many shades; else all this one
     nubilux::Screen monitor{160, 90};       // wide: a 4:3 or square picture leaves black bars
     std::vector<std::wstring> lockedTargets;  // cannot be replaced
@@ -135,7 +135,7 @@ public:
         return true;
     }
     void Discard(const std::wstring& temporary) override { journal.push_back(L"discard " + temporary); }
-    bool Claim() override { return claims; }
+    void Installing() override { journal.push_back(L"installing"); }
     bool ShowAsWallpaper(const std::wstring& picture) override {
         journal.push_back(L"wallpaper " + picture);
         return wallpaperSet;
@@ -156,7 +156,7 @@ TEST(Attempt, AGoodPictureIsWrittenBesideTheProgramThenTheWallpaper) {
     const auto end = nubilux::RunAttempt(seams, kPlan);
     EXPECT_EQ(end.ending, Ending::Installed);
     EXPECT_EQ(end.placed, L"C:\\App\\NUBILUX.BMP");
-    EXPECT_THAT(seams.journal, ElementsAre(L"decode 1024", L"write C:\\App", L"replace C:\\App\\NUBILUX.BMP",
+    EXPECT_THAT(seams.journal, ElementsAre(L"decode 1024", L"installing", L"write C:\\App", L"replace C:\\App\\NUBILUX.BMP",
                                            L"wallpaper C:\\App\\NUBILUX.BMP"));
 }
 
@@ -217,7 +217,7 @@ TEST(Attempt, ABitmapThatCannotBeReplacedGoesToTheUsersFolder) {
     EXPECT_EQ(end.ending, Ending::Installed);
     EXPECT_EQ(end.placed, L"C:\\U\\Nubilux\\NUBILUX.BMP");
     EXPECT_THAT(seams.journal,
-                ElementsAre(L"decode 1024", L"write C:\\App", L"discard C:\\App\\nbx1.tmp", L"write C:\\U\\Nubilux",
+                ElementsAre(L"decode 1024", L"installing", L"write C:\\App", L"discard C:\\App\\nbx1.tmp", L"write C:\\U\\Nubilux",
                             L"replace C:\\U\\Nubilux\\NUBILUX.BMP", L"wallpaper C:\\U\\Nubilux\\NUBILUX.BMP"));
 }
 
@@ -273,11 +273,18 @@ TEST(PictureHeader, APngWhoseFirstChunkIsNotItsHeaderHasNoSize) {
     EXPECT_FALSE(ReadPictureHeader(png));
 }
 
-TEST(Attempt, AnAttemptGivenUpReplacesNothing) {
-    FakeSeams seams = Answering(Jpeg(1024, 768));
-    seams.claims = false;
-    EXPECT_EQ(nubilux::RunAttempt(seams, kPlan).ending, Ending::SourceFailed);
-    EXPECT_THAT(seams.journal, ElementsAre(L"decode 1024", L"write C:\\App", L"discard C:\\App\\nbx1.tmp"));
+// "installing" is said once the picture is good and before anything is written: every
+// failure of this computer's (a full disk, a locked file, the shell) comes after it, so no
+// such ending is lost to a give-up at the deadline; a bad picture never says it.
+TEST(Attempt, ItSaysItIsInstallingOnlyForAGoodPictureAndBeforeAnyWrite) {
+    FakeSeams full = Answering(Jpeg(1024, 768));
+    full.fullFolders = {L"C:\\App", L"C:\\U\\Nubilux"};
+    EXPECT_EQ(nubilux::RunAttempt(full, kPlan).reason, Reason::DiskFull);
+    EXPECT_THAT(full.journal, ElementsAre(L"decode 1024", L"installing"));
+    FakeSeams bad = Answering(Jpeg(1024, 768));
+    bad.decodes = false;
+    EXPECT_EQ(nubilux::RunAttempt(bad, kPlan).ending, Ending::SourceFailed);
+    EXPECT_THAT(bad.journal, ElementsAre(L"decode 1024"));
 }
 
 // JMA reuses each hhmm name daily: yesterday's file under today's slot name is that slot

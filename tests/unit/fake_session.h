@@ -19,8 +19,7 @@ public:
     std::vector<std::optional<std::vector<nubilux::Connection>>> enumerations;
     std::vector<unsigned> started;
     bool startFails = false, startThrows = false;
-    bool mayStart = true;
-    bool installing = false;  // the attempt under way is past giving up
+    bool installing = false;  // the attempt under way is past giving up (or has ended)
     int forsaken = 0;
     // The update's sources and the monitor sizes, now and as the next update plans them.
     std::vector<nubilux::Source> sources;
@@ -43,7 +42,6 @@ public:
         journal.push_back(L"start " + source.name);
         return true;
     }
-    bool MayStartAttempt() override { return mayStart; }
     bool CancelFetch() override {
         journal.push_back(L"cancel");
         return !installing;

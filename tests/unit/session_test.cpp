@@ -43,7 +43,7 @@ protected:
     std::size_t Plans() const { return std::count(platform.journal.begin(), platform.journal.end(), L"plan"); }
 
     test::FakeSession platform;
-    nubilux::Session session{platform, {60'000, 120'000, 20'000, 30'000}};
+    nubilux::Session session{platform, {60'000, 120'000, 30'000}};
 };
 
 TEST_F(SessionTest, AutomaticUpdatesAtItsFirstTickThenSleepsToTheNextHour) {
@@ -53,8 +53,6 @@ TEST_F(SessionTest, AutomaticUpdatesAtItsFirstTickThenSleepsToTheNextHour) {
     session.Wake(At(601));
     EXPECT_TRUE(session.Working());
     EXPECT_EQ(session.Tip(At(601)), nubilux::texts::kWorkingTip);
-    EXPECT_EQ(session.WakeInMs(At(601)), 20'000);  // the request's own limit while it has not gone out
-    session.RequestSent(platform.started.back());
     EXPECT_EQ(session.WakeInMs(At(601)), 60'000);
     session.AttemptEnded(Report(platform, Installed, None, 20'000 * kDay + 9 * kHour + 1800), At(610));
     EXPECT_FALSE(session.Working());
@@ -99,7 +97,6 @@ TEST_F(SessionTest, AFailureIsToldWithItsReasonAndTheNextTryInAutomaticMode) {
 TEST_F(SessionTest, AHungShellEndsTheUpdateWithItsReasonAndAutomaticGoesOn) {
     StartAutomatic(At(0));
     session.Wake(At(1));
-    session.RequestSent(platform.started.back());
     platform.installing = true;  // the attempt is setting the wallpaper when its minute runs out
     session.Wake(At(61));
     EXPECT_TRUE(session.Working());
@@ -115,28 +112,12 @@ TEST_F(SessionTest, AHungShellEndsTheUpdateWithItsReasonAndAutomaticGoesOn) {
 TEST_F(SessionTest, AnAttemptThatEndedBeforeItsDeadlineCountsWhenItsReportComesLate) {
     StartAutomatic(At(0));
     session.Wake(At(1));
-    session.RequestSent(platform.started.back());
     platform.installing = true;  // ended, its report still in the window's queue
     session.Wake(At(61));
     session.AttemptEnded(Report(platform, Installed), At(61));
     EXPECT_FALSE(session.Working());
     EXPECT_EQ(platform.kept[L"Fonte"], L"A");
     EXPECT_EQ(platform.forsaken, 0);
-}
-
-TEST_F(SessionTest, ASourceWhoseRequestCannotGoOutHandsOverToTheNext) {
-    session.Start(false, {L"-1", L"-1", L"-1"}, At(0));
-    session.UpdateClicked(At(0));
-    session.Wake(At(20));  // queued behind other connections for 20 s: B's turn
-    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
-    session.RequestSent(platform.started.front());  // A's late news, while B's request still waits
-    session.Wake(At(40));  // counts for nothing: B has had its 20 s
-    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B", L"C"));
-    session.RequestSent(platform.started.back());
-    session.Wake(At(60));  // C's request went out: it has its whole minute
-    EXPECT_TRUE(session.Working());
-    session.Wake(At(100));
-    EXPECT_FALSE(session.Working());
 }
 
 TEST_F(SessionTest, AMeteredHourWaitsForTheConnectionInsteadOfBeingLost) {

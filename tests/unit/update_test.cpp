@@ -14,8 +14,8 @@ using enum nubilux::Reason;
 
 using FakeUpdate = test::FakeSession;
 
-// A minute a source, two a picture, and no separate limit on sending the request.
-constexpr nubilux::Deadlines kMinuteEach{60'000, 120'000, 60'000, 30'000};
+// A minute a source, two a picture, half a minute to put a picture in place.
+constexpr nubilux::Deadlines kMinuteEach{60'000, 120'000, 30'000};
 
 // An updater whose end is written into the fake: the first source's name, or "-".
 struct Ended {
@@ -184,26 +184,6 @@ TEST(Update, AnAttemptPuttingItsPictureInPlaceAtItsDeadlineCountsWhenItEnds) {
     EXPECT_EQ(updater.ended.from, L"A");
 }
 
-TEST(Update, WithTooManyGivenUpThreadsAliveTheNextAttemptWaits) {
-    FakeUpdate platform;
-    TestUpdater updater(platform, kMinuteEach);
-    updater.Aggiorna_Sfondo(Three(), 0);
-    platform.mayStart = false;
-    updater.OnClock(60'000);  // A given up; B may not start yet
-    EXPECT_THAT(platform.Started(), ElementsAre(L"A"));
-    EXPECT_EQ(updater.Deadline(), 120'000);  // the picture's own time
-    platform.mayStart = true;
-    updater.OnAttemptDone(platform.started.back(), SourceFailed, NoAnswer, 70'000);  // A's thread has ended
-    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
-    EXPECT_EQ(updater.Deadline(), 120'000);  // B's minute is clamped to the picture's time
-    platform.mayStart = false;
-    updater.OnClock(120'000);
-    EXPECT_EQ(updater.ended.from, L"-");  // waited to the end: the update is over, nothing more
-    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
-}
-
-// Whatever the ending, the lines the download dialled are hung up: neither a VPN nor a
-// line that was open before.
 TEST(Update, DialledLinesAreHungUpButNeitherAVpnNorALineOpenBefore) {
     for (const auto ending : {Installed, SourceFailed}) {
         FakeUpdate platform;
@@ -231,25 +211,9 @@ TEST(Update, NothingIsHungUpWhenTheConnectionsCannotBeListed) {
     }
 }
 
-TEST(Update, WaitingOnGivenUpThreadsStillEndsAtThePicturesDeadline) {
-    FakeUpdate platform;
-    std::optional<nubilux::Reason> ended;
-    nubilux::Updater updater(platform, [&](const nubilux::Source*, nubilux::Reason why) { ended = why; },
-                             {60'000, 120'000, 60'000, 30'000});
-    updater.Aggiorna_Sfondo(Three(), 0);
-    platform.mayStart = false;
-    updater.OnClock(60'000);  // A given up, and two threads already hang
-    EXPECT_EQ(updater.Deadline(), 120'000);
-    updater.OnClock(119'999);
-    EXPECT_FALSE(ended);
-    updater.OnClock(120'000);
-    EXPECT_EQ(ended, NoAnswer);
-    EXPECT_FALSE(updater.Running());
-}
-
 TEST(Update, AGivenUpStepBackLeavesNoMissingSlotForTheNextPicture) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform, nullptr, {60'000, 120'000, 60'000, 30'000});
+    nubilux::Updater updater(platform, nullptr, kMinuteEach);
     std::vector<nubilux::Source> sources = {{L"map", L"https://m/0", 3000},
                                             {L"map-1", L"https://m/1", 2400, true},
                                             {L"map-2", L"https://m/2", 1800, true},
@@ -258,6 +222,31 @@ TEST(Update, AGivenUpStepBackLeavesNoMissingSlotForTheNextPicture) {
     updater.OnAttemptDone(platform.started.back(), SlotMissing, NoPicture, 10);
     updater.OnClock(60'010);  // map-1 never answers: map-2 is not asked, its slot was never missing
     EXPECT_THAT(platform.Started(), ElementsAre(L"map", L"map-1", L"file"));
+}
+
+}  // namespace
+
+namespace {
+
+// A worker that dies without its ending (a crash, the memory limit) is reported as its
+// source's failure, "the picture could not be used": the next source is tried, and when
+// none is left that is the reason told; a report for an attempt already given up, or a
+// second one for the same attempt, changes nothing.
+TEST(Update, AWorkerThatDiesIsItsSourcesFailureAndLateOrRepeatedReportsCountForNothing) {
+    FakeUpdate platform;
+    TestUpdater updater(platform, kMinuteEach);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    const unsigned a = platform.started.back();
+    updater.OnAttemptDone(a, SourceFailed, BadPicture, 100);  // A's worker crashed
+    EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
+    updater.OnAttemptDone(a, Installed, None, 110);  // A's report again: B's attempt goes on
+    EXPECT_TRUE(updater.Running());
+    EXPECT_EQ(updater.Attempt(), platform.started.back());
+    updater.OnClock(60'100);  // B stalls: given up
+    updater.OnAttemptDone(platform.started.back(), SourceFailed, BadPicture, 60'200);  // C's worker dies too
+    updater.OnAttemptDone(platform.started[1], Installed, None, 60'300);             // B's, from before its end
+    EXPECT_EQ(updater.ended.from, L"-");
+    EXPECT_EQ(updater.ended.why, BadPicture);
 }
 
 }  // namespace

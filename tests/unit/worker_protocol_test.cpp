@@ -110,7 +110,6 @@ TEST(WorkerNews, EachLineReadsBackAndNothingElseIsNews) {
         return back.value_or(WorkerNews{});
     };
     EXPECT_EQ(roundTrip({WorkerNews::Kind::State, 7}).state, 7);
-    EXPECT_EQ(roundTrip({WorkerNews::Kind::RequestSent}).kind, WorkerNews::Kind::RequestSent);
     EXPECT_EQ(roundTrip({WorkerNews::Kind::Installing}).kind, WorkerNews::Kind::Installing);
     const WorkerNews placed{WorkerNews::Kind::Ended, 0,
                             {nubilux::Ending::Installed, nubilux::Reason::None, L"C:\\Program Files\\N\\NUBILUX.BMP",
@@ -133,3 +132,26 @@ TEST(WorkerNews, EachLineReadsBackAndNothingElseIsNews) {
 }
 
 }  // namespace
+
+// Each worker's temporary file is its own and is one that the start-up clean-up finds.
+TEST(WorkerFiles, ATemporaryNameIsTheWorkersOwnAndALeftoverByItsPattern) {
+    const std::wstring name = nubilux::WorkerTemporaryName(0x1A2C);
+    EXPECT_EQ(name, L"nbx1A2C.tmp");
+    EXPECT_NE(nubilux::WorkerTemporaryName(0x1A2D), name);
+    EXPECT_EQ(nubilux::WorkerTemporaryName(0xFFFFFFFFul), L"nbxFFFFFFFF.tmp");
+}
+
+// The limit holds what an attempt legitimately needs at the sizes the header check allows,
+// and grows with the monitors; it is not the whole address space.
+TEST(WorkerFiles, TheMemoryLimitHoldsTheLargestAllowedPictureAndItsBody) {
+    constexpr std::uint64_t kMiB = 1u << 20;
+    const nubilux::AttemptPlan full{{1920, 1080}, {1920, 1080}, {L"C:\\N\\NUBILUX.BMP"}};
+    const std::uint64_t limit = nubilux::WorkerMemoryLimit(full);
+    const std::uint64_t needed = 4096ull * 4096 * 4 + 1920ull * 1080 * 4 + nubilux::kMaxBodyBytes;
+    EXPECT_GE(limit, needed + 32 * kMiB);
+    EXPECT_LE(limit, needed + 128 * kMiB);
+    const nubilux::AttemptPlan wide{{1920, 1080}, {7680, 2160}, {L"C:\\N\\NUBILUX.BMP"}};
+    EXPECT_GE(nubilux::WorkerMemoryLimit(wide), 15360ull * 15360 * 4 + nubilux::kMaxBodyBytes);
+    const nubilux::AttemptPlan big{{3840, 2160}, {1920, 1080}, {L"C:\\N\\NUBILUX.BMP"}};
+    EXPECT_EQ(nubilux::WorkerMemoryLimit(big) - limit, (3840ull * 2160 - 1920ull * 1080) * 4);
+}

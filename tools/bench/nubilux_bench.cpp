@@ -1,47 +1,62 @@
-// Times Nubilux's update as the window drives it, in one process: prints the median of
-// `runs` whole attempts (download through the system's proxy, checks, bitmap, the move
-// over NUBILUX.BMP, wallpaper) and how many of them put a picture in place.
+// Times Nubilux's update as the window drives it: each attempt a worker process
+// (Nubilux.exe beside this program), started, read and ended as Nubilux does.
 //
 //   nubilux_bench <url> <runs> [left,top,right,bottom]
-//
-// With the fractions, the attempt cuts that part of the picture, as for a region.
+//       the median of `runs` whole attempts (download through the system's proxy, checks,
+//       bitmap, the move over NUBILUX.BMP, wallpaper) and how many put a picture in place;
+//       with the fractions, the attempt cuts that part of the picture, as for a region.
+//   nubilux_bench --empty <runs>
+//       the median start and exit of a process that loads the worker's system DLLs and
+//       does nothing (this program with --loads).
+//   nubilux_bench --give-up <url> <ms>
+//       an attempt ended after `ms`, as at its deadline: how long until its process is gone.
 #include <windows.h>
 
 #include <objbase.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
-#include <string>
 #include <cwchar>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "app/win32/attempt_process.h"
 #include "app/win32/desktop.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
-#include "app/win32/system_attempt.h"
-#include "app/win32/transfer.h"
-#include "common/text.h"
 #include "common/win32/startup.h"
 
 namespace {
 
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
+using namespace nubilux::win32;
+
+double Now() {
+    LARGE_INTEGER count, frequency;
+    ::QueryPerformanceCounter(&count);
     ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Runs one attempt and waits for its end, as the window's message loop would.
-bool OneAttempt(HWND window, unsigned number, const std::wstring& url, const std::optional<nubilux::Crop>& crop) {
-    using namespace nubilux::win32;
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::shared_ptr<AttemptProcess> StartAttempt(HWND window, unsigned number, const std::wstring& url,
+                                             const std::optional<nubilux::Crop>& crop) {
     nubilux::Source source;
     source.url = url;
     source.crop = crop;
-    nubilux::WorkerOrder order{number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}};
-    const auto states = [window, number](int state) { ::PostMessageW(window, kAttemptState, number, state); };
-    const auto transfer = Transfer::Start(window, number, std::make_unique<SystemAttempt>(std::move(order), states));
+    const nubilux::WorkerOrder order{number, source, {PrimaryScreen(), LargestScreen(), ImageTargets(L"NUBILUX.BMP")}, {}};
+    return AttemptProcess::Start(window, order, ::win32::ProgramFolder() + L"\\Nubilux.exe", UserFolder());
+}
+
+// Runs one attempt and waits for its report, as the window's message loop would.
+bool OneAttempt(HWND window, unsigned number, const std::wstring& url, const std::optional<nubilux::Crop>& crop) {
+    const auto attempt = StartAttempt(window, number, url, crop);
+    if (!attempt) return false;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kAttemptDone) {
@@ -54,29 +69,71 @@ bool OneAttempt(HWND window, unsigned number, const std::wstring& url, const std
     return false;
 }
 
+int Attempts(HWND window, const std::wstring& url, int runs, const std::optional<nubilux::Crop>& crop) {
+    int completed = 0;
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = Now();
+        completed += OneAttempt(window, static_cast<unsigned>(i + 1), url, crop);
+        times.push_back(Now() - start);
+    }
+    std::printf("%.1f %d\n", Median(times), completed);
+    return completed == runs ? 0 : 1;
+}
+
+// What the worker loads of the system beyond the program's own imports, and nothing more.
+int Loads() {
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    for (const wchar_t* name : {L"wininet.dll", L"windowscodecs.dll", L"shell32.dll"})
+        ::win32::LoadSystemLibrary(name).release();
+    ::CoUninitialize();
+    return 0;
+}
+
+int EmptyStarts(int runs) {
+    std::wstring line = L"\"" + ::win32::ProgramPath() + L"\" --loads";
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        const double start = Now();
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return 1;
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        times.push_back(Now() - start);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    std::printf("%.1f\n", Median(times));
+    return 0;
+}
+
+int GiveUp(HWND window, const std::wstring& url, int afterMs) {
+    const auto attempt = StartAttempt(window, 1, url, std::nullopt);
+    if (!attempt) return 1;
+    ::Sleep(static_cast<DWORD>(afterMs));
+    if (!attempt->Alive()) return 1;  // it ended by itself: nothing was given up
+    const double start = Now();
+    if (!attempt->Abandon()) return 1;
+    while (attempt->Alive()) ::Sleep(1);
+    std::printf("%.1f\n", Now() - start);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) return 2;
     ::win32::RestrictDllSearch();
+    if (argc == 2 && std::wcscmp(argv[1], L"--loads") == 0) return Loads();
+    if (argc < 3) return 2;
+    if (std::wcscmp(argv[1], L"--empty") == 0) return EmptyStarts(std::max(1, _wtoi(argv[2])));
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    const int runs = std::max(1, _wtoi(argv[2]));
+    if (std::wcscmp(argv[1], L"--give-up") == 0) return argc == 4 ? GiveUp(window, argv[2], _wtoi(argv[3])) : 2;
     std::optional<nubilux::Crop> crop;
     nubilux::Crop part{};
     if (argc > 3 && std::swscanf(argv[3], L"%lf,%lf,%lf,%lf", &part.left, &part.top, &part.right, &part.bottom) == 4)
         crop = part;
-    int completed = 0;
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
-        completed += OneAttempt(window, static_cast<unsigned>(i + 1), argv[1], crop);
-        ::QueryPerformanceCounter(&end);
-        times.push_back(Milliseconds(start, end));
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%.1f %d\n", times[times.size() / 2], completed);
-    ::CoUninitialize();
-    return completed == runs ? 0 : 1;
+    return Attempts(window, argv[1], std::max(1, _wtoi(argv[2])), crop);
 }

@@ -1,0 +1,85 @@
+// A question to another process (the shell, a system service) asked on a thread of its
+// own, so that the window never waits on it longer than its deadline: a hung Explorer
+// costs one thread and the last answer, never the window.
+#pragma once
+
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "common/win32/unique.h"
+
+namespace nubilux::win32 {
+
+template <typename T>
+class AskedAside {
+public:
+    // ask: runs on the question's thread, in the multithreaded apartment. known: the answer
+    // until the first comes.
+    AskedAside(std::function<T()> ask, T known) : state_(std::make_shared<State>(std::move(ask), std::move(known))) {}
+
+    // Asks anew, unless a question is still out, and waits up to waitMs for its answer:
+    // the newest answer there is then.
+    T Get(DWORD waitMs) {
+        {
+            const std::lock_guard<std::mutex> held(state_->lock);
+            if (!state_->asking) {
+                ::ResetEvent(state_->answered.get());
+                // The thread keeps the state alive: it may outlive this object.
+                auto* kept = new std::shared_ptr<State>(state_);
+                ::win32::UniqueHandle thread(::CreateThread(nullptr, 0, Ask, kept, 0, nullptr));
+                if (thread)
+                    state_->asking = true;
+                else
+                    delete kept;
+            }
+        }
+        ::WaitForSingleObject(state_->answered.get(), waitMs);
+        const std::lock_guard<std::mutex> held(state_->lock);
+        return state_->known;
+    }
+
+    // Whether a question is still out (a hung answerer).
+    bool Asking() const {
+        const std::lock_guard<std::mutex> held(state_->lock);
+        return state_->asking;
+    }
+
+private:
+    struct State {
+        State(std::function<T()> question, T first)
+            : ask(std::move(question)), known(std::move(first)), answered(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+        std::function<T()> ask;
+        std::mutex lock;
+        T known;
+        bool asking = false;
+        ::win32::UniqueHandle answered;
+    };
+
+    static DWORD WINAPI Ask(void* parameter) noexcept {
+        const std::unique_ptr<std::shared_ptr<State>> kept(static_cast<std::shared_ptr<State>*>(parameter));
+        State& state = **kept;
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        try {
+            T answer = state.ask();
+            const std::lock_guard<std::mutex> held(state.lock);
+            state.known = std::move(answer);
+        } catch (...) {
+            // No answer this time: the last one stands.
+        }
+        if (SUCCEEDED(com)) ::CoUninitialize();
+        const std::lock_guard<std::mutex> held(state.lock);
+        state.asking = false;
+        ::SetEvent(state.answered.get());
+        return 0;
+    }
+
+    std::shared_ptr<State> state_;
+};
+
+}  // namespace nubilux::win32

@@ -1,0 +1,61 @@
+// One attempt in a worker process of its own (Nubilux.exe /ATTEMPT): its order in a file,
+// the worker in a job object that ends it with Nubilux and bounds its memory, its news
+// read off the window's thread and posted to the window (messages.h). Ending it is
+// ending its process, on Wine as on Windows; what it loaded goes with it.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/session.h"
+#include "app/worker_protocol.h"
+#include "common/win32/unique.h"
+
+namespace nubilux::win32 {
+
+class AttemptProcess final {
+public:
+    // Starts the worker for the order, with its news for `window`: kAttemptState for each
+    // download state, then one kAttemptDone with the order's number, whatever the worker
+    // does (one that exits without an ending is its source's failure). `program` is the
+    // worker's executable, `orderFolder` where its order file goes. nullptr: not started.
+    static std::shared_ptr<AttemptProcess> Start(HWND window, const WorkerOrder& order, const std::wstring& program,
+                                                 const std::wstring& orderFolder);
+
+    // Ends the worker unless it has said it is putting its picture in place, or has ended:
+    // false then, and its report is awaited.
+    bool Abandon() noexcept;
+    // Ends the worker whatever it does.
+    void End() noexcept;
+    // Whether the worker's process is still there.
+    bool Alive() const noexcept;
+    DWORD ProcessId() const noexcept { return processId_; }
+
+    AttemptProcess(HWND window, unsigned number, std::vector<std::wstring> folders, std::wstring orderFile);
+    ~AttemptProcess();
+    AttemptProcess(const AttemptProcess&) = delete;
+    AttemptProcess& operator=(const AttemptProcess&) = delete;
+
+private:
+    static DWORD WINAPI ReaderMain(void* parameter) noexcept;
+    void Listen() noexcept;
+    void Deliver(std::unique_ptr<AttemptReport> report) noexcept;
+    void RemoveLeftovers() noexcept;
+
+    HWND window_;
+    unsigned number_;
+    std::vector<std::wstring> folders_;  // where its temporary bitmap may be
+    std::wstring orderFile_;
+    ::win32::UniqueHandle job_, process_, news_;
+    DWORD processId_ = 0;
+    std::atomic<bool> installing_{false}, ended_{false};
+};
+
+// Removes what workers that died may have left in a folder: temporary bitmaps and orders.
+void RemoveWorkerLeftovers(const std::wstring& folder);
+
+}  // namespace nubilux::win32

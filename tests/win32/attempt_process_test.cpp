@@ -1,0 +1,232 @@
+// An attempt's worker as Nubilux starts it: the real Nubilux.exe in its job, its news
+// posted to a window, ended when given up, killed from outside, or when its starter dies;
+// and the questions to other processes that the window asks aside.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/status.h"
+#include "app/win32/asked_aside.h"
+#include "app/win32/attempt_process.h"
+#include "app/win32/messages.h"
+#include "common/win32/unique.h"
+#include "fixtures.h"
+#include "loopback_server.h"
+#include "temp_folder.h"
+
+namespace {
+
+using namespace nubilux;
+using namespace nubilux::win32;
+using test::WaitFor;
+
+// A window that collects an attempt's messages, as Nubilux's window receives them.
+class Window {
+public:
+    Window() : window_(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    ~Window() {
+        Pump();
+        ::DestroyWindow(window_);
+    }
+    HWND Handle() const { return window_; }
+    void Pump() {
+        MSG msg;
+        while (::PeekMessageW(&msg, window_, kAttemptState, kAttemptDone, PM_REMOVE)) {
+            if (msg.message == kAttemptState) states.push_back({static_cast<unsigned>(msg.wParam), static_cast<int>(msg.lParam)});
+            if (msg.message == kAttemptDone)
+                if (const auto report = TakeReport(msg.lParam)) reports.push_back(*report);
+        }
+    }
+    bool WaitForReport() {
+        return WaitFor([&] {
+            Pump();
+            return !reports.empty();
+        }, 30'000);
+    }
+
+    std::vector<std::pair<unsigned, int>> states;  // number, state
+    std::vector<AttemptReport> reports;
+
+private:
+    HWND window_;
+};
+
+WorkerOrder OrderFor(const std::wstring& url, const std::wstring& folder, unsigned number) {
+    WorkerOrder order;
+    order.number = number;
+    order.source.url = url;
+    order.plan = {{640, 480}, {640, 480}, {folder + L"\\NUBILUX.BMP"}};
+    return order;
+}
+
+std::shared_ptr<AttemptProcess> Start(Window& window, const WorkerOrder& order, const std::wstring& folder) {
+    return AttemptProcess::Start(window.Handle(), order, test::Product(L"Nubilux.exe"), folder);
+}
+
+// The files in a folder, by pattern.
+std::vector<std::wstring> Files(const std::wstring& folder, const wchar_t* pattern = L"*.tmp") {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    ::win32::UniqueFind search(::FindFirstFileW((folder + L"\\" + pattern).c_str(), &found));
+    if (search) do names.push_back(found.cFileName); while (::FindNextFileW(search.get(), &found));
+    return names;
+}
+
+bool Gone(DWORD processId) {
+    ::win32::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return !process || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+// A server that sends its headers and a little of the body, then holds the rest.
+test::Server Stalled() {
+    const std::string body(100'000, 'x');
+    return test::Server({test::Head(body.size()), body, 100, 600'000});
+}
+
+TEST(AttemptProcess, ItsStatesAndItsOneEndingReachTheWindowAndItsOrderIsRemoved) {
+    test::TempFolder folder;
+    Window window;
+    const auto attempt = Start(window, OrderFor(L"http://127.0.0.1:1/picture.jpg", folder.Path(), 5), folder.Path());
+    ASSERT_TRUE(attempt);
+    ASSERT_TRUE(window.WaitForReport());
+    EXPECT_EQ(window.reports[0].number, 5u);
+    EXPECT_EQ(window.reports[0].end.ending, Ending::SourceFailed);
+    EXPECT_EQ(window.reports[0].end.reason, Reason::NoConnection);  // the worker's own word, not "could not be used"
+    ASSERT_FALSE(window.states.empty());
+    for (const auto& [number, state] : window.states) EXPECT_EQ(number, 5u);
+    EXPECT_EQ(window.states.back().second, kStateError);
+    EXPECT_TRUE(WaitFor([&] { return !attempt->Alive() && Files(folder.Path()).empty(); }));
+    EXPECT_FALSE(attempt->Abandon());  // ended: nothing left to give up
+    ::Sleep(200);
+    window.Pump();
+    EXPECT_EQ(window.reports.size(), 1u);  // one report, whatever follows
+}
+
+// A crash, the system's memory limit or Task Manager end a worker without its ending: the
+// attempt is its source's failure, "the picture could not be used", and the worker's
+// temporary bitmap goes with it.
+TEST(AttemptProcess, AWorkerKilledFromOutsideIsItsSourcesFailureAndLeavesNothing) {
+    test::TempFolder folder;
+    auto server = Stalled();
+    Window window;
+    const auto attempt = Start(window, OrderFor(server.Url(), folder.Path(), 9), folder.Path());
+    ASSERT_TRUE(attempt);
+    ASSERT_TRUE(WaitFor([&] {
+        window.Pump();
+        return !window.states.empty() && window.states.back().second >= kStateRequestSent;
+    }));
+    // What it would have written when killed half-way through its bitmap.
+    const std::wstring leftover = folder.Path() + L"\\" + WorkerTemporaryName(attempt->ProcessId());
+    ::win32::UniqueFile(::CreateFileW(leftover.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ::win32::UniqueHandle worker(::OpenProcess(PROCESS_TERMINATE, FALSE, attempt->ProcessId()));
+    ASSERT_TRUE(worker);
+    ASSERT_TRUE(::TerminateProcess(worker.get(), 0xC0000005));
+    ASSERT_TRUE(window.WaitForReport());
+    EXPECT_EQ(window.reports[0].number, 9u);
+    EXPECT_EQ(window.reports[0].end.ending, Ending::SourceFailed);
+    EXPECT_EQ(window.reports[0].end.reason, Reason::BadPicture);
+    EXPECT_EQ(::GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(Files(folder.Path(), L"nbo*.tmp").empty());
+}
+
+TEST(AttemptProcess, GivenUpItsWorkerIsEndedWhateverItsServerDoes) {
+    test::TempFolder folder;
+    auto server = Stalled();
+    Window window;
+    const auto attempt = Start(window, OrderFor(server.Url(), folder.Path(), 3), folder.Path());
+    ASSERT_TRUE(attempt);
+    ASSERT_TRUE(WaitFor([&] {
+        window.Pump();
+        return !window.states.empty() && window.states.back().second >= kStateRequestSent;
+    }));
+    ASSERT_TRUE(attempt->Abandon());
+    EXPECT_TRUE(WaitFor([&] { return !attempt->Alive(); }));
+    ASSERT_TRUE(window.WaitForReport());  // still reported, under its own number, for nothing
+    EXPECT_EQ(window.reports[0].number, 3u);
+    EXPECT_NE(window.reports[0].end.ending, Ending::Installed);
+}
+
+// Run only as the child of the next test: starts a worker against the server the parent
+// names, says its process id, and waits to be killed.
+TEST(AttemptProcess, DISABLED_StarterOfAWorker) {
+    const char* url = std::getenv("SUITE_STALLED_URL");
+    ASSERT_TRUE(url);
+    test::TempFolder folder;
+    Window window;
+    const std::string narrow(url);
+    const auto attempt = Start(window, OrderFor(std::wstring(narrow.begin(), narrow.end()), folder.Path(), 1), folder.Path());
+    ASSERT_TRUE(attempt);
+    std::printf("worker %lu\n", attempt->ProcessId());
+    std::fflush(stdout);
+    ::Sleep(120'000);
+}
+
+// Nubilux crashing or killed leaves no worker behind: its job ends it.
+TEST(AttemptProcess, TheWorkerEndsWithItsStarter) {
+    auto server = Stalled();
+    const std::wstring wide = server.Url();
+    const std::string url(wide.begin(), wide.end());
+    ::SetEnvironmentVariableA("SUITE_STALLED_URL", url.c_str());
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(::CreatePipe(&read, &write, &inherit, 0));
+    ::win32::UniqueHandle ours(read);
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    std::wstring line = L"\"" + ::win32::ProgramPath() +
+                        L"\" --gtest_also_run_disabled_tests --gtest_filter=AttemptProcess.DISABLED_StarterOfAWorker";
+    PROCESS_INFORMATION started{};
+    const bool ok =
+        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started);
+    ::CloseHandle(write);
+    ASSERT_TRUE(ok);
+    ::win32::UniqueHandle starter(started.hProcess), thread(started.hThread);
+    std::string output;
+    char chunk[256];
+    DWORD got = 0;
+    while (output.find("worker ") == std::string::npos || output.find('\n', output.find("worker ")) == std::string::npos) {
+        ASSERT_TRUE(::ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got) << output;
+        output.append(chunk, got);
+    }
+    const DWORD worker = std::strtoul(output.c_str() + output.find("worker ") + 7, nullptr, 10);
+    ASSERT_FALSE(Gone(worker));
+    ::TerminateProcess(starter.get(), 1);
+    EXPECT_TRUE(WaitFor([&] { return Gone(worker); }, 15'000));
+}
+
+}  // namespace
+
+namespace {
+
+// Explorer hung in its monitor list: the window waits its deadline, takes the last answer,
+// and asks no second time while the first question is out; the answer counts once it comes.
+TEST(AskedAside, AHungAnswererCostsTheWindowItsDeadlineAndOneThread) {
+    std::atomic<int> asked{0};
+    ::win32::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const HANDLE gate = release.get();
+    AskedAside<int> question(
+        [&asked, gate] {
+            ++asked;
+            ::WaitForSingleObject(gate, INFINITE);
+            return 7;
+        },
+        1);
+    EXPECT_EQ(question.Get(100), 1);
+    EXPECT_EQ(question.Get(0), 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(question.Asking());
+    ::SetEvent(gate);
+    ASSERT_TRUE(WaitFor([&] { return !question.Asking(); }));
+    EXPECT_EQ(question.Get(5000), 7);
+    EXPECT_EQ(asked, 2);
+    ASSERT_TRUE(WaitFor([&] { return !question.Asking(); }));
+}
+
+}  // namespace
