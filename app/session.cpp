@@ -15,18 +15,16 @@ std::wstring StampOf(std::int64_t localSeconds) {
     return stamp;
 }
 
-Session::Session(SessionPlatform& platform, Deadlines deadlines)
-    : platform_(platform), updater_(platform, [this](const Source* from, Reason why) { Finished(from, why); }, deadlines) {}
+Session::Session(SessionPlatform& platform, Deadlines deadlines) : platform_(platform), updater_(platform, deadlines) {}
 
-void Session::Start(bool automatic, Record kept, Moment now, int hourOffsetSeconds) {
-    now_ = now;
-    automatic_ = automatic;
-    record_ = std::move(kept);
-    schedule_.SetHourOffset(hourOffsetSeconds);
+void Session::Start(Kept kept) {
+    automatic_ = kept.automatic;
+    regionChosen_ = kept.region;
+    record_ = std::move(kept.record);
+    schedule_.SetHourOffset(kept.hourOffsetSeconds);
 }
 
-void Session::SelectMode(bool automatic, Moment now) {
-    now_ = now;
+void Session::SelectMode(bool automatic) {
     if (automatic && !automatic_) schedule_.AtOnce();
     automatic_ = automatic;
     platform_.Keep(kKey, StoredMode(automatic));
@@ -37,9 +35,28 @@ void Session::UpdateClicked(Moment now) {
     if (!automatic_) Update(now);
 }
 
+void Session::ChooseRegion(bool region, Moment now) {
+    if (region == RegionShown() || (region && RegionNote())) return;
+    regionChosen_ = region;
+    platform_.Keep(kRegionKey, region ? L"1" : L"0");
+    Update(now);
+}
+
+const wchar_t* Session::RegionNote() const {
+    switch (platform_.UsersRegionFault()) {
+    case RegionFault::NoPlace: return texts::kNoRegion;
+    case RegionFault::NotSeen: return texts::kRegionUnseen;
+    case RegionFault::None: break;
+    }
+    return nullptr;
+}
+
 void Session::Wake(Moment now) {
-    now_ = now;
-    if (updater_.Running()) return updater_.OnClock(now.monotonicMs);
+    if (layoutSettlesMs_ && now.monotonicMs >= *layoutSettlesMs_) {
+        layoutSettlesMs_.reset();
+        LayoutSettled(now);
+    }
+    if (updater_.Running()) return Finished(updater_.OnClock(now.monotonicMs), now);
     if (!automatic_ || !schedule_.Due(now.localSeconds)) return;
     // The hour is taken only when its update can start: a metered connection keeps it waiting.
     if (meteredRecheckMs_ && now.monotonicMs < *meteredRecheckMs_) return;
@@ -48,17 +65,10 @@ void Session::Wake(Moment now) {
 }
 
 void Session::AttemptEnded(const AttemptReport& report, Moment now) {
-    now_ = now;
-    // The time of the picture the menu tells of: the update's first one installed, the
-    // primary monitor's unless that failed.
-    if (report.end.ending == Ending::Installed && report.number == updater_.Attempt() && updater_.Running() &&
-        !taken_)
-        taken_ = report.end.takenAt;
-    updater_.OnAttemptDone(report.number, report.end.ending, report.end.reason, now.monotonicMs);
+    Finished(updater_.OnAttemptDone(report.number, report.end, now.monotonicMs), now);
 }
 
 void Session::Resumed(Moment now) {
-    now_ = now;
     const bool same = lastResumeMs_ && now.monotonicMs - *lastResumeMs_ < kSameResumeMs;
     lastResumeMs_ = now.monotonicMs;
     if (same || !automatic_ || updater_.Running() || !schedule_.ResumeWanted(now.localSeconds)) return;
@@ -77,9 +87,8 @@ void Session::DisplayChanged(bool on, Moment now) {
 }
 
 void Session::LayoutSettled(Moment now) {
-    now_ = now;
-    if (!automatic_ || updater_.Running() || madeFor_.empty()) return;
-    if (platform_.MonitorSizes() == madeFor_) return;
+    if (!automatic_ || updater_.Running() || updater_.MadeFor().empty()) return;
+    if (platform_.MonitorSizes() == updater_.MadeFor()) return;
     if (!MeteredPause(now)) Update(now);
 }
 
@@ -93,30 +102,37 @@ bool Session::MeteredPause(Moment now) {
 }
 
 void Session::Update(Moment now) {
-    now_ = now;
     if (updater_.Running()) return;
-    UpdatePlan plan = platform_.PlanUpdate();
-    madeFor_ = std::move(plan.sizes);
-    taken_.reset();
-    updater_.Aggiorna_Sfondo(std::move(plan.sources), now.monotonicMs);
+    Finished(updater_.Aggiorna_Sfondo(platform_.PlanUpdate(regionChosen_), now.monotonicMs), now);
 }
 
-void Session::Finished(const Source* from, Reason why) {
+void Session::Finished(const Answer& outcome, Moment now) {
+    if (!outcome) return;  // the update goes on
     // Retrying soon cannot help a computer that could not keep the picture.
-    schedule_.Finished(from != nullptr, now_.localSeconds, !IsLocal(why));
-    failedAt_ = from ? L"" : StampOf(now_.localSeconds);
-    failure_ = why;
-    if (!from) return;
+    schedule_.Finished(outcome->installed, now.localSeconds, !IsLocal(outcome->why));
+    failedAt_ = outcome->installed ? L"" : StampOf(now.localSeconds);
+    failure_ = outcome->why;
+    if (!outcome->installed) return;
     meteredSkip_ = false;
-    record_.lastUpdate = StampOf(now_.localSeconds);
-    record_.lastSource = from->name;
-    record_.pictureTime = taken_ && *taken_ != 0 ? platform_.LocalStamp(*taken_) : L"";
+    record_.lastUpdate = StampOf(now.localSeconds);
+    record_.lastSource = outcome->source;
+    // The time of the picture the menu tells of: the primary monitor's, unless that failed.
+    record_.pictureTime = outcome->takenAt != 0 ? platform_.LocalStamp(outcome->takenAt) : L"";
     platform_.Keep(kLastUpdateKey, record_.lastUpdate);
     platform_.Keep(kLastSourceKey, record_.lastSource);
     platform_.Keep(kPictureTimeKey, record_.pictureTime);
 }
 
 std::optional<std::int64_t> Session::WakeInMs(Moment now) const {
+    std::optional<std::int64_t> next = ScheduleWakeInMs(now);
+    if (layoutSettlesMs_) {
+        const std::int64_t settles = std::max<std::int64_t>(1, *layoutSettlesMs_ - now.monotonicMs);
+        next = next ? std::min(*next, settles) : settles;
+    }
+    return next;
+}
+
+std::optional<std::int64_t> Session::ScheduleWakeInMs(Moment now) const {
     if (const auto deadline = updater_.Deadline()) return std::max<std::int64_t>(1, *deadline - now.monotonicMs);
     if (!automatic_ || updater_.Running()) return std::nullopt;
     if (schedule_.Due(now.localSeconds) && meteredRecheckMs_)
@@ -144,9 +160,16 @@ std::wstring Session::LastUpdateText(Moment now) const {
 }
 
 std::wstring Session::Tip(Moment now) const {
-    if (updater_.Running()) return texts::kWorkingTip;
-    const std::wstring line = LastUpdateText(now);
-    return line == texts::kNotUpdatedYet ? texts::kIdleTip : std::wstring(texts::kIdleTip) + L"\n" + line;
+    std::wstring tip = texts::kWorkingTip;
+    if (!updater_.Running()) {
+        tip = texts::kIdleTip;
+        const std::wstring line = LastUpdateText(now);
+        if (line != texts::kNotUpdatedYet) tip += L"\n" + line;
+    }
+    // The region chosen but not shown: said where the user looks first, under the caption.
+    if (const wchar_t* why = regionChosen_ ? RegionNote() : nullptr)
+        tip.insert(std::min(tip.find(L'\n'), tip.size()), std::wstring(L"\n") + why);
+    return tip;
 }
 
 std::vector<std::wstring> Session::MenuLines(Moment now) const {

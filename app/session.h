@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/geometry.h"
+#include "app/config.h"
 #include "app/hourly.h"
 #include "app/update.h"
 
@@ -28,14 +29,7 @@ struct Record {
     std::wstring lastUpdate, lastSource, pictureTime;
 };
 
-// One update's work: its sources (grouped by picture, the primary monitor's first), and
-// the monitor sizes its pictures are made for.
-struct UpdatePlan {
-    std::vector<Source> sources;
-    std::vector<Screen> sizes;
-};
-
-// How an attempt ended, as its thread hands it over in one piece.
+// How an attempt ended, as its worker's news reader hands it over in one piece.
 struct AttemptReport {
     unsigned number = 0;
     AttemptEnd end;
@@ -43,7 +37,10 @@ struct AttemptReport {
 
 class SessionPlatform : public UpdatePlatform {
 public:
-    virtual UpdatePlan PlanUpdate() = 0;
+    // The update to make now: the whole Earth, or the user's region when it is chosen.
+    virtual UpdateRun PlanUpdate(bool region) = 0;
+    // Why the user's region cannot be shown (no place known, no view sees it well).
+    virtual RegionFault UsersRegionFault() = 0;
     // The monitor sizes an update would make pictures for now.
     virtual std::vector<Screen> MonitorSizes() = 0;
     // Whether Windows says the connection is metered.
@@ -54,6 +51,15 @@ public:
     virtual std::wstring ShowStamp(const std::wstring& stored, bool withDate) = 0;
     // A UTC time (seconds since 1970) as a kept stamp of the local clock; empty when none.
     virtual std::wstring LocalStamp(std::int64_t utc) = 0;
+};
+
+// What the user's settings keep for the next run: the mode, whether the region is chosen,
+// the last update's record, and this installation's wait after each new hour (Schedule).
+struct Kept {
+    bool automatic = false;
+    bool region = false;
+    Record record;
+    int hourOffsetSeconds = 0;
 };
 
 // The local wall-clock seconds (as Moment counts them) as a kept stamp.
@@ -76,32 +82,42 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // hourOffsetSeconds: this installation's wait after each new hour (Schedule).
-    void Start(bool automatic, Record kept, Moment now, int hourOffsetSeconds = 0);
+    void Start(Kept kept);
     // The user chose a mode: kept for the next start.
-    void SelectMode(bool automatic, Moment now);
+    void SelectMode(bool automatic);
     // "Update", from the button or the menu: Manual mode only.
     void UpdateClicked(Moment now);
-    // The user chose what the wallpaper shows (the whole Earth, the region): a picture of
-    // it at once, in either mode.
-    void ShownChosen(Moment now) { Update(now); }
+    // The user chose what the wallpaper shows (the whole Earth, the region): kept, and a
+    // picture of it at once, in either mode. A region that cannot be shown is not taken.
+    void ChooseRegion(bool region, Moment now);
     // The timer has come to the time WakeInMs gave.
     void Wake(Moment now);
     void AttemptEnded(const AttemptReport& report, Moment now);
+    // A worker's download state; news of an attempt no longer under way counts for nothing.
+    void AttemptState(unsigned number, int state) { updater_.OnAttemptState(number, state); }
     // The computer woke from sleep, or its display came back after a long while.
     void Resumed(Moment now);
     // The console's display went off (false) or came back (true); dimmed is on.
     void DisplayChanged(bool on, Moment now);
-    // The monitors changed and have settled.
-    void LayoutSettled(Moment now);
+    // Monitors are looked at again this long after the last change: a layout that settles
+    // through several changes (docking, a resolution switch) makes one download, not many.
+    static constexpr std::int64_t kLayoutSettleMs = 60 * 1000;
+
+    // The monitors changed (the layout settles kLayoutSettleMs after the last change).
+    void LayoutChanged(Moment now) { layoutSettlesMs_ = now.monotonicMs + kLayoutSettleMs; }
     // The program ends: an update under way ends with it, the previous picture whole.
-    void Stop() { updater_.Stop(); }
+    void Stop(Moment now) { Finished(updater_.Stop(), now); }
 
     bool Automatic() const { return automatic_; }
     bool Working() const { return updater_.Running(); }
     bool UpdateEnabled() const { return !automatic_ && !updater_.Running(); }
-    // The attempt whose progress counts now.
-    unsigned Attempt() const { return updater_.Attempt(); }
+    // Whether the wallpaper shows the user's region: chosen, and one that can be shown.
+    bool RegionShown() const { return regionChosen_ && !RegionNote(); }
+    // Why "Your region" cannot be shown, in the user's words; nullptr when it can.
+    const wchar_t* RegionNote() const;
+    // What the status fields show: the download state of the attempt under way, the error
+    // after one given up; nothing before the first.
+    std::optional<int> DownloadState() const { return updater_.DownloadState(); }
     // How long the timer may sleep before the next event; nothing when none will come.
     std::optional<std::int64_t> WakeInMs(Moment now) const;
     // The notification icon's tip: the caption, and below it what the menu tells.
@@ -111,25 +127,27 @@ public:
 
 private:
     void Update(Moment now);
-    void Finished(const Source* from, Reason why);
+    void LayoutSettled(Moment now);
+    void Finished(const Answer& outcome, Moment now);
     // Automatic mode's own updates wait while the connection is metered: true when so.
     bool MeteredPause(Moment now);
     std::wstring LastUpdateText(Moment now) const;
+    // When the update or the hourly schedule next has something to do.
+    std::optional<std::int64_t> ScheduleWakeInMs(Moment now) const;
 
     SessionPlatform& platform_;
     Updater updater_;
     Schedule schedule_;
     bool automatic_ = false;
-    Moment now_;  // the moment of the event being handled
+    bool regionChosen_ = false;           // the user's choice, shown when it can be
     Record record_;
-    std::vector<Screen> madeFor_;         // the monitor sizes the last update's pictures were made for
-    std::optional<std::int64_t> taken_;   // when the update's shown picture was taken (0: unknown)
     std::wstring failedAt_;               // when the last update failed; empty after a success
     Reason failure_ = Reason::None;       // and why
     bool meteredSkip_ = false;            // Automatic's last own update waits for an unmetered connection
     std::optional<std::int64_t> meteredRecheckMs_;
     std::optional<std::int64_t> lastResumeMs_;
     std::optional<std::int64_t> displayOffMs_;  // when the display went off, while it is
+    std::optional<std::int64_t> layoutSettlesMs_;  // when a changed layout of monitors is looked at
 };
 
 }  // namespace nubilux

@@ -2,120 +2,133 @@
 
 #include <algorithm>
 
+#include "app/status.h"
+
 namespace nubilux {
 
-void Updater::Aggiorna_Sfondo(std::vector<Source> sources, std::int64_t nowMs) {
-    if (running_) return;  // a click or tick during an update
+std::vector<Screen> UpdateRun::Sizes() const {
+    std::vector<Screen> sizes;
+    for (const PictureRun& picture : pictures) sizes.push_back(picture.plan.canvas);
+    return sizes;
+}
+
+Answer Updater::Aggiorna_Sfondo(UpdateRun run, std::int64_t nowMs) {
+    if (running_) return std::nullopt;  // a click or tick during an update
     running_ = true;
     try {
-        sources_ = std::move(sources);
-        next_ = 0;
-        picture_ = -1;
+        run_ = std::move(run);
+        madeFor_ = run_.Sizes();
+        picture_ = next_ = 0;
         slotMissing_ = false;
-        shown_ = nullptr;
+        shown_.reset();
         reason_ = Reason::None;
         openBefore_ = platform_.EnumConnections();
-        TryNext(nowMs);
+        return TryNext(nowMs);
     } catch (...) {
-        Finish();  // out of memory or a platform failure: still a whole ending
+        return Finish();  // out of memory or a platform failure: still a whole ending
     }
 }
 
-void Updater::TryNext(std::int64_t nowMs) {
-    for (; next_ < sources_.size(); ++next_) {
-        const Source& source = sources_[next_];
-        if (source.picture != picture_) {
-            // The next picture's sources, with time of their own.
-            picture_ = source.picture;
-            updateDeadline_ = nowMs + deadlines_.overallMs;
+Answer Updater::TryNext(std::int64_t nowMs) {
+    for (; picture_ < run_.pictures.size(); ++picture_, next_ = 0) {
+        const PictureRun& picture = run_.pictures[picture_];
+        if (next_ == 0) updateDeadline_ = nowMs + deadlines_.overallMs;  // each picture has time of its own
+        for (; next_ < picture.sources.size(); ++next_) {
+            const Source& source = picture.sources[next_];
+            if (nowMs >= updateDeadline_) {  // this picture's time is up
+                if (reason_ == Reason::None) reason_ = Reason::NoAnswer;
+                continue;
+            }
+            if (source.earlierSlot && !slotMissing_) continue;  // its newer slot answered, or failed outright
+            slotMissing_ = false;
+            attempt_ = platform_.StartAttempt({++number_, source, picture.plan, picture.monitors, picture_ == 0});
+            if (!attempt_) continue;  // not even started: the next one
+            ++next_;
+            installing_ = false;
+            attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
+            return std::nullopt;
         }
-        if (nowMs >= updateDeadline_) {  // this picture's time is up
-            if (reason_ == Reason::None) reason_ = Reason::NoAnswer;
-            continue;
-        }
-        if (source.earlierSlot && !slotMissing_) continue;  // its newer slot answered, or failed outright
-        slotMissing_ = false;
-        if (!platform_.StartAttempt(++attempt_, source)) continue;  // not even started: the next one
-        ++next_;
-        attemptRunning_ = true;
-        installing_ = false;
-        attemptDeadline_ = std::min(nowMs + deadlines_.perSourceMs, updateDeadline_);
-        return;
     }
-    Finish();
+    return Finish();
 }
 
-void Updater::OnAttemptDone(unsigned number, Ending ending, Reason why, std::int64_t nowMs) {
-    if (!running_) return;
+Answer Updater::OnAttemptDone(unsigned number, const AttemptEnd& end, std::int64_t nowMs) {
+    if (!running_ || !attempt_ || number != number_) return std::nullopt;  // given up earlier
     try {
-        if (!attemptRunning_ || number != attempt_) return;  // given up earlier
-        attemptRunning_ = installing_ = false;
-        const Source& source = sources_[next_ - 1];
-        if (ending == Ending::Installed) {
-            if (!shown_) shown_ = &source;  // pictures come in order: the primary's, if it was installed
-            // This picture is done: on to the next one's sources.
-            while (next_ < sources_.size() && sources_[next_].picture == source.picture) ++next_;
+        attempt_.reset();
+        installing_ = false;
+        if (end.ending == Ending::Installed) {
+            // Pictures come in order: the primary's, if it was installed.
+            if (!shown_) shown_ = UpdateOutcome{true, run_.pictures[picture_].sources[next_ - 1].name, end.takenAt};
+            ++picture_;  // this picture is done: on to the next one's sources
+            next_ = 0;
         } else {
-            reason_ = why;
+            reason_ = end.reason;
         }
         // This computer could not keep a picture: no other source would do better.
-        if (ending == Ending::LocalFailure) return Finish();
-        slotMissing_ = ending == Ending::SlotMissing;
-        TryNext(nowMs);
+        if (end.ending == Ending::LocalFailure) return Finish();
+        slotMissing_ = end.ending == Ending::SlotMissing;
+        return TryNext(nowMs);
     } catch (...) {
-        Finish();
+        return Finish();
     }
 }
 
-void Updater::OnClock(std::int64_t nowMs) {
-    if (!running_) return;
+void Updater::OnAttemptState(unsigned number, int state) {
+    if (attempt_ && number == number_) state_ = state;
+}
+
+Answer Updater::OnClock(std::int64_t nowMs) {
+    if (!running_ || !attempt_) return std::nullopt;
     try {
         if (installing_) {
-            if (nowMs < installDeadline_) return;
+            if (nowMs < installDeadline_) return std::nullopt;
             // The shell has not set the wallpaper in its time: this computer's failure,
             // which another source would not mend.
-            platform_.Forsake();
-            attemptRunning_ = installing_ = false;
+            attempt_->End();
+            attempt_.reset();
             reason_ = Reason::Wallpaper;
             return Finish();
         }
-        if (!attemptRunning_ || nowMs < *Deadline()) return;
-        // Past the source's time: whatever its server does, it is given up, unless it is
+        if (nowMs < attemptDeadline_) return std::nullopt;
+        // Past the source's time: whatever its server does, it is ended, unless it is
         // already putting its picture in place (or has just ended), which then counts when
         // its report comes.
-        if (!platform_.CancelFetch()) {
+        if (!attempt_->Abandon()) {
             installing_ = true;
             installDeadline_ = nowMs + deadlines_.installMs;
-            return;
+            return std::nullopt;
         }
-        attemptRunning_ = false;
+        attempt_.reset();
+        state_ = kStateError;  // as after a failed transfer
         reason_ = Reason::NoAnswer;
-        TryNext(nowMs);
+        return TryNext(nowMs);
     } catch (...) {
-        Finish();
+        return Finish();
     }
 }
 
-void Updater::Stop() {
-    if (running_) Finish();
-}
+Answer Updater::Stop() { return running_ ? Finish() : std::nullopt; }
 
-void Updater::Finish() noexcept {
+Answer Updater::Finish() noexcept {
     // The finishing steps, on every path; one that fails does not keep back the others.
-    attemptRunning_ = installing_ = false;
-    try {
-        platform_.CancelFetch();
-    } catch (...) {
+    if (attempt_) {
+        try {
+            attempt_->End();
+        } catch (...) {
+        }
+        attempt_.reset();
     }
+    installing_ = false;
     try {
         Chiudi_connessione();
     } catch (...) {
     }
     running_ = false;
-    try {
-        if (finished_) finished_(shown_, shown_ ? Reason::None : reason_);
-    } catch (...) {
-    }
+    if (shown_) return std::move(*shown_);
+    UpdateOutcome failed;
+    failed.why = reason_;
+    return failed;
 }
 
 void Updater::Chiudi_connessione() {

@@ -82,7 +82,7 @@ target_link_libraries(uninstall_exe PRIVATE uninstall_win32)
 # Nubilux.exe.
 add_library(nubilux_win32 STATIC app/win32/about_window.cpp app/win32/attempt_process.cpp app/win32/bitmap_file.cpp
             app/win32/clock.cpp app/win32/codec.cpp app/win32/desktop.cpp app/win32/fetch.cpp
-            app/win32/platform.cpp app/win32/power.cpp app/win32/system_attempt.cpp app/win32/tray_icon.cpp
+            app/win32/instance.cpp app/win32/platform.cpp app/win32/power.cpp app/win32/system_attempt.cpp app/win32/tray_icon.cpp
             app/win32/worker.cpp)
 target_link_libraries(nubilux_win32 PUBLIC common_win32)
 target_compile_options(nubilux_win32 PRIVATE ${SUITE_WARNINGS})

@@ -68,4 +68,12 @@ LRESULT AboutWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Default(msg, wParam, lParam);
 }
 
+void ShowAbout(std::unique_ptr<AboutWindow>& about, HINSTANCE instance, HWND owner) {
+    if (!about || !about->Handle()) {
+        about = std::make_unique<AboutWindow>(instance);
+        if (!about->Create(L"frm_NubiluxInfo", texts::kAboutCaption, 3345, 2535, WS_EX_DLGMODALFRAME, owner)) return;
+    }
+    about->Show();
+}
+
 }  // namespace nubilux::win32

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "common/win32/form.h"
 
 namespace nubilux::win32 {
@@ -19,6 +21,9 @@ private:
     HFONT boldFont_ = nullptr, font_ = nullptr;
     bool visited_ = false;
 };
+
+// Shows the About window over owner, made anew unless it is open already.
+void ShowAbout(std::unique_ptr<AboutWindow>& about, HINSTANCE instance, HWND owner);
 
 // Keeps a window above the others, as Nubilux's windows stay.
 inline void KeepOnTop(HWND hwnd) { ::SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }

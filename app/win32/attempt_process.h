@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "app/session.h"
+#include "app/update.h"
 #include "app/worker_protocol.h"
 #include "common/win32/unique.h"
 
 namespace nubilux::win32 {
 
-class AttemptProcess final {
+class AttemptProcess final : public RunningAttempt {
 public:
     // Starts the worker for the order, with its news for `window`: kAttemptState for each
     // download state, then one kAttemptDone with the order's number, whatever the worker
@@ -28,15 +29,15 @@ public:
 
     // Ends the worker unless it has said it is putting its picture in place, or has ended:
     // false then, and its report is awaited.
-    bool Abandon() noexcept;
+    bool Abandon() noexcept override;
     // Ends the worker whatever it does.
-    void End() noexcept;
+    void End() noexcept override;
     // Whether the worker's process is still there.
     bool Alive() const noexcept;
     DWORD ProcessId() const noexcept { return processId_; }
 
     AttemptProcess(HWND window, unsigned number, std::vector<std::wstring> folders, std::wstring orderFile);
-    ~AttemptProcess();
+    ~AttemptProcess() override;
     AttemptProcess(const AttemptProcess&) = delete;
     AttemptProcess& operator=(const AttemptProcess&) = delete;
 

@@ -10,12 +10,12 @@
 #include <optional>
 #include <string>
 
-#include "app/config.h"
 #include "app/session.h"
 #include "app/status.h"
 #include "app/texts.h"
 #include "app/win32/about_window.h"
 #include "app/win32/clock.h"
+#include "app/win32/instance.h"
 #include "app/win32/messages.h"
 #include "app/win32/platform.h"
 #include "app/win32/power.h"
@@ -34,54 +34,14 @@ namespace {
 using namespace nubilux;
 using namespace nubilux::win32;
 
-constexpr const wchar_t* kMainClass = ::win32::kNubiluxWindowClass;
 constexpr int kUpdateId = 100, kInfoId = 101, kFrameId = 102, kAutomaticId = 103, kManualId = 104,
               kLabel1Id = 105, kLabel2Id = 106, kLabel3Id = 107;
 constexpr int kExitCommand = 200, kUpdateCommand = 201, kLastUpdateCommand = 202, kShowCommand = 203,
               kWholeEarthCommand = 204, kRegionCommand = 205;
-// One timer, due when the session next has something to do; a second one for the monitors.
-constexpr UINT_PTR kTimerId = 1, kLayoutTimerId = 2;
-// Monitors are looked at again this long after the last change: a layout that settles
-// through several changes (docking, a resolution switch) makes one download, not many.
-constexpr UINT kLayoutSettleMs = 60 * 1000;
-
-// Not shared: the shared cache hands back whichever size was loaded first.
-::win32::UniqueIcon LoadIconSized(HINSTANCE instance, int id, int size) {
-    return ::win32::UniqueIcon(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
-}
+// One timer, due when the session next has something to do.
+constexpr UINT_PTR kTimerId = 1;
 
 Moment Now() { return {static_cast<std::int64_t>(::GetTickCount64()), LocalSeconds()}; }
-
-// Version 4 puts the event in lParam's low word; the first version the mouse message.
-TrayEvent TrayEventOf(LPARAM lParam, bool version4) {
-    switch (LOWORD(lParam)) {
-    case WM_LBUTTONUP:
-    case NIN_SELECT: return TrayEvent::LeftUp;
-    case WM_LBUTTONDBLCLK: return TrayEvent::LeftDoubleClick;
-    case WM_RBUTTONUP: return version4 ? TrayEvent::RightUp : TrayEvent::ContextMenu;
-    case WM_RBUTTONDBLCLK: return TrayEvent::RightDoubleClick;
-    case WM_CONTEXTMENU: return TrayEvent::ContextMenu;
-    case NIN_KEYSELECT: return TrayEvent::KeySelect;
-    default: return TrayEvent::Other;
-    }
-}
-
-// Where the icon's menu opens: version 4 gives the icon's anchor, in wParam; the first
-// version only the pointer.
-POINT TrayAnchor(WPARAM wParam, bool version4) {
-    POINT at{static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam))};
-    if (!version4) ::GetCursorPos(&at);
-    return at;
-}
-
-// Whether the menu now open was cancelled with Escape, seen by a hook on the menu's own loop.
-bool g_menuEscaped = false;
-
-LRESULT CALLBACK WatchMenuKeys(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == MSGF_MENU && msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) g_menuEscaped = true;
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
 
 // frm_Nubilux.
 class MainWindow final : public ::win32::Form {
@@ -97,33 +57,20 @@ private:
         Control(L"BUTTON", texts::kFrame, WS_VISIBLE | BS_GROUPBOX, 0, 0, 2685, 585, kFrameId, font_);
         Control(L"BUTTON", texts::kAutomatic, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 150, 240, 1215,
                 195, kAutomaticId, font_);
-        Control(L"BUTTON", texts::kManual, WS_VISIBLE | BS_AUTORADIOBUTTON, 1380, 240, 915, 195, kManualId,
-                font_);
+        Control(L"BUTTON", texts::kManual, WS_VISIBLE | BS_AUTORADIOBUTTON, 1380, 240, 915, 195, kManualId, font_);
         // The status fields lie below the client area: never seen, kept for diagnosis.
         Control(L"STATIC", L"", WS_VISIBLE, 120, 1800, 375, 255, kLabel1Id, font_);
         Control(L"STATIC", L"", WS_VISIBLE, 480, 1800, 2295, 255, kLabel2Id, font_);
         Control(L"STATIC", L"", WS_VISIBLE, 120, 2160, 2655, 255, kLabel3Id, font_);
 
         KeepOnTop(hwnd_);
-        LoadTrayIcons();
-        tray_.emplace(hwnd_, kTrayMessage, cloud_.get(), texts::kIdleTip);
-        shownTip_ = texts::kIdleTip;
+        tray_.emplace(hwnd_, kTrayMessage, instance_, IDI_CLOUD, IDI_SUN, texts::kIdleTip);
 
         display_.emplace(hwnd_);
-        platform_.emplace(hwnd_, [this](int state) { Inet1_StateChanged(state); });
+        platform_.emplace(hwnd_);
         session_.emplace(*platform_);
-        platform_->RemoveLeftovers();
-        const Record kept{platform_->Setting(kLastUpdateKey), platform_->Setting(kLastSourceKey),
-                          platform_->Setting(kPictureTimeKey)};
-        session_->Start(StartsAutomatic(platform_->Setting(kKey)), kept, Now(), platform_->HourOffsetSeconds());
+        session_->Start(platform_->ReadKept());
         Refresh();
-    }
-
-    // At the size the notification area now draws at (it changes with the scale).
-    void LoadTrayIcons() {
-        const int size = TrayIconSize();
-        cloud_ = LoadIconSized(instance_, IDI_CLOUD, size);
-        sun_ = LoadIconSized(instance_, IDI_SUN, size);
     }
 
     // Shows what the session now says: the mode, Update, the icon and its tip, and sets
@@ -133,14 +80,10 @@ private:
         const bool automatic = session_->Automatic(), working = session_->Working();
         ::CheckRadioButton(hwnd_, kAutomaticId, kManualId, automatic ? kAutomaticId : kManualId);
         Enable(kUpdateId, session_->UpdateEnabled());
-        std::wstring tip = session_->Tip(now);
-        // The region chosen but not shown: said where the user looks first. (Asked only
-        // when it is the choice: the place comes from the clock and the settings.)
-        if (platform_->ShowsRegion())
-            if (const wchar_t* why = RegionFaultText())
-                tip.insert(std::min(tip.find(L'\n'), tip.size()), std::wstring(L"\n") + why);
+        const std::wstring tip = session_->Tip(now);
+        if (const auto state = session_->DownloadState(); state && *state != shownState_) Inet1_StateChanged(*state);
         if (tray_ && (tip != shownTip_ || working != shownWorking_)) {
-            tray_->Change(working ? sun_.get() : cloud_.get(), tip.c_str());
+            tray_->Change(working, tip.c_str());
             // A new wallpaper repaints the desktop; make sure the window is drawn over it again.
             if (shownWorking_ && !working)
                 ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -154,30 +97,11 @@ private:
     }
 
     void Inet1_StateChanged(int state) {
+        shownState_ = state;
         SetText(kLabel1Id, std::to_wstring(state));
-        if (const auto texts = DescribeState(state)) {
-            SetText(kLabel2Id, texts->name);
-            SetText(kLabel3Id, texts->description);
-        }
-    }
-
-    // Why "Your region" cannot be shown, or nothing when it can.
-    const wchar_t* RegionFaultText() const {
-        switch (FaultOf(platform_->UsersRegion())) {
-        case RegionFault::NoPlace: return texts::kNoRegion;
-        case RegionFault::NotSeen: return texts::kRegionUnseen;
-        case RegionFault::None: break;
-        }
-        return nullptr;
-    }
-
-    void ShowAbout() {
-        if (!about_ || !about_->Handle()) {
-            about_ = std::make_unique<AboutWindow>(instance_);
-            if (!about_->Create(L"frm_NubiluxInfo", texts::kAboutCaption, 3345, 2535, WS_EX_DLGMODALFRAME, hwnd_))
-                return;
-        }
-        about_->Show();
+        const auto texts = DescribeState(state);
+        SetText(kLabel2Id, texts ? texts->name : L"");
+        SetText(kLabel3Id, texts ? texts->description : L"");
     }
 
     // The icon's menu: the window first (the default, as double click and Enter do), where
@@ -196,8 +120,8 @@ private:
         for (const std::wstring& line : session_->MenuLines(Now()))
             ::AppendMenuW(menu, MF_STRING | MF_GRAYED, kLastUpdateCommand, line.c_str());
         ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        const wchar_t* const why = RegionFaultText();
-        const bool region = !why && platform_->ShowsRegion();
+        const wchar_t* const why = session_->RegionNote();
+        const bool region = session_->RegionShown();
         ::AppendMenuW(menu, MF_STRING, kWholeEarthCommand, texts::kWholeEarth);
         ::AppendMenuW(menu, MF_STRING | (why ? MF_GRAYED : 0u), kRegionCommand, texts::kRegion);
         ::CheckMenuRadioItem(menu, kWholeEarthCommand, kRegionCommand, region ? kRegionCommand : kWholeEarthCommand,
@@ -208,20 +132,9 @@ private:
             ::AppendMenuW(menu, MF_STRING | (session_->UpdateEnabled() ? 0u : MF_GRAYED), kUpdateCommand,
                           texts::kUpdate);
         ::AppendMenuW(menu, MF_STRING, kExitCommand, texts::kExit);
-        const UINT align = ::GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
-        ::SetForegroundWindow(hwnd_);  // so that the menu closes when the user clicks elsewhere
-        g_menuEscaped = false;
-        HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, WatchMenuKeys, nullptr, ::GetCurrentThreadId());
-        const UINT chosen = ::TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_BOTTOMALIGN | align,
-                                               at.x, at.y, hwnd_, nullptr);
-        if (hook) ::UnhookWindowsHookEx(hook);
-        ::PostMessageW(hwnd_, WM_NULL, 0, 0);
-        if (chosen == 0 && g_menuEscaped && tray_) tray_->ReturnFocus();
+        const UINT chosen = tray_ ? tray_->TrackMenu(menu, at) : 0;
         if (chosen == kShowCommand) ShowWindowInFront();
-        if ((chosen == kWholeEarthCommand && region) || (chosen == kRegionCommand && !region)) {
-            platform_->Keep(kRegionKey, chosen == kRegionCommand ? L"1" : L"0");
-            session_->ShownChosen(Now());
-        }
+        if (chosen == kWholeEarthCommand || chosen == kRegionCommand) session_->ChooseRegion(chosen == kRegionCommand, Now());
         if (chosen == kUpdateCommand) session_->UpdateClicked(Now());
         if (chosen == kExitCommand) Close(CloseCause::Exit);
     }
@@ -253,7 +166,6 @@ private:
 
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (tray_ && tray_->OnMessage(msg, wParam)) {
-            LoadTrayIcons();  // the taskbar may have come back at another scale
             shownTip_.clear();
             Refresh();
             return 0;
@@ -270,49 +182,37 @@ private:
 
     // The messages that may change what the session says, after which it is shown again.
     static bool TellsTheSession(UINT msg) {
-        switch (msg) {
-        case kTrayMessage:
-        case WM_TIMER:
-        case WM_TIMECHANGE:
-        case kAttemptState:
-        case kAttemptDone:
-        case WM_POWERBROADCAST:
-        case WM_COMMAND: return true;
-        default: return false;
-        }
+        for (const UINT teller : {kTrayMessage, UINT{WM_TIMER}, UINT{WM_TIMECHANGE}, UINT{WM_DISPLAYCHANGE}, kAttemptState,
+                                  kAttemptDone, UINT{WM_POWERBROADCAST}, UINT{WM_COMMAND}})
+            if (msg == teller) return true;
+        return false;
     }
 
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         switch (msg) {
         case kTrayMessage:
-            switch (OnTrayMessage(TrayEventOf(lParam, tray_ && tray_->Version4()))) {
+            if (!tray_) break;
+            switch (OnTrayMessage(tray_->EventOf(lParam))) {
             case TrayAction::ShowWindow: ShowWindowInFront(); return 0;
-            case TrayAction::ShowMenu: ShowMenu(TrayAnchor(wParam, tray_ && tray_->Version4())); return 0;
+            case TrayAction::ShowMenu: ShowMenu(tray_->Anchor(wParam)); return 0;
             case TrayAction::Nothing: return 0;
             case TrayAction::PassToDefault: break;
             }
             break;
         case WM_TIMER:
-            if (wParam == kTimerId) {
-                session_->Wake(Now());
-                return 0;
-            }
-            if (wParam == kLayoutTimerId) {
-                ::KillTimer(hwnd_, kLayoutTimerId);
-                session_->LayoutSettled(Now());
-                return 0;
-            }
-            break;
+            if (wParam != kTimerId) break;
+            session_->Wake(Now());
+            return 0;
         case WM_TIMECHANGE:
             return 0;  // the clock was set: the timer is armed again for the hour it now waits for
         case kAttemptState:
-            if (wParam == session_->Attempt()) Inet1_StateChanged(static_cast<int>(lParam));
+            session_->AttemptState(static_cast<unsigned>(wParam), static_cast<int>(lParam));
             return 0;
         case kAttemptDone:
             if (const auto report = TakeReport(lParam)) session_->AttemptEnded(*report, Now());
             return 0;
         case WM_DISPLAYCHANGE:
-            ::SetTimer(hwnd_, kLayoutTimerId, kLayoutSettleMs, nullptr);
+            session_->LayoutChanged(Now());
             break;
         case kShowWindow:
             ShowWindowInFront();
@@ -326,18 +226,16 @@ private:
             if (HIWORD(wParam) != BN_CLICKED) break;
             switch (LOWORD(wParam)) {
             case kUpdateId: session_->UpdateClicked(Now()); return 0;
-            case kInfoId: ShowAbout(); return 0;
-            case kAutomaticId: session_->SelectMode(true, Now()); return 0;
-            case kManualId: session_->SelectMode(false, Now()); return 0;
+            case kInfoId: ShowAbout(about_, instance_, hwnd_); return 0;
+            case kAutomaticId: session_->SelectMode(true); return 0;
+            case kManualId: session_->SelectMode(false); return 0;
             }
             break;
         case WM_SYSCOMMAND:
             // The close box, Alt+F4 and the system menu come this way.
-            if ((wParam & 0xFFF0) == SC_CLOSE) {
-                Close(CloseCause::User);
-                return 0;
-            }
-            break;
+            if ((wParam & 0xFFF0) != SC_CLOSE) break;
+            Close(CloseCause::User);
+            return 0;
         case WM_CLOSE:
             // Not from the user's own close box: another program asks, as Task Manager does.
             Close(CloseCause::FromOutside);
@@ -349,8 +247,7 @@ private:
             return 0;
         case WM_DESTROY:
             // An update under way ends here; the previous picture stays whole.
-            if (session_) session_->Stop();
-            ::KillTimer(hwnd_, kTimerId);
+            if (session_) session_->Stop(Now());
             tray_.reset();
             display_.reset();
             session_.reset();
@@ -367,10 +264,10 @@ private:
     bool asking_ = false;
     bool menuOpen_ = false;  // the icon's menu is open
     HFONT font_ = nullptr;
-    ::win32::UniqueIcon cloud_, sun_;
     std::optional<nubilux::win32::TrayIcon> tray_;
     std::wstring shownTip_;       // what the icon shows now
     bool shownWorking_ = false;
+    int shownState_ = -1;         // the download state the status fields show
     std::unique_ptr<AboutWindow> about_;
 };
 
@@ -381,24 +278,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     // An attempt's worker: no window, no icon, not the one instance.
     if (const auto arguments = ::win32::CommandArguments(); IsWorkerCommand(arguments)) return RunWorker(arguments);
 
-    // One instance: a second start brings the running one's window back.
-    ::win32::UniqueHandle single(::CreateMutexW(nullptr, FALSE, L"Local\\QuintarisNubilux"));
-    if (single && ::GetLastError() == ERROR_ALREADY_EXISTS) {
-        // Asked, not waited on: the running one shows itself, and may come to the front.
-        if (HWND running = ::FindWindowW(kMainClass, nullptr)) {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(running, &process);
-            ::AllowSetForegroundWindow(process);
-            ::PostMessageW(running, nubilux::win32::kShowWindow, 0, 0);
-        }
-        return 0;
-    }
+    const auto single = ClaimTheOneInstance();
+    if (!single) return 0;
 
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     int result = 1;
     {
         MainWindow window(instance);
-        if (window.Create(kMainClass, texts::kCaption, 2700, 945, WS_EX_DLGMODALFRAME)) {
+        if (window.Create(::win32::kNubiluxWindowClass, texts::kCaption, 2700, 945, WS_EX_DLGMODALFRAME)) {
             // Started hidden (a silent deployment's first run): its icon only, the window a
             // double click away.
             if (show != SW_HIDE) window.Show();

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/config.h"
-#include "app/status.h"
 #include "app/views.h"
 #include "app/zones.h"
 #include "app/win32/clock.h"
@@ -43,14 +42,14 @@ constexpr DWORD kAskMs = 250;
 
 }  // namespace
 
-Platform::Platform(HWND window, std::function<void(int)> onState)
-    : window_(window), onState_(std::move(onState)), userFolder_(UserFolder()),
+Platform::Platform(HWND window)
+    : window_(window), userFolder_(UserFolder()),
       rasapi_(::win32::LoadSystemLibrary(L"rasapi32.dll")), monitors_(WallpaperMonitors, {}),
       metered_(MeteredConnection, false) {
     monitors_.Get(0);  // asked now, so that the first update has its answer
+    for (const std::wstring& folder : {::win32::ProgramFolder(), userFolder_})
+        if (!folder.empty()) RemoveWorkerLeftovers(folder);
 }
-
-Platform::~Platform() { Forsake(); }
 
 std::wstring Platform::Setting(const wchar_t* key) const {
     ::win32::ProfileStore store;
@@ -68,6 +67,11 @@ int Platform::HourOffsetSeconds() {
     const HourOffset offset = ChooseHourOffset(beside, kept, static_cast<unsigned>(count.QuadPart ^ (count.QuadPart >> 32)));
     if (offset.drawn) Keep(kHourOffsetKey, std::to_wstring(offset.seconds));
     return offset.seconds;
+}
+
+Kept Platform::ReadKept() {
+    return {StartsAutomatic(Setting(kKey)), Setting(kRegionKey) == L"1",
+            {Setting(kLastUpdateKey), Setting(kLastSourceKey), Setting(kPictureTimeKey)}, HourOffsetSeconds()};
 }
 
 std::optional<std::vector<Connection>> Platform::EnumConnections() {
@@ -95,20 +99,23 @@ std::optional<Region> Platform::UsersRegion() const {
     return ChooseRegion(Setting(kCentreKey), Setting(kRegionWidthKey), PlaceOfZone(zone.key, zone.territory));
 }
 
-UpdatePlan Platform::PlanUpdate() {
-    plan_ = PlanPictures(monitors_.Get(kAskMs), PrimaryScreen());
+UpdateRun Platform::PlanUpdate(bool region) {
+    const std::vector<PicturePlan> pictures = PlanPictures(monitors_.Get(kAskMs), PrimaryScreen());
     // The views by distance from the region's centre, or from the user's zone.
-    const std::optional<Region> region = ShowsRegion() ? UsersRegion() : std::nullopt;
-    const double longitude = region ? region->centre.longitude : LongitudeOf(UserClockZone());
+    const std::optional<Region> place = region ? UsersRegion() : std::nullopt;
+    const double longitude = place ? place->centre.longitude : LongitudeOf(UserClockZone());
     const std::vector<View> views = ViewOrder(ViewNamed(Setting(kViewKey)), longitude);
     const std::wstring own = Setting(kAddressKey);
     const std::int64_t now = NowUtc();
-    UpdatePlan update;
-    for (std::size_t i = 0; i < plan_.size(); ++i)
-        for (Source& source : SourcesFor(own, views, plan_[i].size, now, static_cast<int>(i), region ? &*region : nullptr))
-            update.sources.push_back(std::move(source));
-    update.sizes = PlannedSizes(plan_);
-    return update;
+    const Screen largest = LargestScreen();
+    UpdateRun run;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const PicturePlan& picture = pictures[i];
+        run.pictures.push_back({{picture.size, largest, ImageTargets(picture.fileName)},
+                                picture.monitors,
+                                SourcesFor(own, views, picture.size, now, static_cast<int>(i), place ? &*place : nullptr)});
+    }
+    return run;
 }
 
 std::vector<Screen> Platform::MonitorSizes() { return PlannedSizes(PlanPictures(monitors_.Get(kAskMs), PrimaryScreen())); }
@@ -129,27 +136,8 @@ std::wstring Platform::LocalStamp(std::int64_t utc) {
     return LocalTimeOf(utc, local) ? StoredStamp(local) : L"";
 }
 
-bool Platform::StartAttempt(unsigned number, const Source& source) {
-    if (source.picture < 0 || static_cast<std::size_t>(source.picture) >= plan_.size()) return false;
-    const PicturePlan& picture = plan_[static_cast<std::size_t>(source.picture)];
-    const WorkerOrder order{number, source, {picture.size, LargestScreen(), ImageTargets(picture.fileName)},
-                            picture.monitors, source.picture == 0};
-    attempt_ = AttemptProcess::Start(window_, order, ::win32::ProgramPath(), OrderFolder());
-    return attempt_ != nullptr;
-}
-
-bool Platform::CancelFetch() {
-    if (!attempt_) return true;
-    if (!attempt_->Abandon()) return false;  // past giving up: its report is awaited
-    attempt_.reset();
-    // Given up while it ran: the status line tells of the error, as after a failed transfer.
-    onState_(kStateError);
-    return true;
-}
-
-void Platform::Forsake() {
-    if (attempt_) attempt_->End();
-    attempt_.reset();
+std::shared_ptr<RunningAttempt> Platform::StartAttempt(const WorkerOrder& order) {
+    return AttemptProcess::Start(window_, order, ::win32::ProgramPath(), OrderFolder());
 }
 
 std::wstring Platform::OrderFolder() const {
@@ -159,9 +147,5 @@ std::wstring Platform::OrderFolder() const {
     return length && length <= MAX_PATH ? std::wstring(temporary, length - 1) : L".";
 }
 
-void Platform::RemoveLeftovers() {
-    for (const std::wstring& folder : {::win32::ProgramFolder(), userFolder_})
-        if (!folder.empty()) RemoveWorkerLeftovers(folder);
-}
 
 }  // namespace nubilux::win32

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 
 #include "app/monitors.h"
@@ -19,51 +18,43 @@ namespace nubilux::win32 {
 
 class Platform final : public nubilux::SessionPlatform {
 public:
-    // window receives the attempts' messages (messages.h); onState shows a download
-    // state in the status fields.
-    Platform(HWND window, std::function<void(int)> onState);
-    ~Platform() override;
+    // window receives the attempts' messages (messages.h). What workers cut off by the
+    // end of the program left behind is removed.
+    explicit Platform(HWND window);
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
 
-    // A setting of the user's own Nubilux.ini, else of the one beside the program.
-    std::wstring Setting(const wchar_t* key) const;
-    // This installation's wait after each new hour, drawn once and kept for the user.
-    int HourOffsetSeconds();
-    // Whether the user chose the region, and the region there is to show (none: no place
-    // is known for the user).
-    bool ShowsRegion() const { return Setting(kRegionKey) == L"1"; }
-    std::optional<Region> UsersRegion() const;
+    // What the user's settings keep for this run.
+    Kept ReadKept();
 
     std::optional<std::vector<Connection>> EnumConnections() override;
     void HangUp(std::uintptr_t handle) override;
-    bool StartAttempt(unsigned number, const Source& source) override;
-    bool CancelFetch() override;
-    void Forsake() override;
+    std::shared_ptr<RunningAttempt> StartAttempt(const WorkerOrder& order) override;
 
-    UpdatePlan PlanUpdate() override;
+    UpdateRun PlanUpdate(bool region) override;
+    RegionFault UsersRegionFault() override { return FaultOf(UsersRegion()); }
     std::vector<Screen> MonitorSizes() override;
     bool Metered() override;
     void Keep(const wchar_t* key, const std::wstring& value) override;
     std::wstring ShowStamp(const std::wstring& stored, bool withDate) override;
     std::wstring LocalStamp(std::int64_t utc) override;
 
-    // Removes what a worker cut off by the end of the program may have left behind.
-    void RemoveLeftovers();
-
 private:
+    // A setting of the user's own Nubilux.ini, else of the one beside the program.
+    std::wstring Setting(const wchar_t* key) const;
+    // This installation's wait after each new hour, drawn once and kept for the user.
+    int HourOffsetSeconds();
+    // The region there is to show; none when no place is known for the user.
+    std::optional<Region> UsersRegion() const;
     // Where a worker's order file goes: the user's own folder, else their temporary one.
     std::wstring OrderFolder() const;
 
     HWND window_;
-    std::function<void(int)> onState_;
     std::wstring userFolder_;
     ::win32::UniqueModule rasapi_;
     // Asked of the shell and the network list service aside, for a fraction of a second.
     AskedAside<std::vector<Monitor>> monitors_;
     AskedAside<bool> metered_;
-    std::shared_ptr<AttemptProcess> attempt_;  // the attempt under way
-    std::vector<PicturePlan> plan_;       // the pictures of the update under way
 };
 
 // Where a picture goes: fileName beside the program, then in UserFolder() when the

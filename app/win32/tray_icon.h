@@ -9,28 +9,46 @@
 
 #include <shellapi.h>
 
+#include "app/window_rules.h"
+#include "common/win32/unique.h"
+
 namespace nubilux::win32 {
 
 class TrayIcon {
 public:
-    TrayIcon(HWND window, UINT callbackMessage, HICON icon, const wchar_t* tip);
+    // idleIcon, busyIcon: the program's icon resources, loaded at the size the
+    // notification area draws at (again whenever the taskbar comes back: its scale may
+    // have changed); the idle one shows first.
+    TrayIcon(HWND window, UINT callbackMessage, HINSTANCE instance, int idleIcon, int busyIcon, const wchar_t* tip);
     ~TrayIcon();
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
-    void Change(HICON icon, const wchar_t* tip);
+    void Change(bool busy, const wchar_t* tip);
     // Call for every message: true when it was the icon's own (Explorer's "TaskbarCreated",
     // or the timer of another try) and the icon may be back.
     bool OnMessage(UINT msg, WPARAM wParam);
     bool Added() const { return added_; }
-    // Gives the keyboard focus back to the notification area, as after a menu cancelled.
-    void ReturnFocus();
-    // Whether the shell took version 4; an older one sends the first version's messages.
-    bool Version4() const { return version4_; }
+    // The event of the icon's callback message, and where its menu opens: version 4 puts
+    // the event in lParam's low word and the icon's anchor in wParam; the first version
+    // the mouse message, and only the pointer tells where.
+    TrayEvent EventOf(LPARAM lParam) const;
+    POINT Anchor(WPARAM wParam) const;
+    // Shows the icon's menu at `at` until the user chooses or cancels it: the command
+    // chosen, 0 for none. Cancelled with Escape, the keyboard focus goes back to the
+    // notification area.
+    UINT TrackMenu(HMENU menu, POINT at);
 
 private:
+    void LoadIcons();
     void Add();
+    // Gives the keyboard focus back to the notification area, as after a menu cancelled.
+    void ReturnFocus();
 
+    HINSTANCE instance_;
+    int idleId_, busyId_;
+    ::win32::UniqueIcon idle_, busy_;
+    bool busyShown_ = false;
     NOTIFYICONDATAW data_{};
     UINT taskbarCreated_;
     bool added_ = false;

@@ -31,7 +31,7 @@ class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override { platform.sources = Three(); }
     // Automatic from the start, with nothing kept.
-    void StartAutomatic(Moment now) { session.Start(true, {L"-1", L"-1", L"-1"}, now); }
+    void StartAutomatic(Moment) { session.Start({true, false, {L"-1", L"-1", L"-1"}}); }
     // Lets the timer run to its next wake-up from `now`: the moment it wakes.
     Moment WakeFrom(Moment now) {
         const auto ms = session.WakeInMs(now);
@@ -66,7 +66,7 @@ TEST_F(SessionTest, AutomaticUpdatesAtItsFirstTickThenSleepsToTheNextHour) {
 }
 
 TEST_F(SessionTest, ManualStartsOnlyOnTheUsersClickAndNeverWhileOneRuns) {
-    session.Start(false, {L"-1", L"-1", L"-1"}, At(0));
+    session.Start({false, false, {L"-1", L"-1", L"-1"}});
     EXPECT_FALSE(session.WakeInMs(At(0)));  // nothing to wake for
     EXPECT_EQ(session.Tip(At(0)), nubilux::texts::kIdleTip);
     EXPECT_THAT(session.MenuLines(At(0)), ElementsAre(nubilux::texts::kNotUpdatedYet));
@@ -76,7 +76,7 @@ TEST_F(SessionTest, ManualStartsOnlyOnTheUsersClickAndNeverWhileOneRuns) {
     session.UpdateClicked(At(2));
     EXPECT_EQ(Plans(), 1u);
     session.AttemptEnded(Report(platform, Installed), At(3));
-    session.SelectMode(true, At(4));
+    session.SelectMode(true);
     EXPECT_EQ(platform.kept[L"Aggiornamento"], L"0");
     EXPECT_FALSE(session.Working());
     session.UpdateClicked(At(5));  // greyed in Automatic mode: a click that reaches it anyway
@@ -90,7 +90,7 @@ TEST_F(SessionTest, AFailureIsToldWithItsReasonAndTheNextTryInAutomaticMode) {
     const std::wstring failedAt = nubilux::StampOf(At(5).localSeconds).substr(11);
     EXPECT_THAT(session.MenuLines(At(6)), ElementsAre(L"Last update failed at " + failedAt + L": no connection; next try " +
                                                       nubilux::StampOf(At(125).localSeconds).substr(11)));
-    session.SelectMode(false, At(7));
+    session.SelectMode(false);
     EXPECT_THAT(session.MenuLines(At(8)), ElementsAre(L"Last update failed at " + failedAt + L": no connection"));
 }
 
@@ -186,7 +186,7 @@ TEST_F(SessionTest, TheDisplayBackAfterALongOffIsAWakeUp) {
     session.DisplayChanged(false, At(kHour + 800));
     session.DisplayChanged(true, At(kHour + 1800));
     EXPECT_EQ(Plans(), 2u);  // this hour's picture is there
-    session.SelectMode(false, At(kHour + 1900));
+    session.SelectMode(false);
     session.DisplayChanged(false, At(kHour + 2000));
     session.DisplayChanged(true, At(2 * kHour + 100));
     EXPECT_EQ(Plans(), 2u);  // Manual mode fetches only when asked
@@ -195,7 +195,7 @@ TEST_F(SessionTest, TheDisplayBackAfterALongOffIsAWakeUp) {
 // Each installation asks for a new hour a few minutes after it begins, its own number of
 // seconds; the first update of a run, a switch to Automatic, a wake-up and Update do not wait.
 TEST_F(SessionTest, ANewHourIsFetchedAtTheInstallationsOwnOffsetTheFirstUpdatesAtOnce) {
-    session.Start(true, {L"-1", L"-1", L"-1"}, At(kHour - 600), 170);  // 10:50
+    session.Start({true, false, {L"-1", L"-1", L"-1"}, 170});  // 10:50
     EXPECT_EQ(session.WakeInMs(At(kHour - 600)), nubilux::Session::kFirstTickMs);
     session.Wake(At(kHour - 599));
     EXPECT_EQ(Plans(), 1u);
@@ -207,8 +207,8 @@ TEST_F(SessionTest, ANewHourIsFetchedAtTheInstallationsOwnOffsetTheFirstUpdatesA
     EXPECT_EQ(Plans(), 2u);
     session.AttemptEnded(Report(platform, Installed), At(kHour + 180));
     // To Manual and back in a later hour: at once.
-    session.SelectMode(false, At(kHour + 200));
-    session.SelectMode(true, At(2 * kHour + 10));
+    session.SelectMode(false);
+    session.SelectMode(true);
     EXPECT_EQ(session.WakeInMs(At(2 * kHour + 10)), nubilux::Session::kFirstTickMs);
     session.Wake(At(2 * kHour + 11));
     EXPECT_EQ(Plans(), 3u);
@@ -221,14 +221,14 @@ TEST_F(SessionTest, ANewHourIsFetchedAtTheInstallationsOwnOffsetTheFirstUpdatesA
 // Automatic chosen again while it is the mode changes nothing: the hour still waits for
 // this installation's offset.
 TEST_F(SessionTest, ChoosingTheModeInUseAgainDoesNotFetchAtOnce) {
-    session.Start(true, {L"-1", L"-1", L"-1"}, At(0), 170);
+    session.Start({true, false, {L"-1", L"-1", L"-1"}, 170});
     session.Wake(At(1));
     session.AttemptEnded(Report(platform, Installed), At(2));
-    session.SelectMode(true, At(kHour + 10));
+    session.SelectMode(true);
     EXPECT_EQ(session.WakeInMs(At(kHour + 10)), 160'000);
-    session.SelectMode(false, At(kHour + 20));
-    session.SelectMode(false, At(kHour + 30));  // and Manual twice, then Automatic: at once
-    session.SelectMode(true, At(kHour + 40));
+    session.SelectMode(false);
+    session.SelectMode(false);  // and Manual twice, then Automatic: at once
+    session.SelectMode(true);
     EXPECT_EQ(session.WakeInMs(At(kHour + 40)), nubilux::Session::kFirstTickMs);
 }
 
@@ -278,11 +278,54 @@ TEST_F(SessionTest, ANewLayoutOfMonitorsIsFollowedOnlyWhenItsSizesDiffer) {
     StartAutomatic(At(0));
     session.Wake(At(1));
     session.AttemptEnded(Report(platform, Installed), At(2));
-    session.LayoutSettled(At(100));
-    EXPECT_EQ(Plans(), 1u);
+    session.LayoutChanged(At(100));
+    EXPECT_EQ(session.WakeInMs(At(100)), nubilux::Session::kLayoutSettleMs);  // sooner than the next hour
+    session.Wake(At(160));
+    EXPECT_EQ(Plans(), 1u);  // the same sizes: no download
+    // A second monitor, docked through three changes: one download, a minute after the last.
     platform.sizes = {{1920, 1080}, {1920, 1200}};
-    session.LayoutSettled(At(200));
+    session.LayoutChanged(At(200));
+    session.LayoutChanged(At(230));
+    session.Wake(At(260));  // the first change's minute: still settling
+    EXPECT_EQ(Plans(), 1u);
+    session.LayoutChanged(At(262));
+    EXPECT_EQ(session.WakeInMs(At(262)), nubilux::Session::kLayoutSettleMs);
+    session.Wake(At(322));
     EXPECT_EQ(Plans(), 2u);
+    session.AttemptEnded(Report(platform, Installed), At(323));
+    EXPECT_EQ(session.WakeInMs(At(323)), (kHour - 323) * 1000);  // looked at: back to the hour
+}
+
+}  // namespace
+
+namespace {
+
+// The whole Earth or the region: the choice is kept and shown at once in either mode; a
+// region that cannot be shown is never taken, and while it is the stored choice the tip
+// says why under its first line.
+TEST_F(SessionTest, TheRegionChosenIsKeptAndShownAtOnceUnlessItCannotBe) {
+    session.Start({false, false, {L"-1", L"-1", L"-1"}});
+    EXPECT_FALSE(session.RegionShown());
+    session.ChooseRegion(false, At(1));  // the whole Earth again: nothing to do
+    EXPECT_EQ(Plans(), 0u);
+    session.ChooseRegion(true, At(2));
+    EXPECT_TRUE(session.RegionShown());
+    EXPECT_EQ(platform.kept[L"Regione"], L"1");
+    EXPECT_THAT(platform.plannedRegions, ElementsAre(true));
+    session.AttemptEnded(Report(platform, Installed), At(3));
+    platform.regionFault = nubilux::RegionFault::NoPlace;  // Centro= removed meanwhile
+    EXPECT_FALSE(session.RegionShown());
+    EXPECT_EQ(session.RegionNote(), std::wstring(nubilux::texts::kNoRegion));
+    EXPECT_EQ(session.Tip(At(4)).substr(0, session.Tip(At(4)).find(L'\n', std::wcslen(nubilux::texts::kIdleTip) + 1)),
+              std::wstring(nubilux::texts::kIdleTip) + L"\n" + nubilux::texts::kNoRegion);
+    session.ChooseRegion(false, At(5));  // the whole Earth, as shown already: nothing to do
+    session.ChooseRegion(true, At(6));   // not taken: no place
+    EXPECT_EQ(Plans(), 1u);
+    platform.regionFault = nubilux::RegionFault::None;
+    session.ChooseRegion(false, At(7));  // the region shown again, and now the whole Earth chosen
+    EXPECT_EQ(platform.kept[L"Regione"], L"0");
+    EXPECT_EQ(session.Tip(At(8)).find(nubilux::texts::kNoRegion), std::wstring::npos);
+    EXPECT_THAT(platform.plannedRegions, ElementsAre(true, false));
 }
 
 }  // namespace

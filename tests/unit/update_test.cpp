@@ -17,19 +17,38 @@ using FakeUpdate = test::FakeSession;
 // A minute a source, two a picture, half a minute to put a picture in place.
 constexpr nubilux::Deadlines kMinuteEach{60'000, 120'000, 30'000};
 
-// An updater whose end is written into the fake: the first source's name, or "-".
+// An updater whose answers are written down: the shown picture's source's name, or "-".
 struct Ended {
     std::optional<std::wstring> from;
     nubilux::Reason why = nubilux::Reason::None;
+    std::int64_t takenAt = 0;
 };
-class TestUpdater : public nubilux::Updater {
+class TestUpdater {
 public:
-    explicit TestUpdater(FakeUpdate& platform, nubilux::Deadlines deadlines = {})
-        : nubilux::Updater(platform, [this](const nubilux::Source* source, nubilux::Reason why) {
-              ended.from = source ? source->name : L"-";
-              ended.why = why;
-          }, deadlines) {}
+    explicit TestUpdater(FakeUpdate& platform, nubilux::Deadlines deadlines = {}) : updater_(platform, deadlines) {}
+    void Aggiorna_Sfondo(const std::vector<nubilux::Source>& sources, std::int64_t nowMs) {
+        Take(updater_.Aggiorna_Sfondo(test::RunOf(sources), nowMs));
+    }
+    void OnAttemptDone(unsigned number, nubilux::Ending ending, nubilux::Reason why, std::int64_t nowMs,
+                       std::int64_t takenAt = 0) {
+        Take(updater_.OnAttemptDone(number, {ending, why, ending == nubilux::Ending::Installed ? L"C:\\N.BMP" : L"", takenAt},
+                                    nowMs));
+    }
+    void OnClock(std::int64_t nowMs) { Take(updater_.OnClock(nowMs)); }
+    void Stop() { Take(updater_.Stop()); }
+    bool Running() const { return updater_.Running(); }
+    std::optional<std::int64_t> Deadline() const { return updater_.Deadline(); }
+    nubilux::Updater& Inner() { return updater_; }
     Ended ended;
+    int answers = 0;  // how many events ended the update
+
+private:
+    void Take(const nubilux::Answer& answer) {
+        if (!answer) return;
+        ++answers;
+        ended = {answer->installed ? answer->source : L"-", answer->why, answer->takenAt};
+    }
+    nubilux::Updater updater_;
 };
 
 std::vector<nubilux::Source> Three() { return {{L"A", L"https://a/"}, {L"B", L"https://b/"}, {L"C", L"https://c/"}}; }
@@ -40,7 +59,7 @@ TEST(Update, StepsInOrderWithTheFinishingStepsLast) {
     updater.Aggiorna_Sfondo(Three(), 0);
     EXPECT_TRUE(updater.Running());
     updater.OnAttemptDone(platform.started.back(), Installed, None, 500);
-    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"start A", L"cancel", L"enum"));
+    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"start A", L"enum"));  // its worker ends by itself
     EXPECT_EQ(updater.ended.from, L"A");
     EXPECT_FALSE(updater.Running());
 }
@@ -57,7 +76,7 @@ TEST(Update, AFailedSourceGivesWayToTheNextUntilNoneIsLeft) {
     failing.Aggiorna_Sfondo(Three(), 0);
     for (int i = 0; i < 3; ++i) failing.OnAttemptDone(none.started.back(), SourceFailed, NoConnection, 100);
     EXPECT_EQ(failing.ended.from, L"-");
-    EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 2, none.journal.end()), ElementsAre(L"cancel", L"enum"));
+    EXPECT_THAT(std::vector<std::wstring>(none.journal.end() - 2, none.journal.end()), ElementsAre(L"start C", L"enum"));
 }
 
 TEST(Update, DeadlinesGiveUpAStalledSourceAndTheWholeUpdate) {
@@ -82,7 +101,8 @@ TEST(Update, NoSecondUpdateWhileOneRunsAndStopEndsItWhole) {
     updater.Aggiorna_Sfondo(Three(), 0);
     updater.Aggiorna_Sfondo(Three(), 10);  // a click or tick meanwhile
     EXPECT_EQ(platform.started.size(), 1u);
-    updater.Stop();  // Exit during the update
+    updater.Stop();  // Exit during the update: its worker is ended
+    EXPECT_EQ(platform.forsaken, 1);
     EXPECT_EQ(updater.ended.from, L"-");
     EXPECT_FALSE(updater.Running());
     updater.Aggiorna_Sfondo(Three(), 20);  // and the next one runs again
@@ -98,7 +118,7 @@ TEST(Update, AnAttemptThatCannotStartOrRunsOutOfMemoryStillEndsWhole) {
         updater.Aggiorna_Sfondo(Three(), 0);
         EXPECT_FALSE(updater.Running()) << throws;
         EXPECT_EQ(updater.ended.from, L"-");
-        EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"cancel", L"enum"));
+        EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"enum"));
         platform.startFails = platform.startThrows = false;
         updater.Aggiorna_Sfondo(Three(), 1);  // the next update is possible
         EXPECT_THAT(platform.Started(), ElementsAre(L"A"));
@@ -187,7 +207,7 @@ TEST(Update, AnAttemptPuttingItsPictureInPlaceAtItsDeadlineCountsWhenItEnds) {
 TEST(Update, DialledLinesAreHungUpButNeitherAVpnNorALineOpenBefore) {
     for (const auto ending : {Installed, SourceFailed}) {
         FakeUpdate platform;
-        nubilux::Updater updater(platform, {});
+        TestUpdater updater(platform);
         platform.enumerations = {std::vector<nubilux::Connection>{{L"Casa", 7}},
                                  std::vector<nubilux::Connection>{{L"Casa", 7}, {L"Lavoro", 9, true}, {L"Modem", 11},
                                                                   {L"Isdn", 12}}};
@@ -202,7 +222,7 @@ TEST(Update, DialledLinesAreHungUpButNeitherAVpnNorALineOpenBefore) {
 TEST(Update, NothingIsHungUpWhenTheConnectionsCannotBeListed) {
     for (int failing = 0; failing < 2; ++failing) {
         FakeUpdate platform;
-        nubilux::Updater updater(platform, {});
+        TestUpdater updater(platform);
         platform.enumerations = {std::vector<nubilux::Connection>{}, std::vector<nubilux::Connection>{{L"Modem", 11}}};
         platform.enumerations[failing].reset();
         updater.Aggiorna_Sfondo(Three(), 0);
@@ -213,7 +233,7 @@ TEST(Update, NothingIsHungUpWhenTheConnectionsCannotBeListed) {
 
 TEST(Update, AGivenUpStepBackLeavesNoMissingSlotForTheNextPicture) {
     FakeUpdate platform;
-    nubilux::Updater updater(platform, nullptr, kMinuteEach);
+    TestUpdater updater(platform, kMinuteEach);
     std::vector<nubilux::Source> sources = {{L"map", L"https://m/0", 3000},
                                             {L"map-1", L"https://m/1", 2400, true},
                                             {L"map-2", L"https://m/2", 1800, true},
@@ -223,10 +243,6 @@ TEST(Update, AGivenUpStepBackLeavesNoMissingSlotForTheNextPicture) {
     updater.OnClock(60'010);  // map-1 never answers: map-2 is not asked, its slot was never missing
     EXPECT_THAT(platform.Started(), ElementsAre(L"map", L"map-1", L"file"));
 }
-
-}  // namespace
-
-namespace {
 
 // A worker that dies without its ending (a crash, the memory limit) is reported as its
 // source's failure, "the picture could not be used": the next source is tried, and when
@@ -241,12 +257,64 @@ TEST(Update, AWorkerThatDiesIsItsSourcesFailureAndLateOrRepeatedReportsCountForN
     EXPECT_THAT(platform.Started(), ElementsAre(L"A", L"B"));
     updater.OnAttemptDone(a, Installed, None, 110);  // A's report again: B's attempt goes on
     EXPECT_TRUE(updater.Running());
-    EXPECT_EQ(updater.Attempt(), platform.started.back());
+    EXPECT_EQ(updater.answers, 0);
     updater.OnClock(60'100);  // B stalls: given up
     updater.OnAttemptDone(platform.started.back(), SourceFailed, BadPicture, 60'200);  // C's worker dies too
     updater.OnAttemptDone(platform.started[1], Installed, None, 60'300);             // B's, from before its end
     EXPECT_EQ(updater.ended.from, L"-");
     EXPECT_EQ(updater.ended.why, BadPicture);
+    EXPECT_EQ(updater.answers, 1);
+}
+
+// Each attempt's order is its picture's: the number that its news comes back with, the
+// source, the picture's size and files, its monitors, and whether it is the primary's.
+TEST(Update, EachAttemptIsOrderedWithItsOwnPicturesPlan) {
+    FakeUpdate platform;
+    nubilux::Updater updater(platform);
+    nubilux::UpdateRun run = test::RunOf(TwoPictures(), {{1920, 1080}, {1280, 1024}});
+    run.pictures[1].monitors = {L"\\\\?\\DISPLAY2"};
+    updater.Aggiorna_Sfondo(run, 0);
+    updater.OnAttemptDone(platform.started.back(), {Installed, None, L"C:\\N\\NUBILUX0.BMP", 7}, 10);
+    ASSERT_EQ(platform.orders.size(), 2u);
+    const auto& first = platform.orders[0];
+    const auto& second = platform.orders[1];
+    EXPECT_EQ(first.source.name, L"map0");
+    EXPECT_TRUE(first.primary);
+    EXPECT_EQ(first.plan.canvas, (nubilux::Screen{1920, 1080}));
+    EXPECT_TRUE(first.monitors.empty());
+    EXPECT_EQ(second.source.name, L"map1");
+    EXPECT_FALSE(second.primary);
+    EXPECT_EQ(second.plan.canvas, (nubilux::Screen{1280, 1024}));
+    EXPECT_EQ(second.plan.targets, std::vector<std::wstring>{L"C:\\N\\NUBILUX1.BMP"});
+    EXPECT_EQ(second.monitors, std::vector<std::wstring>{L"\\\\?\\DISPLAY2"});
+    EXPECT_GT(second.number, first.number);
+    EXPECT_EQ(updater.MadeFor(), (std::vector<nubilux::Screen>{{1920, 1080}, {1280, 1024}}));
+    // Its second picture fails at every source: the first's source and time are told.
+    nubilux::Answer answer;
+    for (int i = 0; i < 4 && !answer; ++i)
+        answer = updater.OnAttemptDone(platform.started.back(), {SourceFailed, NoConnection, L"", 0}, 20);
+    ASSERT_TRUE(answer);
+    EXPECT_TRUE(answer->installed);
+    EXPECT_EQ(answer->source, L"map0");
+    EXPECT_EQ(answer->takenAt, 7);
+}
+
+// The status fields show the attempt under way's states, the error once it is given up,
+// and nothing from an attempt that no longer counts.
+TEST(Update, TheDownloadStateIsTheAttemptUnderWaysAndTheErrorAfterAGiveUp) {
+    FakeUpdate platform;
+    TestUpdater updater(platform, kMinuteEach);
+    EXPECT_FALSE(updater.Inner().DownloadState());
+    updater.Aggiorna_Sfondo(Three(), 0);
+    const unsigned a = platform.started.back();
+    updater.Inner().OnAttemptState(a, 6);
+    EXPECT_EQ(updater.Inner().DownloadState(), 6);
+    updater.OnClock(60'000);  // A given up: B starts
+    EXPECT_EQ(updater.Inner().DownloadState(), 11);
+    updater.Inner().OnAttemptState(a, 8);  // A's late news
+    EXPECT_EQ(updater.Inner().DownloadState(), 11);
+    updater.Inner().OnAttemptState(platform.started.back(), 4);
+    EXPECT_EQ(updater.Inner().DownloadState(), 4);
 }
 
 }  // namespace
