@@ -1,7 +1,7 @@
-// Nubilux's run as the user lives it: the mode, the hourly schedule, the update under
-// way and the record of the last one. It receives events in its own words (a wake-up of
-// the timer, a click, an attempt's report, a resume, a settled change of monitors) and
-// answers what to show and when to wake next. The window only translates Windows'
+// Nubilux's run as the user lives it: the mode, the whole Earth or the region, the hourly
+// schedule, the update under way and the record of the last one. It receives events in
+// its own words (a wake-up of the timer, a click, a choice, an attempt's news and report,
+// a resume, a change of monitors) and answers what to show and when to wake next. The window only translates Windows'
 // messages into these events and shows the answers.
 #pragma once
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/geometry.h"
 #include "app/config.h"
+#include "app/geometry.h"
 #include "app/hourly.h"
 #include "app/update.h"
 

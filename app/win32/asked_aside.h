@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "common/win32/unique.h"
@@ -25,23 +26,14 @@ public:
 
     // Asks anew, unless a question is still out, and waits up to waitMs for its answer:
     // the newest answer there is then.
-    T Get(DWORD waitMs) {
-        {
-            const std::lock_guard<std::mutex> held(state_->lock);
-            if (!state_->asking) {
-                ::ResetEvent(state_->answered.get());
-                // The thread keeps the state alive: it may outlive this object.
-                auto* kept = new std::shared_ptr<State>(state_);
-                ::win32::UniqueHandle thread(::CreateThread(nullptr, 0, Ask, kept, 0, nullptr));
-                if (thread)
-                    state_->asking = true;
-                else
-                    delete kept;
-            }
-        }
-        ::WaitForSingleObject(state_->answered.get(), waitMs);
-        const std::lock_guard<std::mutex> held(state_->lock);
-        return state_->known;
+    T Get(DWORD waitMs) { return Ask(waitMs).second; }
+
+    // The same, but nothing unless the answer came within waitMs: for a question whose
+    // old answer would mislead.
+    std::optional<T> Fresh(DWORD waitMs) {
+        auto [answered, answer] = Ask(waitMs);
+        if (!answered) return std::nullopt;
+        return std::move(answer);
     }
 
     // Whether a question is still out (a hung answerer).
@@ -51,6 +43,26 @@ public:
     }
 
 private:
+    // Whether the answer came within waitMs, and the newest answer there is.
+    std::pair<bool, T> Ask(DWORD waitMs) {
+        {
+            const std::lock_guard<std::mutex> held(state_->lock);
+            if (!state_->asking) {
+                ::ResetEvent(state_->answered.get());
+                // The thread keeps the state alive: it may outlive this object.
+                auto* kept = new std::shared_ptr<State>(state_);
+                ::win32::UniqueHandle thread(::CreateThread(nullptr, 0, Answer, kept, 0, nullptr));
+                if (thread)
+                    state_->asking = true;
+                else
+                    delete kept;
+            }
+        }
+        const bool answered = ::WaitForSingleObject(state_->answered.get(), waitMs) == WAIT_OBJECT_0;
+        const std::lock_guard<std::mutex> held(state_->lock);
+        return {answered, state_->known};
+    }
+
     struct State {
         State(std::function<T()> question, T first)
             : ask(std::move(question)), known(std::move(first)), answered(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -61,7 +73,7 @@ private:
         ::win32::UniqueHandle answered;
     };
 
-    static DWORD WINAPI Ask(void* parameter) noexcept {
+    static DWORD WINAPI Answer(void* parameter) noexcept {
         const std::unique_ptr<std::shared_ptr<State>> kept(static_cast<std::shared_ptr<State>*>(parameter));
         State& state = **kept;
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);

@@ -8,7 +8,6 @@
 #include "app/zones.h"
 #include "app/win32/clock.h"
 #include "app/win32/desktop.h"
-#include "app/win32/messages.h"
 #include "common/text.h"
 #include "common/win32/profile_store.h"
 #include "common/win32/startup.h"
@@ -37,15 +36,38 @@ std::vector<std::wstring> ImageTargets(const std::wstring& fileName) {
 namespace {
 
 // How long the window waits for the shell or a service before it takes their last answer
-// (none yet: one wallpaper for the whole desktop; not metered).
+// (none yet: one wallpaper for the whole desktop; not metered; the dial-up list unknown).
 constexpr DWORD kAskMs = 250;
+
+// The remote-access connections as RasMan, a Windows service, lists them.
+std::optional<std::vector<Connection>> ListConnections() {
+    std::vector<Connection> open;
+    // Without the remote-access library there is no dial-up, so nothing is open.
+    const ::win32::UniqueModule rasapi = ::win32::LoadSystemLibrary(L"rasapi32.dll");
+    const auto enumerate = ProcAddress<decltype(&::RasEnumConnectionsW)>(rasapi.get(), "RasEnumConnectionsW");
+    if (!enumerate) return open;
+    std::vector<RASCONNW> records(64);
+    records[0].dwSize = sizeof(RASCONNW);
+    DWORD bytes = static_cast<DWORD>(records.size() * sizeof(RASCONNW)), count = 0;
+    if (enumerate(records.data(), &bytes, &count) != ERROR_SUCCESS) return std::nullopt;
+    for (DWORD i = 0; i < count && i < records.size(); ++i)
+        open.push_back({records[i].szEntryName, reinterpret_cast<std::uintptr_t>(records[i].hrasconn),
+                        ::CompareStringOrdinal(records[i].szDeviceType, -1, RASDT_Vpn, -1, TRUE) == CSTR_EQUAL});
+    return open;
+}
+
+DWORD WINAPI HangUpAside(void* handle) noexcept {
+    const ::win32::UniqueModule rasapi = ::win32::LoadSystemLibrary(L"rasapi32.dll");
+    if (const auto hangUp = ProcAddress<decltype(&::RasHangUpW)>(rasapi.get(), "RasHangUpW"))
+        hangUp(static_cast<HRASCONN>(handle));
+    return 0;
+}
 
 }  // namespace
 
 Platform::Platform(HWND window)
-    : window_(window), userFolder_(UserFolder()),
-      rasapi_(::win32::LoadSystemLibrary(L"rasapi32.dll")), monitors_(WallpaperMonitors, {}),
-      metered_(MeteredConnection, false) {
+    : window_(window), userFolder_(UserFolder()), monitors_(WallpaperMonitors, {}),
+      metered_(MeteredConnection, false), connections_(ListConnections, std::nullopt) {
     monitors_.Get(0);  // asked now, so that the first update has its answer
     for (const std::wstring& folder : {::win32::ProgramFolder(), userFolder_})
         if (!folder.empty()) RemoveWorkerLeftovers(folder);
@@ -74,24 +96,14 @@ Kept Platform::ReadKept() {
             {Setting(kLastUpdateKey), Setting(kLastSourceKey), Setting(kPictureTimeKey)}, HourOffsetSeconds()};
 }
 
+// A list that does not come in time is unknown: then nothing is hung up.
 std::optional<std::vector<Connection>> Platform::EnumConnections() {
-    std::vector<Connection> open;
-    // Without the remote-access library there is no dial-up, so nothing is open.
-    const auto enumerate = ProcAddress<decltype(&::RasEnumConnectionsW)>(rasapi_.get(), "RasEnumConnectionsW");
-    if (!enumerate) return open;
-    std::vector<RASCONNW> records(64);
-    records[0].dwSize = sizeof(RASCONNW);
-    DWORD bytes = static_cast<DWORD>(records.size() * sizeof(RASCONNW)), count = 0;
-    if (enumerate(records.data(), &bytes, &count) != ERROR_SUCCESS) return std::nullopt;
-    for (DWORD i = 0; i < count && i < records.size(); ++i)
-        open.push_back({records[i].szEntryName, reinterpret_cast<std::uintptr_t>(records[i].hrasconn),
-                        ::CompareStringOrdinal(records[i].szDeviceType, -1, RASDT_Vpn, -1, TRUE) == CSTR_EQUAL});
-    return open;
+    auto listed = connections_.Fresh(kAskMs);
+    return listed ? std::move(*listed) : std::nullopt;
 }
 
 void Platform::HangUp(std::uintptr_t handle) {
-    if (const auto hangUp = ProcAddress<decltype(&::RasHangUpW)>(rasapi_.get(), "RasHangUpW"))
-        hangUp(reinterpret_cast<HRASCONN>(handle));
+    ::win32::UniqueHandle(::CreateThread(nullptr, 0, HangUpAside, reinterpret_cast<void*>(handle), 0, nullptr));
 }
 
 std::optional<Region> Platform::UsersRegion() const {
@@ -146,6 +158,5 @@ std::wstring Platform::OrderFolder() const {
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, temporary);
     return length && length <= MAX_PATH ? std::wstring(temporary, length - 1) : L".";
 }
-
 
 }  // namespace nubilux::win32

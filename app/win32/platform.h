@@ -51,10 +51,10 @@ private:
 
     HWND window_;
     std::wstring userFolder_;
-    ::win32::UniqueModule rasapi_;
-    // Asked of the shell and the network list service aside, for a fraction of a second.
+    // Asked of the shell and of Windows' services aside, for a fraction of a second.
     AskedAside<std::vector<Monitor>> monitors_;
     AskedAside<bool> metered_;
+    AskedAside<std::optional<std::vector<Connection>>> connections_;
 };
 
 // Where a picture goes: fileName beside the program, then in UserFolder() when the
