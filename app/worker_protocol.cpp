@@ -19,16 +19,15 @@ std::wstring Number(double value) {
     return text;
 }
 
-// At most 18 digits: never past the type's range.
+// Digits only (no field is ever negative), at most 18: never past the type's range.
 std::optional<std::int64_t> WholeNumber(std::wstring_view text) {
-    std::size_t at = !text.empty() && text[0] == L'-' ? 1 : 0;
-    if (at == text.size() || text.size() - at > 18) return std::nullopt;
+    if (text.empty() || text.size() > 18) return std::nullopt;
     std::int64_t value = 0;
-    for (; at < text.size(); ++at) {
-        if (text[at] < L'0' || text[at] > L'9') return std::nullopt;
-        value = value * 10 + (text[at] - L'0');
+    for (const wchar_t digit : text) {
+        if (digit < L'0' || digit > L'9') return std::nullopt;
+        value = value * 10 + (digit - L'0');
     }
-    return text[0] == L'-' ? -value : value;
+    return value;
 }
 
 std::optional<double> RealNumber(const std::wstring& text) {

@@ -41,6 +41,7 @@ public:
     std::vector<unsigned> started;
     std::vector<nubilux::WorkerOrder> orders;
     bool startFails = false, startThrows = false;
+    int startsRefused = 0;  // this many starts fail first
     bool installing = false;  // the attempt under way is past giving up (or has ended)
     int forsaken = 0;         // attempts ended whatever they did
     // The update's sources and the monitor sizes, now and as the next update plans them.
@@ -78,6 +79,11 @@ public:
     void HangUp(std::uintptr_t handle) override { journal.push_back(L"hangup " + std::to_wstring(handle)); }
     std::shared_ptr<nubilux::RunningAttempt> StartAttempt(const nubilux::WorkerOrder& order) override {
         if (startFails) return nullptr;
+        if (startsRefused > 0) {
+            --startsRefused;
+            journal.push_back(L"refused " + order.source.name);
+            return nullptr;
+        }
         if (startThrows) throw std::bad_alloc();
         started.push_back(order.number);
         orders.push_back(order);

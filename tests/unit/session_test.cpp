@@ -145,6 +145,8 @@ TEST_F(SessionTest, OneWakeUpToldTwiceStartsOneUpdate) {
     EXPECT_FALSE(session.Working());
     session.Resumed(At(2));  // the second notification of the same wake-up
     EXPECT_EQ(Plans(), 1u);
+    session.Resumed(At(2 + nubilux::Session::kSameResumeMs / 1000));  // two minutes on: another wake-up
+    EXPECT_EQ(Plans(), 2u);
 }
 
 TEST_F(SessionTest, SleepAndWakeDoNotLiftTheLimitOnRetries) {
@@ -294,6 +296,33 @@ TEST_F(SessionTest, ANewLayoutOfMonitorsIsFollowedOnlyWhenItsSizesDiffer) {
     EXPECT_EQ(Plans(), 2u);
     session.AttemptEnded(Report(platform, Installed), At(323));
     EXPECT_EQ(session.WakeInMs(At(323)), (kHour - 323) * 1000);  // looked at: back to the hour
+    session.LayoutChanged(At(400));
+    EXPECT_EQ(session.WakeInMs(At(500)), 1);  // a settling time already past wakes at once
+}
+
+// Manual mode follows no new layout, and the layout's wake-up starts nothing of its own,
+// a new hour included.
+TEST_F(SessionTest, InManualModeANewLayoutStartsNoUpdate) {
+    session.Start({false, false, {L"-1", L"-1", L"-1"}});
+    session.UpdateClicked(At(0));
+    session.AttemptEnded(Report(platform, Installed), At(1));
+    platform.sizes = {{1920, 1080}, {1920, 1200}};
+    session.LayoutChanged(At(kHour - 10));
+    ASSERT_EQ(session.WakeInMs(At(kHour - 10)), nubilux::Session::kLayoutSettleMs);
+    session.Wake(At(kHour + 50));
+    EXPECT_EQ(Plans(), 1u);
+    EXPECT_FALSE(session.WakeInMs(At(kHour + 50)));  // nothing more to wake for
+}
+
+// While an update runs, the menu says so, whatever the last one left.
+TEST_F(SessionTest, TheMenuTellsOfTheUpdateUnderWay) {
+    StartAutomatic(At(0));
+    session.Wake(At(1));
+    session.AttemptEnded(Report(platform, Installed), At(2));
+    session.UpdateClicked(At(3));  // greyed in Automatic mode: nothing
+    session.SelectMode(false);
+    session.UpdateClicked(At(4));
+    EXPECT_THAT(session.MenuLines(At(5)), ElementsAre(nubilux::texts::kUpdating));
 }
 
 }  // namespace

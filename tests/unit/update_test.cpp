@@ -125,6 +125,18 @@ TEST(Update, AnAttemptThatCannotStartOrRunsOutOfMemoryStillEndsWhole) {
     }
 }
 
+// A worker that cannot be started (no process, no file for its order) passes its source
+// over for the picture's next one, not the picture's whole turn.
+TEST(Update, ASourceWhoseWorkerCannotStartGivesWayToThePicturesNext) {
+    FakeUpdate platform;
+    platform.startsRefused = 1;
+    TestUpdater updater(platform);
+    updater.Aggiorna_Sfondo(Three(), 0);
+    EXPECT_THAT(platform.journal, ElementsAre(L"enum", L"refused A", L"start B"));
+    updater.OnAttemptDone(platform.started.back(), Installed, None, 10);
+    EXPECT_EQ(updater.ended.from, L"B");
+}
+
 // Sources of two pictures: a map layer at three slots and a file, for each.
 std::vector<nubilux::Source> TwoPictures() {
     std::vector<nubilux::Source> sources;
