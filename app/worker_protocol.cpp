@@ -1,10 +1,9 @@
 #include "app/worker_protocol.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cwchar>
-#include <algorithm>
-#include <map>
+#include <cstring>
 
 namespace nubilux {
 
@@ -12,10 +11,13 @@ namespace {
 
 constexpr wchar_t kOrderHeader[] = L"NubiluxOrder 1";
 
-// Exactly as printed, so that a crop comes back to the bit.
+// A fraction as the 16 hexadecimal digits of its bits: it comes back to the bit, with no
+// decimal conversion (and none of the runtime's code for one) either way.
 std::wstring Number(double value) {
-    wchar_t text[40];
-    std::swprintf(text, 40, L"%.17g", value);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::wstring text(16, L'0');
+    for (int digit = 15; digit >= 0; --digit, bits >>= 4) text[static_cast<std::size_t>(digit)] = L"0123456789abcdef"[bits & 15];
     return text;
 }
 
@@ -30,12 +32,18 @@ std::optional<std::int64_t> WholeNumber(std::wstring_view text) {
     return value;
 }
 
-std::optional<double> RealNumber(const std::wstring& text) {
-    if (text.empty()) return std::nullopt;
-    wchar_t* end = nullptr;
-    const double value = std::wcstod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
-    return value;
+std::optional<double> RealNumber(std::wstring_view text) {
+    if (text.size() != 16) return std::nullopt;
+    std::uint64_t bits = 0;
+    for (const wchar_t digit : text) {
+        const int value = digit >= L'0' && digit <= L'9' ? digit - L'0' : digit >= L'a' && digit <= L'f' ? digit - L'a' + 10 : -1;
+        if (value < 0) return std::nullopt;
+        bits = bits << 4 | static_cast<std::uint64_t>(value);
+    }
+    double number = 0;
+    std::memcpy(&number, &bits, sizeof number);
+    if (!std::isfinite(number)) return std::nullopt;
+    return number;
 }
 
 // "width height", both positive.
@@ -79,7 +87,7 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
     const auto firstBreak = text.find(L'\n');
     if (firstBreak == std::wstring_view::npos || text.substr(0, firstBreak) != kOrderHeader) return std::nullopt;
     WorkerOrder order;
-    std::map<std::wstring, int> seen;
+    std::vector<std::wstring> seen;  // the keys read, each once but target= and monitor=
     const auto flag = [](const std::wstring& value) -> std::optional<bool> {
         if (value == L"0" || value == L"1") return value == L"1";
         return std::nullopt;
@@ -93,7 +101,8 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
         if (equals == std::wstring_view::npos) return std::nullopt;
         const std::wstring key(line.substr(0, equals)), value(line.substr(equals + 1));
         const bool repeatable = key == L"target" || key == L"monitor";
-        if (!repeatable && seen[key]++) return std::nullopt;
+        if (std::find(seen.begin(), seen.end(), key) != seen.end()) return std::nullopt;
+        if (!repeatable) seen.push_back(key);
         if (key == L"number") {
             const auto number = WholeNumber(value);
             if (!number || *number < 0 || *number > 0xFFFFFFFFLL) return std::nullopt;
@@ -143,7 +152,7 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
     }
     // What every attempt needs: where from, how large, where to.
     for (const wchar_t* needed : {L"number", L"url", L"canvas", L"largest"})
-        if (!seen[needed]) return std::nullopt;
+        if (std::find(seen.begin(), seen.end(), needed) == seen.end()) return std::nullopt;
     if (order.plan.targets.empty()) return std::nullopt;
     return order;
 }

@@ -9,7 +9,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -38,7 +37,7 @@ public:
 
     // Whether a question is still out (a hung answerer).
     bool Asking() const {
-        const std::lock_guard<std::mutex> held(state_->lock);
+        const ::win32::Locked held(state_->lock);
         return state_->asking;
     }
 
@@ -46,7 +45,7 @@ private:
     // Whether the answer came within waitMs, and the newest answer there is.
     std::pair<bool, T> Ask(DWORD waitMs) {
         {
-            const std::lock_guard<std::mutex> held(state_->lock);
+            const ::win32::Locked held(state_->lock);
             if (!state_->asking) {
                 ::ResetEvent(state_->answered.get());
                 // The thread keeps the state alive: it may outlive this object.
@@ -59,7 +58,7 @@ private:
             }
         }
         const bool answered = ::WaitForSingleObject(state_->answered.get(), waitMs) == WAIT_OBJECT_0;
-        const std::lock_guard<std::mutex> held(state_->lock);
+        const ::win32::Locked held(state_->lock);
         return {answered, state_->known};
     }
 
@@ -67,7 +66,7 @@ private:
         State(std::function<T()> question, T first)
             : ask(std::move(question)), known(std::move(first)), answered(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
         std::function<T()> ask;
-        std::mutex lock;
+        SRWLOCK lock = SRWLOCK_INIT;
         T known;
         bool asking = false;
         ::win32::UniqueHandle answered;
@@ -79,13 +78,13 @@ private:
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         try {
             T answer = state.ask();
-            const std::lock_guard<std::mutex> held(state.lock);
+            const ::win32::Locked held(state.lock);
             state.known = std::move(answer);
         } catch (...) {
             // No answer this time: the last one stands.
         }
         if (SUCCEEDED(com)) ::CoUninitialize();
-        const std::lock_guard<std::mutex> held(state.lock);
+        const ::win32::Locked held(state.lock);
         state.asking = false;
         ::SetEvent(state.answered.get());
         return 0;

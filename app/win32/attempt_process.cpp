@@ -75,10 +75,9 @@ std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerO
         return nullptr;
     };
 
-    attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr;
-    if (!attempt->job_ || !::CreatePipe(&read, &write, &inherit, 0)) return fail();
+    if (!::CreatePipe(&read, &write, &inherit, 0)) return fail();
     attempt->news_.reset(read);
     const ::win32::UniqueHandle workersEnd(write);
     ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
@@ -110,9 +109,11 @@ std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerO
     attempt->process_.reset(started.hProcess);
     const ::win32::UniqueHandle thread(started.hThread);
     attempt->processId_ = started.dwProcessId;
-    // Where Nubilux's own job allows no job inside it (before Windows 8), the worker runs
-    // without: it is still ended by its process handle, and ends by its own time limits.
-    if (!::AssignProcessToJobObject(attempt->job_.get(), started.hProcess)) attempt->job_.reset();
+    // Where there is no job for it (Nubilux's own job allows none inside it before
+    // Windows 8), the worker runs without: it is still ended by its process handle, and
+    // ends by its own time limits.
+    attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
+    if (attempt->job_ && !::AssignProcessToJobObject(attempt->job_.get(), started.hProcess)) attempt->job_.reset();
     ::ResumeThread(thread.get());
 
     // The reader holds its own reference until the worker is gone and its report delivered.

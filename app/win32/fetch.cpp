@@ -7,6 +7,7 @@
 #include "app/status.h"
 #include "app/win32/clock.h"
 #include "common/win32/startup.h"
+#include "common/win32/unique.h"
 #include "suite_version.h"
 
 namespace nubilux::win32 {
@@ -49,12 +50,6 @@ struct WinInet {
         return loaded;
     }
     bool Complete() const { return open && openUrl && read && query && setOption && setCallback && close; }
-};
-
-struct Lock {
-    explicit Lock(SRWLOCK& lock) : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
-    ~Lock() { ::ReleaseSRWLockExclusive(&lock_); }
-    SRWLOCK& lock_;
 };
 
 Fetched Failed(DWORD error) { return Fetched::Failure(ReasonForNetError(error)); }
@@ -164,7 +159,7 @@ Fetched HttpFetch::Get(const Source& source) {
 
 bool HttpFetch::Keep(HINTERNET& slot, HINTERNET handle) {
     if (!handle) return false;
-    const Lock lock(handles_);
+    const ::win32::Locked lock(handles_);
     if (closed_) {
         WinInet::Get().close(handle);
         ::SetLastError(ERROR_CANCELLED);
@@ -176,7 +171,7 @@ bool HttpFetch::Keep(HINTERNET& slot, HINTERNET handle) {
 
 void HttpFetch::Close() noexcept {
     closed_ = true;  // from here on nothing is reported, and Keep closes what it is given
-    const Lock lock(handles_);
+    const ::win32::Locked lock(handles_);
     const auto close = WinInet::Get().close;
     if (!close) return;
     if (request_) close(std::exchange(request_, nullptr));

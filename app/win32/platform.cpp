@@ -68,7 +68,6 @@ DWORD WINAPI HangUpAside(void* handle) noexcept {
 Platform::Platform(HWND window)
     : window_(window), userFolder_(UserFolder()), monitors_(WallpaperMonitors, {}),
       metered_(MeteredConnection, false), connections_(ListConnections, std::nullopt) {
-    monitors_.Get(0);  // asked now, so that the first update has its answer
     for (const std::wstring& folder : {::win32::ProgramFolder(), userFolder_})
         if (!folder.empty()) RemoveWorkerLeftovers(folder);
 }

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include <mutex>
 #include <string>
 
 #include "app/worker_protocol.h"
 #include "app/win32/system_attempt.h"
 #include "common/text.h"
 #include "common/win32/files.h"
+#include "common/win32/unique.h"
 #include "common/win32/utf8.h"
 
 namespace nubilux::win32 {
@@ -28,13 +28,13 @@ class NewsOut {
 public:
     void Send(const WorkerNews& news) {
         const std::string text = ::win32::ToUtf8(NewsLine(news) + L"\n");
-        const std::lock_guard<std::mutex> one(lock_);
+        const ::win32::Locked one(lock_);
         DWORD written = 0;
         ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     }
 
 private:
-    std::mutex lock_;
+    SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
 }  // namespace
@@ -46,6 +46,8 @@ bool IsWorkerCommand(const std::vector<std::wstring>& arguments) {
 int RunWorker(const std::vector<std::wstring>& arguments) {
     const auto order = arguments.size() == 2 ? ReadOrder(ReadOrderFile(arguments[1])) : std::nullopt;
     if (!order) return kWorkerBadOrder;
+    // A crash ends the worker without asking the user: Nubilux counts it as its source's failure.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     NewsOut out;
     // Nubilux alone gives up, by ending this process; from "installing" on it has its
     // own time to finish.

@@ -139,4 +139,17 @@ private:
     bool& flag_;
 };
 
+// Holds a slim reader/writer lock exclusively for its scope: a lock without the C++
+// runtime's thread library, which would make every program larger.
+class Locked {
+public:
+    explicit Locked(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ~Locked() { ::ReleaseSRWLockExclusive(&lock_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};
+
 }  // namespace win32

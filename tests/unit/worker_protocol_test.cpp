@@ -74,10 +74,12 @@ TEST(WorkerOrder, AnythingButAWholeOrderIsRefused) {
              {L"slot=1796731200", L"slot=soon"},
              {L"dated=1", L"dated=yes"},
              {L"picture=1", L"picture=65"},
-             {L"crop=0.", L"crop=-0."},                                 // outside the picture
-             {L" 0.90000000000000002", L" 0.90000000000000002 1"},     // a fifth number
-             {L" 0.90000000000000002", L"  0.90000000000000002"},      // an empty one
-             {L"crop=0.10000000000000001", L"crop=0.80000000000000004"},  // left past right
+             {L"crop=3fb999999999999a", L"crop=3fb999999999999a0"},    // a number too long
+             {L"crop=3fb999999999999a", L"crop=3FB999999999999A"},     // not as written
+             {L"crop=3fb999999999999a", L"crop=0.1"},                  // not as written
+             {L" 3feccccccccccccd", L" 3feccccccccccccd 3fe0000000000000"},  // a fifth number
+             {L" 3feccccccccccccd", L"  3feccccccccccccd"},            // an empty one
+             {L"crop=3fb999999999999a", L"crop=7ff8000000000000"},     // not a number
              {L"canvas=1920 1080", L"canvas=1920 0"},
              {L"canvas=1920 1080", L"canvas=1920"},
              {L"canvas=1920 1080", L"canvas=1920 1000001"},             // past any monitor
@@ -91,8 +93,15 @@ TEST(WorkerOrder, AnythingButAWholeOrderIsRefused) {
     // A crop of three numbers and a gap is no crop.
     std::wstring gap = good;
     const auto crop = gap.find(L"crop=");
-    gap.replace(crop, gap.find(L'\n', crop) - crop, L"crop= 0.2 0.7 0.9");
+    gap.replace(crop, gap.find(L'\n', crop) - crop, L"crop= 3fb999999999999a 3fe6666666666666 3feccccccccccccd");
     EXPECT_FALSE(nubilux::ReadOrder(gap));
+    // A crop outside the picture, or with its left past its right, is written but not read.
+    for (const nubilux::Crop bad : {nubilux::Crop{-0.1, 0.2, 0.7, 0.9}, nubilux::Crop{0.1, 0.2, 1.5, 0.9},
+                                    nubilux::Crop{0.8, 0.2, 0.7, 0.9}, nubilux::Crop{0.1, 0.9, 0.7, 0.2}}) {
+        auto outside = Sample();
+        outside.source.crop = bad;
+        EXPECT_FALSE(nubilux::ReadOrder(nubilux::WriteOrder(outside))) << bad.left << " " << bad.right;
+    }
     // What every attempt needs.
     auto targetless = Sample();
     targetless.plan.targets.clear();
