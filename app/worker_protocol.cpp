@@ -203,6 +203,36 @@ std::optional<WorkerNews> ReadNews(std::wstring_view line) {
     return news;
 }
 
+std::wstring MonitorsText(const std::vector<Monitor>& monitors) {
+    std::wstring text;
+    for (const Monitor& monitor : monitors)
+        if (OneLine(monitor.id))  // the path last: it may hold blanks, never a line break
+            text += L"monitor " + SizeText(monitor.size) + (monitor.primary ? L" 1 " : L" 0 ") + monitor.id + L"\n";
+    return text + L"end\n";
+}
+
+std::optional<std::vector<Monitor>> ReadMonitors(std::wstring_view text) {
+    std::vector<Monitor> monitors;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find(L'\n', at);
+        if (end == std::wstring_view::npos) return std::nullopt;  // cut off mid-line
+        const std::wstring_view line = text.substr(at, end - at);
+        at = end + 1;
+        if (line == L"end") return at == text.size() ? std::optional(monitors) : std::nullopt;
+        // "monitor <width> <height> <primary> <path>"
+        if (line.substr(0, 8) != L"monitor ") return std::nullopt;
+        const auto width = line.find(L' ', 8);
+        const auto height = width == std::wstring_view::npos ? width : line.find(L' ', width + 1);
+        const auto primary = height == std::wstring_view::npos ? height : line.find(L' ', height + 1);
+        if (primary == std::wstring_view::npos || primary + 1 >= line.size()) return std::nullopt;
+        const auto size = Size(line.substr(8, height - 8));
+        const std::wstring_view flag = line.substr(height + 1, primary - height - 1);
+        if (!size || (flag != L"0" && flag != L"1")) return std::nullopt;
+        monitors.push_back({std::wstring(line.substr(primary + 1)), *size, flag == L"1"});
+    }
+    return std::nullopt;  // no end line: cut off
+}
+
 std::wstring WorkerTemporaryName(unsigned long processId) {
     wchar_t name[24];
     std::swprintf(name, 24, L"nbx%lX.tmp", processId);

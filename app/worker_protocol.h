@@ -1,6 +1,6 @@
-// What Nubilux and an attempt's worker process say to each other: the order the worker
+// What Nubilux and its helper processes say to each other: the order an attempt's worker
 // is started with (a small text file of its own format), and the news it sends back, a
-// line each, ending with its one ending. Text only, so that a worker that dies mid-line
+// line each, ending with its one ending; and the shell's list of monitors. Text only, so that a worker that dies mid-line
 // or an order that is not one is told apart from a good one.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/attempt.h"
+#include "app/monitors.h"
 #include "app/sources.h"
 
 namespace nubilux {
@@ -42,6 +43,11 @@ struct WorkerNews {
 std::wstring NewsLine(const WorkerNews& news);  // one line, without its line break
 // Nothing for a line that is not news (a worker cut off mid-line, another program's text).
 std::optional<WorkerNews> ReadNews(std::wstring_view line);
+
+// The shell's monitors as a helper process (Nubilux.exe /MONITORS) lists them: a line
+// each, then an end line; nothing for a list cut off, or text that is not one.
+std::wstring MonitorsText(const std::vector<Monitor>& monitors);
+std::optional<std::vector<Monitor>> ReadMonitors(std::wstring_view text);
 
 // What a worker started without a readable order exits with, at once.
 inline constexpr int kWorkerBadOrder = 2;

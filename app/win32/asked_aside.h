@@ -19,9 +19,9 @@ namespace nubilux::win32 {
 template <typename T>
 class AskedAside {
 public:
-    // ask: runs on the question's thread, in the multithreaded apartment. known: the answer
-    // until the first comes.
-    AskedAside(std::function<T()> ask, T known) : state_(std::make_shared<State>(std::move(ask), std::move(known))) {}
+    // ask: runs on the question's thread, in the multithreaded apartment; when it gives
+    // nothing (or throws), the last answer stands. known: the answer until the first comes.
+    AskedAside(std::function<std::optional<T>()> ask, T known) : state_(std::make_shared<State>(std::move(ask), std::move(known))) {}
 
     // Asks anew, unless a question is still out, and waits up to waitMs for its answer:
     // the newest answer there is then.
@@ -63,9 +63,9 @@ private:
     }
 
     struct State {
-        State(std::function<T()> question, T first)
+        State(std::function<std::optional<T>()> question, T first)
             : ask(std::move(question)), known(std::move(first)), answered(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-        std::function<T()> ask;
+        std::function<std::optional<T>()> ask;
         SRWLOCK lock = SRWLOCK_INIT;
         T known;
         bool asking = false;
@@ -77,9 +77,10 @@ private:
         State& state = **kept;
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         try {
-            T answer = state.ask();
-            const ::win32::Locked held(state.lock);
-            state.known = std::move(answer);
+            if (std::optional<T> answer = state.ask()) {
+                const ::win32::Locked held(state.lock);
+                state.known = std::move(*answer);
+            }
         } catch (...) {
             // No answer this time: the last one stands.
         }

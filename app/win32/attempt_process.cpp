@@ -33,14 +33,17 @@ std::wstring WriteOrderFile(const std::wstring& folder, const WorkerOrder& order
 }
 
 // A job that ends its process when its last handle closes (Nubilux ending, crashing or
-// killed), ends it rather than ask the user when it crashes, and bounds its memory.
+// killed), ends it rather than ask the user when it crashes, and bounds its memory (0: no
+// bound).
 ::win32::UniqueHandle MakeJob(std::uint64_t memoryLimit) {
     ::win32::UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
     if (!job) return job;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags =
-        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION | JOB_OBJECT_LIMIT_PROCESS_MEMORY;
-    limits.ProcessMemoryLimit = static_cast<SIZE_T>(std::min<std::uint64_t>(memoryLimit, static_cast<SIZE_T>(-1)));
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+    if (memoryLimit) {
+        limits.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+        limits.ProcessMemoryLimit = static_cast<SIZE_T>(std::min<std::uint64_t>(memoryLimit, static_cast<SIZE_T>(-1)));
+    }
     if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
         // Without the memory limit rather than without the job: the header check before
         // any codec stays the first line of defence.
@@ -49,6 +52,36 @@ std::wstring WriteOrderFile(const std::wstring& folder, const WorkerOrder& order
             return {};
     }
     return job;
+}
+
+// Starts program, suspended, with the command line, its standard output `output`: the one
+// handle it inherits, whatever else of Nubilux's may be inheritable (handles it was itself
+// given). The process joins `job` when there is one it may join: else it runs without.
+bool StartWithOutput(const std::wstring& program, std::wstring line, HANDLE output, ::win32::UniqueHandle& job,
+                     PROCESS_INFORMATION& started) {
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdOutput = output;
+    SIZE_T size = 0;
+    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    std::vector<char> attributes(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+    DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;  // suspended until it is in its job
+    if (size && ::InitializeProcThreadAttributeList(list, 1, 0, &size)) {
+        if (::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &output, sizeof output, nullptr,
+                                        nullptr)) {
+            startup.lpAttributeList = list;
+            flags |= EXTENDED_STARTUPINFO_PRESENT;
+        }
+    }
+    const bool created = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                                          &startup.StartupInfo, &started);
+    if (startup.lpAttributeList) ::DeleteProcThreadAttributeList(list);
+    if (!created) return false;
+    // A job of Nubilux's own may allow none inside it (before Windows 8).
+    if (job && !::AssignProcessToJobObject(job.get(), started.hProcess)) job.reset();
+    return true;
 }
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -82,38 +115,13 @@ std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerO
     const ::win32::UniqueHandle workersEnd(write);
     ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOEXW startup{};
-    startup.StartupInfo.cb = sizeof startup;
-    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-    startup.StartupInfo.hStdOutput = write;
-    // The pipe's end is the one handle it inherits, whatever else of Nubilux's may be
-    // inheritable (handles it was itself given).
-    SIZE_T size = 0;
-    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-    std::vector<char> attributes(size);
-    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
-    DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;  // suspended until it is in its job
-    if (size && ::InitializeProcThreadAttributeList(list, 1, 0, &size)) {
-        if (::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &write, sizeof write, nullptr,
-                                        nullptr)) {
-            startup.lpAttributeList = list;
-            flags |= EXTENDED_STARTUPINFO_PRESENT;
-        }
-    }
-    std::wstring line = L"\"" + program + L"\" /ATTEMPT \"" + orderFile + L"\"";
+    attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
     PROCESS_INFORMATION started{};
-    const bool created = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
-                                          &startup.StartupInfo, &started);
-    if (startup.lpAttributeList) ::DeleteProcThreadAttributeList(list);
-    if (!created) return fail();
+    if (!StartWithOutput(program, L"\"" + program + L"\" /ATTEMPT \"" + orderFile + L"\"", write, attempt->job_, started))
+        return fail();
     attempt->process_.reset(started.hProcess);
     const ::win32::UniqueHandle thread(started.hThread);
     attempt->processId_ = started.dwProcessId;
-    // Where there is no job for it (Nubilux's own job allows none inside it before
-    // Windows 8), the worker runs without: it is still ended by its process handle, and
-    // ends by its own time limits.
-    attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
-    if (attempt->job_ && !::AssignProcessToJobObject(attempt->job_.get(), started.hProcess)) attempt->job_.reset();
     ::ResumeThread(thread.get());
 
     // The reader holds its own reference until the worker is gone and its report delivered.
@@ -202,6 +210,31 @@ void AttemptProcess::RemoveLeftovers() noexcept {
     } catch (...) {
     }
     ::DeleteFileW(orderFile_.c_str());
+}
+
+std::optional<std::string> HelperOutput(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    // Room for all it says: it never waits on the reader, who reads once it has ended.
+    if (!::CreatePipe(&read, &write, &inherit, 64 * 1024)) return std::nullopt;
+    const ::win32::UniqueHandle ours(read);
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    ::win32::UniqueHandle job = MakeJob(0);
+    PROCESS_INFORMATION started{};
+    const bool created = StartWithOutput(program, L"\"" + program + L"\" " + arguments, write, job, started);
+    ::CloseHandle(write);  // the helper's is then the only one: the read ends with its output
+    if (!created) return std::nullopt;
+    const ::win32::UniqueHandle process(started.hProcess), thread(started.hThread);
+    ::ResumeThread(thread.get());
+    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 1);
+        return std::nullopt;
+    }
+    std::string output;
+    char chunk[4096];
+    DWORD got = 0;
+    while (::ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got) output.append(chunk, got);
+    return output;
 }
 
 void RemoveWorkerLeftovers(const std::wstring& folder) {

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,11 @@ private:
     DWORD processId_ = 0;
     std::atomic<bool> installing_{false}, ended_{false};
 };
+
+// Runs program with the arguments as a helper (in a job that ends it with Nubilux) and
+// waits for its end: its standard output; nothing when it could not be started or had not
+// ended within timeoutMs, and was then ended. Off the window's thread only.
+std::optional<std::string> HelperOutput(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs);
 
 // Removes what workers that died may have left in a folder: temporary bitmaps and orders.
 void RemoveWorkerLeftovers(const std::wstring& folder);

@@ -275,8 +275,8 @@ private:
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     ::win32::RestrictDllSearch();
-    // An attempt's worker: no window, no icon, not the one instance.
-    if (const auto arguments = ::win32::CommandArguments(); IsWorkerCommand(arguments)) return RunWorker(arguments);
+    // One of its own helpers: no window, no icon, not the one instance.
+    if (const auto helper = RunAsHelper(::win32::CommandArguments())) return *helper;
 
     const auto single = ClaimTheOneInstance();
     if (!single) return 0;

@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/win32/profile_store.h"
 #include "common/win32/startup.h"
+#include "common/win32/utf8.h"
 
 namespace nubilux::win32 {
 
@@ -39,6 +40,18 @@ namespace {
 // (none yet: one wallpaper for the whole desktop; not metered; the dial-up list unknown).
 constexpr DWORD kAskMs = 250;
 
+// A helper that the shell keeps longer is ended, and the last list stands.
+constexpr DWORD kHelperMs = 10'000;
+
+// The shell's monitors, asked in a helper process: its cross-process calls leave nothing of
+// the system's in Nubilux, and a hung Explorer is ended with the helper. Nothing when there
+// is no whole list.
+std::optional<std::vector<Monitor>> MonitorsOfTheShell() {
+    const auto output = HelperOutput(::win32::ProgramPath(), L"/MONITORS", kHelperMs);
+    const auto text = output ? ::win32::FromUtf8(*output) : std::nullopt;
+    return text ? ReadMonitors(*text) : std::nullopt;
+}
+
 // The remote-access connections as RasMan, a Windows service, lists them.
 std::optional<std::vector<Connection>> ListConnections() {
     std::vector<Connection> open;
@@ -66,8 +79,9 @@ DWORD WINAPI HangUpAside(void* handle) noexcept {
 }  // namespace
 
 Platform::Platform(HWND window)
-    : window_(window), userFolder_(UserFolder()), monitors_(WallpaperMonitors, {}),
-      metered_(MeteredConnection, false), connections_(ListConnections, std::nullopt) {
+    : window_(window), userFolder_(UserFolder()), monitors_(MonitorsOfTheShell, {}),
+      metered_([] { return std::optional(MeteredConnection()); }, false),
+      connections_([] { return std::optional(ListConnections()); }, std::nullopt) {
     for (const std::wstring& folder : {::win32::ProgramFolder(), userFolder_})
         if (!folder.empty()) RemoveWorkerLeftovers(folder);
 }

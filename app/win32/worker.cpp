@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <string>
 
 #include "app/worker_protocol.h"
+#include "app/win32/desktop.h"
 #include "app/win32/system_attempt.h"
 #include "common/text.h"
 #include "common/win32/files.h"
@@ -37,12 +40,6 @@ private:
     SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
-}  // namespace
-
-bool IsWorkerCommand(const std::vector<std::wstring>& arguments) {
-    return !arguments.empty() && suite::SameNoCase(arguments[0], L"/ATTEMPT");
-}
-
 int RunWorker(const std::vector<std::wstring>& arguments) {
     const auto order = arguments.size() == 2 ? ReadOrder(ReadOrderFile(arguments[1])) : std::nullopt;
     if (!order) return kWorkerBadOrder;
@@ -57,6 +54,25 @@ int RunWorker(const std::vector<std::wstring>& arguments) {
     const AttemptEnd end = attempt.Run();
     out.Send({WorkerNews::Kind::Ended, 0, end});
     return 0;
+}
+
+int ListMonitors() {
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const std::string text = ::win32::ToUtf8(MonitorsText(WallpaperMonitors()));
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return 0;
+}
+
+}  // namespace
+
+std::optional<int> RunAsHelper(const std::vector<std::wstring>& arguments) {
+    if (arguments.empty()) return std::nullopt;
+    if (suite::SameNoCase(arguments[0], L"/ATTEMPT")) return RunWorker(arguments);
+    if (suite::SameNoCase(arguments[0], L"/MONITORS")) return ListMonitors();
+    return std::nullopt;
 }
 
 }  // namespace nubilux::win32

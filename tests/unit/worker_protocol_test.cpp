@@ -169,3 +169,28 @@ TEST(WorkerFiles, TheMemoryLimitHoldsTheLargestAllowedPictureAndItsBody) {
     const nubilux::AttemptPlan big{{3840, 2160}, {1920, 1080}, {L"C:\\N\\NUBILUX.BMP"}};
     EXPECT_EQ(nubilux::WorkerMemoryLimit(big) - limit, (3840ull * 2160 - 1920ull * 1080) * 4);
 }
+
+// The shell's monitors from the helper that asks it: read back whole, blanks in a path and
+// all; a list cut off (a helper ended mid-way) or anything else is no list.
+TEST(WorkerMonitors, AListIsReadBackWholeAndOnlyWhole) {
+    const std::vector<nubilux::Monitor> monitors{{L"\\\\?\\DISPLAY#DEL 40A3#1", {2560, 1440}, true},
+                                                 {L"\\\\?\\DISPLAY#B#2", {1080, 1920}, false}};
+    const std::wstring text = nubilux::MonitorsText(monitors);
+    const auto back = nubilux::ReadMonitors(text);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->size(), 2u);
+    EXPECT_EQ((*back)[0].id, L"\\\\?\\DISPLAY#DEL 40A3#1");
+    EXPECT_EQ((*back)[0].size, (nubilux::Screen{2560, 1440}));
+    EXPECT_TRUE((*back)[0].primary);
+    EXPECT_EQ((*back)[1].size, (nubilux::Screen{1080, 1920}));
+    EXPECT_FALSE((*back)[1].primary);
+    const auto none = nubilux::ReadMonitors(nubilux::MonitorsText({}));  // no per-monitor wallpaper here
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+    for (const std::wstring& bad :
+         {text.substr(0, text.size() - 4), text.substr(0, text.size() - 1), std::wstring(L""), text + L"monitor",
+          std::wstring(L"monitor 2560 1440 1\nend\n"), std::wstring(L"monitor 2560 1440 2 X\nend\n"),
+          std::wstring(L"monitor 2560 0 1 X\nend\n"), std::wstring(L"monitor 2560 1440 1 X\nend\nend\n"),
+          std::wstring(L"hello\nend\n")})
+        EXPECT_FALSE(nubilux::ReadMonitors(bad)) << std::string(bad.begin(), bad.end());
+}

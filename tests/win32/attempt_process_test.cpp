@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "app/win32/attempt_process.h"
 #include "app/win32/messages.h"
 #include "common/win32/unique.h"
+#include "common/win32/utf8.h"
 #include "fixtures.h"
 #include "loopback_server.h"
 #include "temp_folder.h"
@@ -79,6 +82,17 @@ std::vector<std::wstring> Files(const std::wstring& folder, const wchar_t* patte
 bool Gone(DWORD processId) {
     ::win32::UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
     return !process || ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+// How many processes this test program started still run.
+int ChildrenRunning() {
+    ::win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    int children = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        children += entry.th32ParentProcessID == ::GetCurrentProcessId();
+    return children;
 }
 
 // A server that sends its headers and a little of the body, then holds the rest.
@@ -217,7 +231,7 @@ TEST(AskedAside, AHungAnswererCostsTheWindowItsDeadlineAndOneThread) {
         [&asked, gate] {
             ++asked;
             ::WaitForSingleObject(gate, INFINITE);
-            return 7;
+            return std::optional(7);
         },
         1);
     EXPECT_EQ(question.Get(100), 1);
@@ -231,6 +245,33 @@ TEST(AskedAside, AHungAnswererCostsTheWindowItsDeadlineAndOneThread) {
     EXPECT_EQ(question.Fresh(5000), 7);
     EXPECT_EQ(asked, 3);
     ASSERT_TRUE(WaitFor([&] { return !question.Asking(); }));
+}
+
+}  // namespace
+
+namespace {
+
+// The shell's monitors come from a helper, whole (none here: Wine has no per-monitor
+// wallpaper object); a helper that does not end in its time is ended, and gives nothing.
+TEST(Helper, TheShellsMonitorsComeWholeAndAHelperPastItsTimeIsEnded) {
+    const auto output = HelperOutput(test::Product(L"Nubilux.exe"), L"/MONITORS", 30'000);
+    ASSERT_TRUE(output);
+    const auto text = ::win32::FromUtf8(*output);
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(ReadMonitors(*text)) << *output;
+
+    test::TempFolder folder;
+    auto server = Stalled();
+    const WorkerOrder order = OrderFor(server.Url(), folder.Path(), 2);
+    const std::wstring orderFile = folder.Path() + L"\\order.txt";
+    const std::string written = ::win32::ToUtf8(WriteOrder(order));
+    {
+        ::win32::UniqueFile file(::CreateFileW(orderFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD bytes = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), written.data(), static_cast<DWORD>(written.size()), &bytes, nullptr));
+    }
+    EXPECT_FALSE(HelperOutput(test::Product(L"Nubilux.exe"), L"/ATTEMPT \"" + orderFile + L"\"", 1500));
+    EXPECT_TRUE(WaitFor([] { return ChildrenRunning() == 0; }));
 }
 
 }  // namespace
