@@ -160,7 +160,7 @@ def nubilux_memory(session, pictures, bomb):
             nonlocal peak, worker_peak
             while sampling:
                 peak = max(peak, anonymous_kib(pid))
-                worker_peak = max([worker_peak] + [anonymous_kib(w) for w in workers(session)])
+                worker_peak = max([worker_peak] + [anonymous_kib(w) for w in session.worker_pids()])
                 time.sleep(0.01)
 
         first = before
@@ -217,19 +217,6 @@ def nubilux_memory(session, pictures, bomb):
         row("Nubilux wake-ups at rest, Automatic above Manual", f"{(automatic - manual) * 60} an hour "
             f"({automatic} against {manual} context switches in 60 s)", "<= 2 an hour")
     return after
-
-
-def workers(session):
-    """The Linux processes of the attempts' workers running in the session."""
-    found = []
-    for entry in Path("/proc").iterdir():
-        try:
-            if entry.name.isdigit() and b"/ATTEMPT" in (entry / "cmdline").read_bytes().upper() and \
-                    f"WINEPREFIX={session.prefix}".encode() in (entry / "environ").read_bytes():
-                found.append(int(entry.name))
-        except OSError:
-            continue
-    return found
 
 
 def empty_program(session):

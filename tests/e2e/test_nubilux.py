@@ -5,7 +5,6 @@ which each session trusts as a user's computer trusts the real ones."""
 import calendar
 import json
 import shutil
-from pathlib import Path
 import struct
 import subprocess
 import time
@@ -151,16 +150,7 @@ class NubiluxSession:
         return sorted(p.name for p in self.app.iterdir())
 
     def workers(self):
-        """The Linux processes of Nubilux's attempts' workers now running in this session."""
-        found = []
-        for entry in Path("/proc").iterdir():
-            try:
-                if entry.name.isdigit() and b"/ATTEMPT" in (entry / "cmdline").read_bytes().upper() and \
-                        f"WINEPREFIX={self.session.prefix}".encode() in (entry / "environ").read_bytes():
-                    found.append(int(entry.name))
-            except OSError:
-                continue
-        return found
+        return self.session.worker_pids()
 
     def user_settings(self):
         """The user's own Nubilux.ini, as Windows writes it (ANSI); empty until it is there."""

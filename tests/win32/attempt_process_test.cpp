@@ -44,6 +44,13 @@ public:
                 if (const auto report = TakeReport(msg.lParam)) reports.push_back(*report);
         }
     }
+    // Until the worker's request has gone out to its server.
+    bool WaitForRequestSent() {
+        return WaitFor([&] {
+            Pump();
+            return !states.empty() && states.back().second >= kStateRequestSent;
+        });
+    }
     bool WaitForReport() {
         return WaitFor([&] {
             Pump();
@@ -101,6 +108,16 @@ test::Server Stalled() {
     return test::Server({test::Head(body.size()), body, 100, 600'000});
 }
 
+// An attempt whose worker sends its request to a server that holds the body.
+struct Stalling {
+    explicit Stalling(unsigned number) : attempt(Start(window, OrderFor(server.Url(), folder.Path(), number), folder.Path())) {}
+    bool RequestSent() { return attempt && window.WaitForRequestSent(); }
+    test::TempFolder folder;
+    test::Server server = Stalled();
+    Window window;
+    std::shared_ptr<AttemptProcess> attempt;
+};
+
 TEST(AttemptProcess, ItsStatesAndItsOneEndingReachTheWindowAndItsOrderIsRemoved) {
     test::TempFolder folder;
     Window window;
@@ -124,15 +141,9 @@ TEST(AttemptProcess, ItsStatesAndItsOneEndingReachTheWindowAndItsOrderIsRemoved)
 // attempt is its source's failure, "the picture could not be used", and the worker's
 // temporary bitmap goes with it.
 TEST(AttemptProcess, AWorkerKilledFromOutsideIsItsSourcesFailureAndLeavesNothing) {
-    test::TempFolder folder;
-    auto server = Stalled();
-    Window window;
-    const auto attempt = Start(window, OrderFor(server.Url(), folder.Path(), 9), folder.Path());
-    ASSERT_TRUE(attempt);
-    ASSERT_TRUE(WaitFor([&] {
-        window.Pump();
-        return !window.states.empty() && window.states.back().second >= kStateRequestSent;
-    }));
+    Stalling stalling(9);
+    ASSERT_TRUE(stalling.RequestSent());
+    auto& [folder, server, window, attempt] = stalling;
     // What it would have written when killed half-way through its bitmap.
     const std::wstring leftover = folder.Path() + L"\\" + WorkerTemporaryName(attempt->ProcessId());
     ::win32::UniqueFile(::CreateFileW(leftover.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
@@ -148,15 +159,9 @@ TEST(AttemptProcess, AWorkerKilledFromOutsideIsItsSourcesFailureAndLeavesNothing
 }
 
 TEST(AttemptProcess, GivenUpItsWorkerIsEndedWhateverItsServerDoes) {
-    test::TempFolder folder;
-    auto server = Stalled();
-    Window window;
-    const auto attempt = Start(window, OrderFor(server.Url(), folder.Path(), 3), folder.Path());
-    ASSERT_TRUE(attempt);
-    ASSERT_TRUE(WaitFor([&] {
-        window.Pump();
-        return !window.states.empty() && window.states.back().second >= kStateRequestSent;
-    }));
+    Stalling stalling(3);
+    ASSERT_TRUE(stalling.RequestSent());
+    auto& [folder, server, window, attempt] = stalling;
     ASSERT_TRUE(attempt->Abandon());
     EXPECT_TRUE(WaitFor([&] { return !attempt->Alive(); }));
     ASSERT_TRUE(window.WaitForReport());  // still reported, under its own number, for nothing

@@ -188,6 +188,18 @@ class WineSession:
                 continue
         return None
 
+    def worker_pids(self):
+        """The Linux processes of Nubilux's attempts' workers running in this session."""
+        found = []
+        for entry in Path("/proc").iterdir():
+            try:
+                if entry.name.isdigit() and b"/ATTEMPT" in (entry / "cmdline").read_bytes().upper() and \
+                        f"WINEPREFIX={self.prefix}".encode() in (entry / "environ").read_bytes():
+                    found.append(int(entry.name))
+            except OSError:
+                continue
+        return found
+
     def probe(self, *args, timeout=60):
         # Its output through files, not pipes: a Wine service that a program the probe
         # started brings up (rpcss, explorer) inherits them and would hold a pipe open.
