@@ -105,7 +105,7 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
         if (!repeatable) seen.push_back(key);
         if (key == L"number") {
             const auto number = WholeNumber(value);
-            if (!number || *number < 0 || *number > 0xFFFFFFFFLL) return std::nullopt;
+            if (!number || *number > 0xFFFFFFFFLL) return std::nullopt;
             order.number = static_cast<unsigned>(*number);
         } else if (key == L"name") {
             order.source.name = value;
@@ -114,7 +114,7 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
             order.source.url = value;
         } else if (key == L"slot") {
             const auto slot = WholeNumber(value);
-            if (!slot || *slot < 0) return std::nullopt;
+            if (!slot) return std::nullopt;
             order.source.slot = *slot;
         } else if (key == L"earlierSlot" || key == L"dated" || key == L"primary") {
             const auto on = flag(value);
@@ -125,7 +125,7 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
             field = *on;
         } else if (key == L"picture") {
             const auto picture = WholeNumber(value);
-            if (!picture || *picture < 0 || *picture > 64) return std::nullopt;
+            if (!picture || *picture > 64) return std::nullopt;
             order.source.picture = static_cast<int>(*picture);
         } else if (key == L"crop") {
             double parts[4];
@@ -177,7 +177,7 @@ std::optional<WorkerNews> ReadNews(std::wstring_view line) {
     }
     if (line.substr(0, 6) == L"state ") {
         const auto state = WholeNumber(line.substr(6));
-        if (!state || *state < 0 || *state > 1000) return std::nullopt;
+        if (!state || *state > 1000) return std::nullopt;
         news.state = static_cast<int>(*state);
         return news;
     }
@@ -193,8 +193,7 @@ std::optional<WorkerNews> ReadNews(std::wstring_view line) {
         number = *value;
         rest = rest.substr(space + 1);
     }
-    if (numbers[0] < 0 || numbers[0] > static_cast<int>(Ending::LocalFailure) || numbers[1] < 0 ||
-        numbers[1] > static_cast<int>(Reason::Wallpaper) || numbers[2] < 0)
+    if (numbers[0] > static_cast<int>(Ending::LocalFailure) || numbers[1] > static_cast<int>(Reason::Wallpaper))
         return std::nullopt;
     news.kind = WorkerNews::Kind::Ended;
     news.end = {static_cast<Ending>(numbers[0]), static_cast<Reason>(numbers[1]), std::wstring(rest), numbers[2]};

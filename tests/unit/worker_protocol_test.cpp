@@ -43,14 +43,25 @@ TEST(WorkerOrder, WhatIsWrittenIsReadBackWhole) {
     EXPECT_EQ(read->monitors, Sample().monitors);
     EXPECT_FALSE(read->primary);
 
-    // The whole picture, for the desktop's one wallpaper.
+    // The whole picture, for the desktop's one wallpaper, of no time slot; and a crop of
+    // round fractions (their bits hold zeros).
     auto plain = Sample();
+    plain.source.slot = 0;
+    const auto halves = [&] {
+        auto order = Sample();
+        order.source.crop = nubilux::Crop{0.25, 0.125, 0.75, 0.5};  // its right past its bottom
+        return nubilux::ReadOrder(nubilux::WriteOrder(order));
+    }();
+    ASSERT_TRUE(halves);
+    EXPECT_EQ(halves->source.crop->top, 0.125);
+    EXPECT_EQ(halves->source.crop->bottom, 0.5);
     plain.source.crop.reset();
     plain.monitors.clear();
     plain.primary = true;
     const auto back = nubilux::ReadOrder(nubilux::WriteOrder(plain));
     ASSERT_TRUE(back);
     EXPECT_FALSE(back->source.crop);
+    EXPECT_EQ(back->source.slot, 0);
     EXPECT_TRUE(back->monitors.empty());
     EXPECT_TRUE(back->primary);
 }
@@ -70,8 +81,10 @@ TEST(WorkerOrder, AnythingButAWholeOrderIsRefused) {
     for (const auto& [from, to] : std::initializer_list<std::pair<std::wstring, std::wstring>>{
              {L"number=4000000000", L"number=5000000000"},             // past an attempt's number
              {L"number=4000000000", L"number=-1"},
+             {L"number=4000000000", L"number=4294967296"},
              {L"url=https://", L"url=ftp://"},                         // no address of ours
              {L"slot=1796731200", L"slot=soon"},
+             {L"slot=1796731200", L"slot=1000000000000000000"},        // 19 digits: past what is read
              {L"dated=1", L"dated=yes"},
              {L"picture=1", L"picture=65"},
              {L"crop=3fb999999999999a", L"crop=3fb999999999999a0"},    // a number too long
@@ -97,7 +110,8 @@ TEST(WorkerOrder, AnythingButAWholeOrderIsRefused) {
     EXPECT_FALSE(nubilux::ReadOrder(gap));
     // A crop outside the picture, or with its left past its right, is written but not read.
     for (const nubilux::Crop bad : {nubilux::Crop{-0.1, 0.2, 0.7, 0.9}, nubilux::Crop{0.1, 0.2, 1.5, 0.9},
-                                    nubilux::Crop{0.8, 0.2, 0.7, 0.9}, nubilux::Crop{0.1, 0.9, 0.7, 0.2}}) {
+                                    nubilux::Crop{0.8, 0.2, 0.7, 0.9}, nubilux::Crop{0.1, 0.9, 0.7, 0.2},
+                                    nubilux::Crop{0.5, 0.2, 0.5, 0.9}}) {
         auto outside = Sample();
         outside.source.crop = bad;
         EXPECT_FALSE(nubilux::ReadOrder(nubilux::WriteOrder(outside))) << bad.left << " " << bad.right;
