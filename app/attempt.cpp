@@ -4,17 +4,13 @@
 #include <stdexcept>
 
 #include "app/texts.h"
+#include "common/text.h"
 
 namespace nubilux {
 
 namespace {
 
 AttemptEnd Failed(Reason reason) { return {Ending::SourceFailed, reason, {}}; }
-
-std::wstring FolderOf(const std::wstring& path) {
-    const auto slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
 
 }  // namespace
 
@@ -73,7 +69,7 @@ AttemptEnd Run(AttemptSeams& seams, const AttemptPlan& plan) {
     seams.Installing();
     Reason why = Reason::CannotSave;
     for (const std::wstring& target : plan.targets) {
-        const std::wstring temporary = seams.WriteTemporary(FolderOf(target), canvas, why);
+        const std::wstring temporary = seams.WriteTemporary(suite::FolderOf(target), canvas, why);
         if (temporary.empty()) continue;
         if (!seams.Replace(temporary, target, why)) {
             seams.Discard(temporary);

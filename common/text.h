@@ -58,4 +58,10 @@ inline std::wstring LastComponent(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// The text before the last backslash: a file's folder; "." when there is none.
+inline std::wstring FolderOf(const std::wstring& path) {
+    const auto slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
 }  // namespace suite

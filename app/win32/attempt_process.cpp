@@ -84,11 +84,6 @@ bool StartWithOutput(const std::wstring& program, std::wstring line, HANDLE outp
     return true;
 }
 
-std::wstring FolderOf(const std::wstring& path) {
-    const auto slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
-}
-
 }  // namespace
 
 AttemptProcess::AttemptProcess(HWND window, unsigned number, std::vector<std::wstring> folders, std::wstring orderFile)
@@ -101,7 +96,7 @@ std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerO
     const std::wstring orderFile = WriteOrderFile(orderFolder, order);
     if (orderFile.empty()) return nullptr;
     std::vector<std::wstring> folders;
-    for (const std::wstring& target : order.plan.targets) folders.push_back(FolderOf(target));
+    for (const std::wstring& target : order.plan.targets) folders.push_back(suite::FolderOf(target));
     auto attempt = std::make_shared<AttemptProcess>(window, order.number, std::move(folders), orderFile);
     const auto fail = [&] {
         ::DeleteFileW(orderFile.c_str());
