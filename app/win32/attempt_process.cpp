@@ -54,27 +54,37 @@ std::wstring WriteOrderFile(const std::wstring& folder, const WorkerOrder& order
     return job;
 }
 
-// Starts program, suspended, with the command line, its standard output `output`: the one
-// handle it inherits, whatever else of Nubilux's may be inheritable (handles it was itself
-// given). The process joins `job` when there is one it may join: else it runs without.
-bool StartWithOutput(const std::wstring& program, std::wstring line, HANDLE output, ::win32::UniqueHandle& job,
-                     PROCESS_INFORMATION& started) {
+// Starts program with the arguments, suspended, its standard output a new pipe whose write
+// end is the one handle it inherits, whatever else of Nubilux's may be inheritable
+// (handles it was itself given); `output` gets the pipe's read end. The process joins
+// `job` when there is one it may join: else it runs without. size: the pipe's buffer.
+bool StartWithOutput(const std::wstring& program, const std::wstring& arguments, DWORD size,
+                     ::win32::UniqueHandle& output, ::win32::UniqueHandle& job, PROCESS_INFORMATION& started) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!::CreatePipe(&read, &write, &inherit, size)) return false;
+    output.reset(read);
+    // Closed here once the process has its own: the read ends with its output.
+    const ::win32::UniqueHandle itsEnd(write);
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
-    startup.StartupInfo.hStdOutput = output;
-    SIZE_T size = 0;
-    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-    std::vector<char> attributes(size);
+    startup.StartupInfo.hStdOutput = write;
+    SIZE_T bytes = 0;
+    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &bytes);
+    std::vector<char> attributes(bytes);
     auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
     DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;  // suspended until it is in its job
-    if (size && ::InitializeProcThreadAttributeList(list, 1, 0, &size)) {
-        if (::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &output, sizeof output, nullptr,
+    if (bytes && ::InitializeProcThreadAttributeList(list, 1, 0, &bytes)) {
+        if (::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &write, sizeof write, nullptr,
                                         nullptr)) {
             startup.lpAttributeList = list;
             flags |= EXTENDED_STARTUPINFO_PRESENT;
         }
     }
+    std::wstring line = L"\"" + program + L"\" " + arguments;
     const bool created = ::CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                                           &startup.StartupInfo, &started);
     if (startup.lpAttributeList) ::DeleteProcThreadAttributeList(list);
@@ -103,16 +113,9 @@ std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerO
         return nullptr;
     };
 
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    if (!::CreatePipe(&read, &write, &inherit, 0)) return fail();
-    attempt->news_.reset(read);
-    const ::win32::UniqueHandle workersEnd(write);
-    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-
     attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
     PROCESS_INFORMATION started{};
-    if (!StartWithOutput(program, L"\"" + program + L"\" /ATTEMPT \"" + orderFile + L"\"", write, attempt->job_, started))
+    if (!StartWithOutput(program, L"/ATTEMPT \"" + orderFile + L"\"", 0, attempt->news_, attempt->job_, started))
         return fail();
     attempt->process_.reset(started.hProcess);
     const ::win32::UniqueHandle thread(started.hThread);
@@ -208,28 +211,21 @@ void AttemptProcess::RemoveLeftovers() noexcept {
 }
 
 std::optional<std::string> HelperOutput(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    // Room for all it says: it never waits on the reader, who reads once it has ended.
-    if (!::CreatePipe(&read, &write, &inherit, 64 * 1024)) return std::nullopt;
-    const ::win32::UniqueHandle ours(read);
-    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    ::win32::UniqueHandle job = MakeJob(0);
+    ::win32::UniqueHandle output, job = MakeJob(0);
     PROCESS_INFORMATION started{};
-    const bool created = StartWithOutput(program, L"\"" + program + L"\" " + arguments, write, job, started);
-    ::CloseHandle(write);  // the helper's is then the only one: the read ends with its output
-    if (!created) return std::nullopt;
+    // Room for all it says: it never waits on the reader, who reads once it has ended.
+    if (!StartWithOutput(program, arguments, 64 * 1024, output, job, started)) return std::nullopt;
     const ::win32::UniqueHandle process(started.hProcess), thread(started.hThread);
     ::ResumeThread(thread.get());
     if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.get(), 1);
         return std::nullopt;
     }
-    std::string output;
     char chunk[4096];
     DWORD got = 0;
-    while (::ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got) output.append(chunk, got);
-    return output;
+    std::string said;
+    while (::ReadFile(output.get(), chunk, sizeof chunk, &got, nullptr) && got) said.append(chunk, got);
+    return said;
 }
 
 void RemoveWorkerLeftovers(const std::wstring& folder) {
