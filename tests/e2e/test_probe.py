@@ -91,6 +91,13 @@ class ProbeLifecycle(unittest.TestCase):
             self.assertEqual(session.probe("close", CAPTION)[0], 0)
             self.assertTrue(session.window_gone(CAPTION))
 
+    def test_a_window_is_waited_for_until_its_controls_are_made(self):
+        # The window is listed two seconds before its controls exist: a click right after
+        # the wait must still find its button.
+        with WineSession() as session:
+            start_testwin(session, {"TESTWIN_SLOW_CREATE_MS": "2000"})
+            session.click(CAPTION, "Press me")
+
 
 class ProxyMisbehaviourSeenByWinINet(unittest.TestCase):
     def fetch_status(self, mode):

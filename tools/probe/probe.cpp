@@ -2,7 +2,7 @@
 // end-to-end tests. Prints UTF-8; exit code 0 on success, 1 when the window or
 // control is not found, 2 on bad usage.
 //
-//   probe wait   <caption> [seconds]     wait until a top-level window shows up
+//   probe wait   <caption> [seconds]     wait until a top-level window shows up and answers
 //   probe gone   <caption> [seconds]     wait until it is gone
 //   probe count  <caption>               how many top-level windows have this caption
 //   probe list   <caption>               the window and its controls, as JSON (in tab order)
@@ -312,7 +312,15 @@ int wmain(int argc, wchar_t** argv) {
     // The optional time-out, in seconds, at argument position `index`.
     auto seconds = [&](int index) { return argc > index ? std::wcstod(argv[index], nullptr) : 10.0; };
 
-    if (command == L"wait") return WaitFor(caption, seconds(3)) ? 0 : 1;
+    if (command == L"wait") {
+        HWND found = WaitFor(caption, seconds(3));
+        if (!found) return 1;
+        // A window is listed from the start of its creation, before its controls are made:
+        // it is ready once its thread has gone back to its messages and answers one.
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+        return 0;
+    }
     if (command == L"gone") {
         const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds(3) * 1000);
         while (FindTopLevel(caption, false)) {

@@ -5,6 +5,7 @@
 
 #include <wininet.h>
 
+#include <cwchar>
 #include <string>
 
 #include "common/win32/startup.h"
@@ -73,7 +74,10 @@ HWND AddControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD styl
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     switch (msg) {
-    case WM_CREATE:
+    case WM_CREATE: {
+        // A program slow to make its controls: the probe waits for them, not only for the window.
+        wchar_t slow[16] = L"";
+        if (::GetEnvironmentVariableW(L"TESTWIN_SLOW_CREATE_MS", slow, 16)) ::Sleep(std::wcstoul(slow, nullptr, 10));
         g_status = AddControl(hwnd, L"STATIC", L"Ready", WS_VISIBLE, 10, 10, 300, 20, kStatusId);
         AddControl(hwnd, L"BUTTON", L"&Press me", WS_VISIBLE | WS_TABSTOP, 10, 40, 100, 25, kPressId);
         AddControl(hwnd, L"BUTTON", L"&Ask", WS_VISIBLE | WS_TABSTOP, 120, 40, 80, 25, kAskId);
@@ -81,6 +85,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
         AddControl(hwnd, L"BUTTON", L"Disabled", WS_VISIBLE | WS_DISABLED, 10, 75, 100, 25, 104);
         AddControl(hwnd, L"BUTTON", L"Hidden", 0, 120, 75, 80, 25, 105);
         return 0;
+    }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case kPressId: SetStatus(L"Pressed " + std::to_wstring(++g_presses)); return 0;
