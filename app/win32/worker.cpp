@@ -40,12 +40,22 @@ private:
     SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
+// Telling the other windows of a new wallpaper needs the desktop, and a process's first
+// call into it may be slow (under Wine it brings up the display driver, a tenth of a
+// second): it is made aside while the picture downloads and decodes.
+DWORD WINAPI ConnectDesktop(void*) {
+    ::GetDesktopWindow();
+    return 0;
+}
+
 int RunWorker(const std::vector<std::wstring>& arguments) {
     const auto order = arguments.size() == 2 ? ReadOrder(ReadOrderFile(arguments[1])) : std::nullopt;
     if (!order) return kWorkerBadOrder;
     // A crash ends the worker without asking the user: Nubilux counts it as its source's failure.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     NewsOut out;
+    const ::win32::UniqueHandle desktop(
+        ::CreateThread(nullptr, 64 * 1024, ConnectDesktop, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     // Nubilux alone gives up, by ending this process; from "installing" on it has its
     // own time to finish.
     SystemAttempt attempt(
@@ -53,6 +63,7 @@ int RunWorker(const std::vector<std::wstring>& arguments) {
         [&out] { out.Send({WorkerNews::Kind::Installing}); });
     const AttemptEnd end = attempt.Run();
     out.Send({WorkerNews::Kind::Ended, 0, end});
+    if (desktop) ::WaitForSingleObject(desktop.get(), INFINITE);
     return 0;
 }
 

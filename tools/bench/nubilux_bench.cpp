@@ -5,9 +5,11 @@
 //       the median of `runs` whole attempts (download through the system's proxy, checks,
 //       bitmap, the move over NUBILUX.BMP, wallpaper) and how many put a picture in place;
 //       with the fractions, the attempt cuts that part of the picture, as for a region.
-//   nubilux_bench --empty <runs>
+//   nubilux_bench --empty <runs> [desktop]
 //       the median start and exit of a process that loads the worker's system DLLs and
-//       does nothing (this program with --loads).
+//       does nothing (this program with --loads); with "desktop", it also connects to the
+//       desktop, as the worker must to tell the other windows of a new wallpaper (under
+//       Wine that brings up the display driver: the X11 connection, its monitors, theming).
 //   nubilux_bench --give-up <url> <ms>
 //       an attempt ended after `ms`, as at its deadline: how long until its process is gone.
 #include <windows.h>
@@ -53,45 +55,56 @@ std::shared_ptr<AttemptProcess> StartAttempt(HWND window, unsigned number, const
     return AttemptProcess::Start(window, order, ::win32::ProgramFolder() + L"\\Nubilux.exe", UserFolder());
 }
 
-// Runs one attempt and waits for its report, as the window's message loop would.
-bool OneAttempt(HWND window, unsigned number, const std::wstring& url, const std::optional<nubilux::Crop>& crop) {
+// Runs one attempt and waits for its report, as the window's message loop would: the
+// milliseconds until then; `installed` whether its picture was put in place. Its worker
+// is then ended and waited for, as Nubilux ends it, so that no attempt pays for the last.
+double OneAttempt(HWND window, unsigned number, const std::wstring& url, const std::optional<nubilux::Crop>& crop,
+                  bool& installed) {
+    const double start = Now();
+    installed = false;
     const auto attempt = StartAttempt(window, number, url, crop);
-    if (!attempt) return false;
+    if (!attempt) return Now() - start;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == kAttemptDone) {
             const auto report = TakeReport(msg.lParam);
-            if (report->number == number) return report->end.ending == nubilux::Ending::Installed;
-            continue;
+            if (report->number != number) continue;
+            installed = report->end.ending == nubilux::Ending::Installed;
+            break;
         }
         ::DispatchMessageW(&msg);
     }
-    return false;
+    const double took = Now() - start;
+    attempt->End();
+    while (attempt->Alive()) ::Sleep(1);
+    return took;
 }
 
 int Attempts(HWND window, const std::wstring& url, int runs, const std::optional<nubilux::Crop>& crop) {
     int completed = 0;
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        const double start = Now();
-        completed += OneAttempt(window, static_cast<unsigned>(i + 1), url, crop);
-        times.push_back(Now() - start);
+        bool installed = false;
+        times.push_back(OneAttempt(window, static_cast<unsigned>(i + 1), url, crop, installed));
+        completed += installed;
     }
     std::printf("%.1f %d\n", Median(times), completed);
     return completed == runs ? 0 : 1;
 }
 
 // What the worker loads of the system beyond the program's own imports, and nothing more.
-int Loads() {
+int Loads(bool desktop) {
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     for (const wchar_t* name : {L"wininet.dll", L"windowscodecs.dll", L"shell32.dll"})
         ::win32::LoadSystemLibrary(name).release();
+    if (desktop) ::GetDesktopWindow();
     ::CoUninitialize();
     return 0;
 }
 
-int EmptyStarts(int runs) {
-    std::wstring line = L"\"" + ::win32::ProgramPath() + L"\" --loads";
+int EmptyStarts(int runs, bool desktop) {
+    std::wstring line = L"\"" + ::win32::ProgramPath() + (desktop ? L"\" --loads-desktop" : L"\" --loads");
+    wchar_t over[512] = L""; if (::GetEnvironmentVariableW(L"BENCH_LINE", over, 512)) line = over;
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         STARTUPINFOW startup{};
@@ -125,9 +138,11 @@ int GiveUp(HWND window, const std::wstring& url, int afterMs) {
 
 int wmain(int argc, wchar_t** argv) {
     ::win32::RestrictDllSearch();
-    if (argc == 2 && std::wcscmp(argv[1], L"--loads") == 0) return Loads();
+    if (argc == 2 && std::wcscmp(argv[1], L"--loads") == 0) return Loads(false);
+    if (argc == 2 && std::wcscmp(argv[1], L"--loads-desktop") == 0) return Loads(true);
     if (argc < 3) return 2;
-    if (std::wcscmp(argv[1], L"--empty") == 0) return EmptyStarts(std::max(1, _wtoi(argv[2])));
+    if (std::wcscmp(argv[1], L"--empty") == 0)
+        return EmptyStarts(std::max(1, _wtoi(argv[2])), argc > 3 && std::wcscmp(argv[3], L"desktop") == 0);
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (std::wcscmp(argv[1], L"--give-up") == 0) return argc == 4 ? GiveUp(window, argv[2], _wtoi(argv[3])) : 2;
