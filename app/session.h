@@ -29,7 +29,7 @@ struct Record {
     std::wstring lastUpdate, lastSource, pictureTime;
 };
 
-// How an attempt ended, as its worker's news reader hands it over in one piece.
+// How an attempt ended, as its worker's news hands it over in one piece.
 struct AttemptReport {
     unsigned number = 0;
     AttemptEnd end;

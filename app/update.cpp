@@ -140,8 +140,8 @@ void Updater::Chiudi_connessione() {
     if (!openNow) return;
     for (const Connection& connection : *openNow) {
         const bool before = std::any_of(openBefore_->begin(), openBefore_->end(),
-                                        [&](const Connection& was) { return was.handle == connection.handle; });
-        if (!before && !connection.vpn) platform_.HangUp(connection.handle);
+                                        [&](const Connection& was) { return was.entryName == connection.entryName; });
+        if (!before && !connection.vpn) platform_.HangUp(connection.entryName);
     }
 }
 

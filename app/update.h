@@ -14,13 +14,6 @@
 
 namespace nubilux {
 
-// A remote-access connection as the system lists it.
-struct Connection {
-    std::wstring entryName;
-    std::uintptr_t handle = 0;
-    bool vpn = false;  // a virtual private network, which an update never dials
-};
-
 // Time limits of one update, whatever the servers or the shell do (trickling included):
 // per source, and per picture (one for each monitor size); a picture being put in place
 // (the shell's calls have no limit of their own) is waited for installMs at most.
@@ -65,8 +58,8 @@ public:
     // The open remote-access connections; none when the remote-access library is
     // missing; nothing when they cannot be listed.
     virtual std::optional<std::vector<Connection>> EnumConnections() = 0;
-    virtual void HangUp(std::uintptr_t handle) = 0;
-    // Starts the order's attempt off the window's thread: fetching the source's picture,
+    virtual void HangUp(const std::wstring& entryName) = 0;
+    // Starts the order's attempt in a worker of its own: fetching the source's picture,
     // checking it and, when it is a good one, making it the bitmap and the wallpaper. Its
     // end comes back through Updater::OnAttemptDone with the order's number, whatever
     // happens (an attempt that dies without an ending is its source's failure). nullptr:

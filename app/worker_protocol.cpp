@@ -232,6 +232,61 @@ std::optional<std::vector<Monitor>> ReadMonitors(std::wstring_view text) {
     return std::nullopt;  // no end line: cut off
 }
 
+std::wstring ConnectionsText(const std::vector<Connection>& connections) {
+    std::wstring text;
+    for (const Connection& connection : connections)
+        if (OneLine(connection.entryName) && !connection.entryName.empty())
+            text += (connection.vpn ? L"vpn " : L"line ") + connection.entryName + L"\n";
+    return text + L"end\n";
+}
+
+std::optional<std::vector<Connection>> ReadConnections(std::wstring_view text) {
+    std::vector<Connection> connections;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find(L'\n', at);
+        if (end == std::wstring_view::npos) return std::nullopt;  // cut off mid-line
+        const std::wstring_view line = text.substr(at, end - at);
+        at = end + 1;
+        if (line == L"end") return at == text.size() ? std::optional(connections) : std::nullopt;
+        // "line <entry>" or "vpn <entry>"
+        const bool vpn = line.substr(0, 4) == L"vpn ";
+        const std::size_t name = vpn ? 4 : 5;
+        if ((!vpn && line.substr(0, 5) != L"line ") || line.size() <= name) return std::nullopt;
+        connections.push_back({std::wstring(line.substr(name)), vpn});
+    }
+    return std::nullopt;  // no end line: cut off
+}
+
+std::wstring EntryArgument(const std::wstring& entryName) {
+    std::wstring text;
+    for (const wchar_t c : entryName)
+        for (int shift = 12; shift >= 0; shift -= 4) text += L"0123456789abcdef"[(c >> shift) & 15];
+    return text;
+}
+
+std::optional<std::wstring> EntryOfArgument(std::wstring_view argument) {
+    if (argument.empty() || argument.size() % 4) return std::nullopt;
+    std::wstring name;
+    for (std::size_t at = 0; at < argument.size(); at += 4) {
+        unsigned value = 0;
+        for (const wchar_t digit : argument.substr(at, 4)) {
+            const int d = digit >= L'0' && digit <= L'9' ? digit - L'0' : digit >= L'a' && digit <= L'f' ? digit - L'a' + 10 : -1;
+            if (d < 0) return std::nullopt;
+            value = value << 4 | static_cast<unsigned>(d);
+        }
+        name += static_cast<wchar_t>(value);
+    }
+    return name;
+}
+
+std::wstring MeteredText(bool metered) { return metered ? L"metered\n" : L"unmetered\n"; }
+
+std::optional<bool> ReadMetered(std::wstring_view text) {
+    if (text == L"metered\n") return true;
+    if (text == L"unmetered\n") return false;
+    return std::nullopt;
+}
+
 std::wstring WorkerTemporaryName(unsigned long processId) {
     wchar_t name[24];
     std::swprintf(name, 24, L"nbx%lX.tmp", processId);

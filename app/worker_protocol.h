@@ -49,6 +49,28 @@ std::optional<WorkerNews> ReadNews(std::wstring_view line);
 std::wstring MonitorsText(const std::vector<Monitor>& monitors);
 std::optional<std::vector<Monitor>> ReadMonitors(std::wstring_view text);
 
+// A remote-access connection as the system lists it. Its entry names it: its handle is
+// only good in the process that listed it, and each list is asked in a helper of its own.
+struct Connection {
+    std::wstring entryName;
+    bool vpn = false;  // a virtual private network, which an update never dials
+};
+
+// The open remote-access connections, as their helper tells them (an entry whose name
+// would break its line is left out); nothing when the text is not a whole list.
+std::wstring ConnectionsText(const std::vector<Connection>& connections);
+std::optional<std::vector<Connection>> ReadConnections(std::wstring_view text);
+
+// An entry's name as one argument of the hang-up helper's command line, whatever it holds
+// (quotes, blanks): four hexadecimal digits a character; nothing when it is not one.
+std::wstring EntryArgument(const std::wstring& entryName);
+std::optional<std::wstring> EntryOfArgument(std::wstring_view argument);
+
+// Whether the connection is metered, as its helper tells it; nothing when the text says
+// neither.
+std::wstring MeteredText(bool metered);
+std::optional<bool> ReadMetered(std::wstring_view text);
+
 // What a worker started without a readable order exits with, at once.
 inline constexpr int kWorkerBadOrder = 2;
 

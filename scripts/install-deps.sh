@@ -24,7 +24,8 @@ dpkg -s fonts-wine >/dev/null 2>&1 || need=1
 # The time zone table is made from their files.
 dpkg -s unicode-cldr-core >/dev/null 2>&1 || need=1
 dpkg -s tzdata >/dev/null 2>&1 || need=1
-dpkg -s libxinerama1 >/dev/null 2>&1 || need=1
+# Named with the machine's architecture: with the i386 one beside it, the bare name is ambiguous.
+dpkg -s "libxinerama1:$(dpkg --print-architecture)" >/dev/null 2>&1 || need=1
 if [ "$arch" = i686 ]; then
     dpkg -s wine32:i386 >/dev/null 2>&1 || need=1
     dpkg -s libxinerama1:i386 >/dev/null 2>&1 || need=1

@@ -1,30 +1,34 @@
-// A question to another process (the shell, a system service) asked on a thread of its
-// own, so that the window never waits on it longer than its deadline: a hung Explorer
-// costs one thread and the last answer, never the window.
+// A question to another process (the shell, a system service) asked by a helper process
+// of Nubilux's own, so that the window never waits on it longer than its deadline and
+// nothing of the system's machinery for it stays in Nubilux: a hung Explorer costs a
+// helper, ended after its time, and the last answer; never the window, never a thread.
 #pragma once
 
 #include <windows.h>
 
-#include <objbase.h>
-
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
-#include "common/win32/unique.h"
+#include "app/win32/attempt_process.h"
 
 namespace nubilux::win32 {
 
 template <typename T>
 class AskedAside {
 public:
-    // ask: runs on the question's thread, in the multithreaded apartment; when it gives
-    // nothing (or throws), the last answer stands. known: the answer until the first comes.
-    AskedAside(std::function<std::optional<T>()> ask, T known) : state_(std::make_shared<State>(std::move(ask), std::move(known))) {}
+    // The helper is `program arguments`; read: its answer from what it said, nothing when
+    // it gave none (the last answer stands); known: the answer until the first comes; a
+    // helper still out after limitMs is ended at the next question.
+    AskedAside(std::wstring program, std::wstring arguments, std::function<std::optional<T>(const std::string&)> read,
+               T known, DWORD limitMs)
+        : program_(std::move(program)), arguments_(std::move(arguments)), read_(std::move(read)), known_(std::move(known)),
+          limitMs_(limitMs) {}
 
     // Asks anew, unless a question is still out, and waits up to waitMs for its answer:
-    // the newest answer there is then.
+    // the newest answer there is then. Get(0) only asks, for an answer ready later.
     T Get(DWORD waitMs) { return Ask(waitMs).second; }
 
     // The same, but nothing unless the answer came within waitMs: for a question whose
@@ -36,62 +40,37 @@ public:
     }
 
     // Whether a question is still out (a hung answerer).
-    bool Asking() const {
-        const ::win32::Locked held(state_->lock);
-        return state_->asking;
-    }
+    bool Asking() const { return helper_ != nullptr; }
 
 private:
-    // Whether the answer came within waitMs, and the newest answer there is.
+    // Whether the answer came within waitMs, and the newest answer there is: an earlier
+    // question's, come since, when this one's is late.
     std::pair<bool, T> Ask(DWORD waitMs) {
-        {
-            const ::win32::Locked held(state_->lock);
-            if (!state_->asking) {
-                ::ResetEvent(state_->answered.get());
-                // The thread keeps the state alive: it may outlive this object.
-                auto* kept = new std::shared_ptr<State>(state_);
-                ::win32::UniqueHandle thread(::CreateThread(nullptr, 0, Answer, kept, 0, nullptr));
-                if (thread)
-                    state_->asking = true;
-                else
-                    delete kept;
-            }
-        }
-        const bool answered = ::WaitForSingleObject(state_->answered.get(), waitMs) == WAIT_OBJECT_0;
-        const ::win32::Locked held(state_->lock);
-        return {answered, state_->known};
+        if (helper_ && helper_->Wait(0))
+            Take();
+        else if (helper_ && ::GetTickCount64() - helper_->StartedAt() > limitMs_)
+            helper_.reset();  // past its time: ended
+        if (!helper_) helper_ = HelperProcess::Start(program_, arguments_);
+        if (!helper_ || !helper_->Wait(waitMs)) return {false, known_};
+        Take();
+        return {true, known_};
     }
 
-    struct State {
-        State(std::function<std::optional<T>()> question, T first)
-            : ask(std::move(question)), known(std::move(first)), answered(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-        std::function<std::optional<T>()> ask;
-        SRWLOCK lock = SRWLOCK_INIT;
-        T known;
-        bool asking = false;
-        ::win32::UniqueHandle answered;
-    };
-
-    static DWORD WINAPI Answer(void* parameter) noexcept {
-        const std::unique_ptr<std::shared_ptr<State>> kept(static_cast<std::shared_ptr<State>*>(parameter));
-        State& state = **kept;
-        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // The ended helper's answer, unless it gave none.
+    void Take() {
         try {
-            if (std::optional<T> answer = state.ask()) {
-                const ::win32::Locked held(state.lock);
-                state.known = std::move(*answer);
-            }
+            if (std::optional<T> answer = read_(helper_->Output())) known_ = std::move(*answer);
         } catch (...) {
             // No answer this time: the last one stands.
         }
-        if (SUCCEEDED(com)) ::CoUninitialize();
-        const ::win32::Locked held(state.lock);
-        state.asking = false;
-        ::SetEvent(state.answered.get());
-        return 0;
+        helper_.reset();
     }
 
-    std::shared_ptr<State> state_;
+    std::wstring program_, arguments_;
+    std::function<std::optional<T>(const std::string&)> read_;
+    T known_;
+    DWORD limitMs_;
+    std::unique_ptr<HelperProcess> helper_;  // the question out
 };
 
 }  // namespace nubilux::win32

@@ -13,7 +13,9 @@ namespace nubilux::win32 {
 namespace {
 
 // A worker that has written its ending is given this long to exit by itself.
-constexpr DWORD kExitGraceMs = 10'000;
+constexpr ULONGLONG kExitGraceMs = 10'000;
+// Room for all a worker says: it never waits on Nubilux, who reads when it looks.
+constexpr DWORD kNewsBuffer = 64 * 1024;
 
 // The order as a new file "nbo*.tmp" of its own in folder; empty when it cannot be written.
 std::wstring WriteOrderFile(const std::wstring& folder, const WorkerOrder& order) {
@@ -97,9 +99,10 @@ bool StartWithOutput(const std::wstring& program, const std::wstring& arguments,
 }  // namespace
 
 AttemptProcess::AttemptProcess(HWND window, unsigned number, std::vector<std::wstring> folders, std::wstring orderFile)
-    : window_(window), number_(number), folders_(std::move(folders)), orderFile_(std::move(orderFile)) {}
+    : window_(window), number_(number), folders_(std::move(folders)), orderFile_(std::move(orderFile)),
+      report_(std::make_unique<AttemptReport>(AttemptReport{number, {Ending::SourceFailed, Reason::BadPicture, {}, 0}})) {}
 
-AttemptProcess::~AttemptProcess() = default;
+AttemptProcess::~AttemptProcess() { End(); }
 
 std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerOrder& order, const std::wstring& program,
                                                       const std::wstring& orderFolder) {
@@ -107,33 +110,27 @@ std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerO
     if (orderFile.empty()) return nullptr;
     std::vector<std::wstring> folders;
     for (const std::wstring& target : order.plan.targets) folders.push_back(suite::FolderOf(target));
-    auto attempt = std::make_shared<AttemptProcess>(window, order.number, std::move(folders), orderFile);
-    const auto fail = [&] {
+    std::shared_ptr<AttemptProcess> attempt;
+    try {
+        attempt = std::make_shared<AttemptProcess>(window, order.number, std::move(folders), orderFile);
+    } catch (...) {
+    }
+    if (attempt) attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
+    PROCESS_INFORMATION started{};
+    if (!attempt || !StartWithOutput(program, L"/ATTEMPT \"" + orderFile + L"\"", kNewsBuffer, attempt->news_,
+                                     attempt->job_, started)) {
         ::DeleteFileW(orderFile.c_str());
         return nullptr;
-    };
-
-    attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
-    PROCESS_INFORMATION started{};
-    if (!StartWithOutput(program, L"/ATTEMPT \"" + orderFile + L"\"", 0, attempt->news_, attempt->job_, started))
-        return fail();
+    }
     attempt->process_.reset(started.hProcess);
     const ::win32::UniqueHandle thread(started.hThread);
     attempt->processId_ = started.dwProcessId;
     ::ResumeThread(thread.get());
-
-    // The reader holds its own reference until the worker is gone and its report delivered.
-    auto* held = new std::shared_ptr<AttemptProcess>(attempt);
-    ::win32::UniqueHandle reader(::CreateThread(nullptr, 0, ReaderMain, held, 0, nullptr));
-    if (!reader) {
-        delete held;
-        attempt->End();
-        return fail();
-    }
     return attempt;
 }
 
 bool AttemptProcess::Abandon() noexcept {
+    Read();  // its last news first: it may have said "installing" since the last look
     if (installing_ || ended_) return false;
     End();
     return true;
@@ -141,64 +138,59 @@ bool AttemptProcess::Abandon() noexcept {
 
 void AttemptProcess::End() noexcept {
     if (job_) ::TerminateJobObject(job_.get(), 1);
-    ::TerminateProcess(process_.get(), 1);
+    if (process_) ::TerminateProcess(process_.get(), 1);
 }
 
 bool AttemptProcess::Alive() const noexcept { return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
-DWORD WINAPI AttemptProcess::ReaderMain(void* parameter) noexcept {
-    const std::unique_ptr<std::shared_ptr<AttemptProcess>> self(static_cast<std::shared_ptr<AttemptProcess>*>(parameter));
-    (*self)->Listen();
-    return 0;
-}
-
-void AttemptProcess::Listen() noexcept {
-    // Made before anything is read: a report lost to a failed allocation would leave the
-    // update waiting for its deadline and blame the wrong party.
-    std::unique_ptr<AttemptReport> report;
+void AttemptProcess::Read() noexcept {
     try {
-        report = std::make_unique<AttemptReport>(AttemptReport{number_, {Ending::SourceFailed, Reason::BadPicture, {}, 0}});
-    } catch (...) {
-    }
-    try {
-        std::string pending;
         char chunk[4096];
-        DWORD got = 0;
-        while (!ended_ && ::ReadFile(news_.get(), chunk, sizeof chunk, &got, nullptr) && got) {
-            pending.append(chunk, got);
-            for (std::size_t end; !ended_ && (end = pending.find('\n')) != std::string::npos;) {
-                const auto line = ::win32::FromUtf8(pending.substr(0, end));
-                pending.erase(0, end + 1);
+        for (DWORD ready = 0; !ended_ && ::PeekNamedPipe(news_.get(), nullptr, 0, nullptr, &ready, nullptr) && ready;) {
+            DWORD got = 0;
+            if (!::ReadFile(news_.get(), chunk, std::min<DWORD>(ready, sizeof chunk), &got, nullptr) || !got) break;
+            pending_.append(chunk, got);
+            for (std::size_t end; !ended_ && (end = pending_.find('\n')) != std::string::npos;) {
+                const auto line = ::win32::FromUtf8(pending_.substr(0, end));
+                pending_.erase(0, end + 1);
                 const auto news = line ? ReadNews(*line) : std::nullopt;
                 if (!news) continue;  // not news: passed over
                 switch (news->kind) {
                 case WorkerNews::Kind::State: ::PostMessageW(window_, kAttemptState, number_, news->state); break;
                 case WorkerNews::Kind::Installing: installing_ = true; break;
                 case WorkerNews::Kind::Ended:
-                    if (report) report->end = news->end;
+                    report_->end = news->end;
                     ended_ = true;
+                    endedAt_ = ::GetTickCount64();
                     break;
                 }
             }
         }
     } catch (...) {
         // Out of memory for its news: the worker counts as having failed.
+        End();
     }
-    // Its ending is told at once; a worker that does not exit in its grace is ended.
-    if (ended_) Deliver(std::move(report));
-    if (::WaitForSingleObject(process_.get(), ended_ ? kExitGraceMs : INFINITE) != WAIT_OBJECT_0) End();
-    ::WaitForSingleObject(process_.get(), INFINITE);
-    RemoveLeftovers();
-    if (report) Deliver(std::move(report));  // died without an ending: that source's failure
 }
 
-void AttemptProcess::Deliver(std::unique_ptr<AttemptReport> report) noexcept {
-    // Its last word reaches the window unless the window is gone: a full queue is waited out.
-    while (report && !::PostMessageW(window_, kAttemptDone, 0, reinterpret_cast<LPARAM>(report.get()))) {
-        if (!::IsWindow(window_)) return;
-        ::Sleep(50);
+void AttemptProcess::Poll() noexcept {
+    if (finished_) return;
+    // Whether it is gone, before its last words are read: all it wrote is in the pipe then.
+    const bool gone = !Alive();
+    Read();
+    // Its ending is told at once; one that has died without it, once it is gone.
+    if (report_ && (ended_ || gone)) {
+        if (!::PostMessageW(window_, kAttemptDone, 0, reinterpret_cast<LPARAM>(report_.get()))) {
+            if (::IsWindow(window_)) return;  // a full queue: told at the next look
+        }
+        report_.release();
     }
-    report.release();
+    if (!gone) {
+        // Nothing is left for it to do: one that does not exit in its grace is ended.
+        if (ended_ && ::GetTickCount64() - endedAt_ > kExitGraceMs) End();
+        return;
+    }
+    RemoveLeftovers();
+    finished_ = true;
 }
 
 void AttemptProcess::RemoveLeftovers() noexcept {
@@ -210,22 +202,42 @@ void AttemptProcess::RemoveLeftovers() noexcept {
     ::DeleteFileW(orderFile_.c_str());
 }
 
-std::optional<std::string> HelperOutput(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
-    ::win32::UniqueHandle output, job = MakeJob(0);
+std::unique_ptr<HelperProcess> HelperProcess::Start(const std::wstring& program, const std::wstring& arguments) {
+    std::unique_ptr<HelperProcess> helper(new HelperProcess);
+    helper->job_ = MakeJob(0);
     PROCESS_INFORMATION started{};
     // Room for all it says: it never waits on the reader, who reads once it has ended.
-    if (!StartWithOutput(program, arguments, 64 * 1024, output, job, started)) return std::nullopt;
-    const ::win32::UniqueHandle process(started.hProcess), thread(started.hThread);
+    if (!StartWithOutput(program, arguments, 64 * 1024, helper->output_, helper->job_, started)) return nullptr;
+    helper->process_.reset(started.hProcess);
+    const ::win32::UniqueHandle thread(started.hThread);
+    helper->startedAt_ = ::GetTickCount64();
     ::ResumeThread(thread.get());
-    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.get(), 1);
-        return std::nullopt;
-    }
-    char chunk[4096];
-    DWORD got = 0;
+    return helper;
+}
+
+bool HelperProcess::Wait(DWORD waitMs) const noexcept { return ::WaitForSingleObject(process_.get(), waitMs) == WAIT_OBJECT_0; }
+
+std::string HelperProcess::Output() {
+    // What is in the pipe, never waiting for its end: a desktop that the helper brings up
+    // (Wine starts its explorer so) may inherit the pipe and keep it open.
     std::string said;
-    while (::ReadFile(output.get(), chunk, sizeof chunk, &got, nullptr) && got) said.append(chunk, got);
+    char chunk[4096];
+    DWORD ready = 0, got = 0;
+    while (::PeekNamedPipe(output_.get(), nullptr, 0, nullptr, &ready, nullptr) && ready &&
+           ::ReadFile(output_.get(), chunk, std::min<DWORD>(ready, sizeof chunk), &got, nullptr) && got)
+        said.append(chunk, got);
     return said;
+}
+
+HelperProcess::~HelperProcess() {
+    if (job_) ::TerminateJobObject(job_.get(), 1);
+    ::TerminateProcess(process_.get(), 1);
+}
+
+std::optional<std::string> HelperOutput(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {
+    const auto helper = HelperProcess::Start(program, arguments);
+    if (!helper || !helper->Wait(timeoutMs)) return std::nullopt;
+    return helper->Output();
 }
 
 void RemoveWorkerLeftovers(const std::wstring& folder) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/session.h"
 #include "app/status.h"
@@ -47,6 +48,11 @@ Moment Now() { return {static_cast<std::int64_t>(::GetTickCount64()), LocalSecon
 class MainWindow final : public ::win32::Form {
 public:
     explicit MainWindow(HINSTANCE instance) : Form(instance, IDI_CLOUD) {}
+
+    std::vector<HANDLE> Waiting() const { return platform_ ? platform_->Waiting() : std::vector<HANDLE>{}; }
+    void Poll() {
+        if (platform_) platform_->Poll();
+    }
 
 private:
     void OnCreate() override {
@@ -200,6 +206,7 @@ private:
             }
             break;
         case WM_TIMER:
+            if (wParam == kPollTimerId && platform_) platform_->Poll();
             if (wParam != kTimerId) break;
             session_->Wake(Now());
             return 0;
@@ -289,7 +296,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
             // Started hidden (a silent deployment's first run): its icon only, the window a
             // double click away.
             if (show != SW_HIDE) window.Show();
-            result = ::win32::RunMessageLoop();
+            // A worker that ends is heard at once, not at the next look.
+            result = ::win32::RunMessageLoop([&window] { return window.Waiting(); }, [&window] { window.Poll(); });
         } else {
             const std::wstring message = std::wstring(texts::kCannotShow) + L"\n\n" + ::win32::LastError().description;
             ::MessageBoxW(nullptr, message.c_str(), texts::kQuitTitle, MB_OK | MB_ICONERROR);

@@ -1,13 +1,16 @@
 #include "app/win32/platform.h"
 
-#include <ras.h>
 #include <shlobj.h>
+
+#include <algorithm>
+#include <functional>
 
 #include "app/config.h"
 #include "app/views.h"
 #include "app/zones.h"
 #include "app/win32/clock.h"
 #include "app/win32/desktop.h"
+#include "app/win32/messages.h"
 #include "common/text.h"
 #include "common/win32/profile_store.h"
 #include "common/win32/startup.h"
@@ -40,50 +43,36 @@ namespace {
 // (none yet: one wallpaper for the whole desktop; not metered; the dial-up list unknown).
 constexpr DWORD kAskMs = 250;
 
-// A helper that the shell keeps longer is ended, and the last list stands.
+// A helper that the shell or a service keeps longer is ended, and the last answer stands.
 constexpr DWORD kHelperMs = 10'000;
 
-// The shell's monitors, asked in a helper process: its cross-process calls leave nothing of
-// the system's in Nubilux, and a hung Explorer is ended with the helper. Nothing when there
-// is no whole list.
-std::optional<std::vector<Monitor>> MonitorsOfTheShell() {
-    const auto output = HelperOutput(::win32::ProgramPath(), L"/MONITORS", kHelperMs);
-    const auto text = output ? ::win32::FromUtf8(*output) : std::nullopt;
-    return text ? ReadMonitors(*text) : std::nullopt;
-}
+// How often a running attempt's news is looked for, besides when its worker ends.
+constexpr UINT kPollMs = 100;
 
-// The remote-access connections as RasMan, a Windows service, lists them.
-std::optional<std::vector<Connection>> ListConnections() {
-    std::vector<Connection> open;
-    // Without the remote-access library there is no dial-up, so nothing is open.
-    const ::win32::UniqueModule rasapi = ::win32::LoadSystemLibrary(L"rasapi32.dll");
-    const auto enumerate = ProcAddress<decltype(&::RasEnumConnectionsW)>(rasapi.get(), "RasEnumConnectionsW");
-    if (!enumerate) return open;
-    std::vector<RASCONNW> records(64);
-    records[0].dwSize = sizeof(RASCONNW);
-    DWORD bytes = static_cast<DWORD>(records.size() * sizeof(RASCONNW)), count = 0;
-    if (enumerate(records.data(), &bytes, &count) != ERROR_SUCCESS) return std::nullopt;
-    for (DWORD i = 0; i < count && i < records.size(); ++i)
-        open.push_back({records[i].szEntryName, reinterpret_cast<std::uintptr_t>(records[i].hrasconn),
-                        ::CompareStringOrdinal(records[i].szDeviceType, -1, RASDT_Vpn, -1, TRUE) == CSTR_EQUAL});
-    return open;
-}
-
-DWORD WINAPI HangUpAside(void* handle) noexcept {
-    const ::win32::UniqueModule rasapi = ::win32::LoadSystemLibrary(L"rasapi32.dll");
-    if (const auto hangUp = ProcAddress<decltype(&::RasHangUpW)>(rasapi.get(), "RasHangUpW"))
-        hangUp(static_cast<HRASCONN>(handle));
-    return 0;
+// A helper's answer in its words; nothing when it is not one.
+template <typename T>
+std::function<std::optional<T>(const std::string&)> Reader(std::optional<T> (*read)(std::wstring_view)) {
+    return [read](const std::string& said) -> std::optional<T> {
+        const auto text = ::win32::FromUtf8(said);
+        return text ? read(*text) : std::nullopt;
+    };
 }
 
 }  // namespace
 
 Platform::Platform(HWND window)
-    : window_(window), userFolder_(UserFolder()), monitors_(MonitorsOfTheShell, {}),
-      metered_([] { return std::optional(MeteredConnection()); }, false),
-      connections_([] { return std::optional(ListConnections()); }, std::nullopt) {
+    : window_(window), userFolder_(UserFolder()),
+      monitors_(::win32::ProgramPath(), L"/MONITORS", Reader(&ReadMonitors), {}, kHelperMs),
+      metered_(::win32::ProgramPath(), L"/METERED", Reader(&ReadMetered), false, kHelperMs),
+      // A list that is not one is unknown, not the last one: then nothing is hung up.
+      connections_(::win32::ProgramPath(), L"/CONNECTIONS",
+                   [read = Reader(&ReadConnections)](const std::string& said) { return std::optional(read(said)); },
+                   std::nullopt, kHelperMs) {
     for (const std::wstring& folder : {::win32::ProgramFolder(), userFolder_})
         if (!folder.empty()) RemoveWorkerLeftovers(folder);
+    // Asked now, so that the first update has their answers even when its own come late.
+    monitors_.Get(0);
+    metered_.Get(0);
 }
 
 std::wstring Platform::Setting(const wchar_t* key) const {
@@ -115,8 +104,11 @@ std::optional<std::vector<Connection>> Platform::EnumConnections() {
     return listed ? std::move(*listed) : std::nullopt;
 }
 
-void Platform::HangUp(std::uintptr_t handle) {
-    ::win32::UniqueHandle(::CreateThread(nullptr, 0, HangUpAside, reinterpret_cast<void*>(handle), 0, nullptr));
+void Platform::HangUp(const std::wstring& entryName) {
+    if (auto helper = HelperProcess::Start(::win32::ProgramPath(), L"/HANGUP " + EntryArgument(entryName))) {
+        hangUps_.push_back(std::move(helper));
+        ::SetTimer(window_, kPollTimerId, kPollMs, nullptr);
+    }
 }
 
 std::optional<Region> Platform::UsersRegion() const {
@@ -162,7 +154,25 @@ std::wstring Platform::LocalStamp(std::int64_t utc) {
 }
 
 std::shared_ptr<RunningAttempt> Platform::StartAttempt(const WorkerOrder& order) {
-    return AttemptProcess::Start(window_, order, ::win32::ProgramPath(), OrderFolder());
+    auto attempt = AttemptProcess::Start(window_, order, ::win32::ProgramPath(), OrderFolder());
+    if (!attempt) return nullptr;
+    attempts_.push_back(attempt);
+    ::SetTimer(window_, kPollTimerId, kPollMs, nullptr);
+    return attempt;
+}
+
+void Platform::Poll() {
+    for (const auto& attempt : attempts_) attempt->Poll();
+    std::erase_if(attempts_, [](const auto& attempt) { return attempt->Finished(); });
+    std::erase_if(hangUps_, [](const auto& helper) { return helper->Wait(0); });
+    if (attempts_.empty() && hangUps_.empty()) ::KillTimer(window_, kPollTimerId);
+}
+
+std::vector<HANDLE> Platform::Waiting() const {
+    std::vector<HANDLE> handles;
+    for (const auto& attempt : attempts_)
+        if (!attempt->Finished()) handles.push_back(attempt->Process());
+    return handles;
 }
 
 std::wstring Platform::OrderFolder() const {

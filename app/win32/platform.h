@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/monitors.h"
 #include "app/config.h"
@@ -28,8 +30,13 @@ public:
     Kept ReadKept();
 
     std::optional<std::vector<Connection>> EnumConnections() override;
-    void HangUp(std::uintptr_t handle) override;
+    void HangUp(const std::wstring& entryName) override;
     std::shared_ptr<RunningAttempt> StartAttempt(const WorkerOrder& order) override;
+    // Looks at the running workers' news (kPollTimerId's tick, or a worker that has ended)
+    // and lets go of what is done: nothing is waited for.
+    void Poll();
+    // What the window's thread waits on besides its messages: the running workers.
+    std::vector<HANDLE> Waiting() const;
 
     UpdateRun PlanUpdate(bool region) override;
     RegionFault UsersRegionFault() override { return FaultOf(UsersRegion()); }
@@ -51,10 +58,12 @@ private:
 
     HWND window_;
     std::wstring userFolder_;
-    // Asked of the shell and of Windows' services aside, for a fraction of a second.
+    // Asked of the shell and of Windows' services by helpers, for a fraction of a second.
     AskedAside<std::vector<Monitor>> monitors_;
     AskedAside<bool> metered_;
     AskedAside<std::optional<std::vector<Connection>>> connections_;
+    std::vector<std::shared_ptr<AttemptProcess>> attempts_;  // until their workers are gone
+    std::vector<std::unique_ptr<HelperProcess>> hangUps_;     // until they end
 };
 
 // Where a picture goes: fileName beside the program, then in UserFolder() when the

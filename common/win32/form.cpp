@@ -349,18 +349,39 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) n
     return msg == WM_CREATE ? -1 : 0;  // nothing is thrown past the window procedure
 }
 
+namespace {
+
+void Dispatch(MSG& msg) {
+    // The message's own window, not the active one: keys work even when the window was
+    // not given the foreground.
+    const HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (!root || !::IsDialogMessageW(root, &msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+}  // namespace
+
 int RunMessageLoop() {
     MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // The message's own window, not the active one: keys work even when the window was
-        // not given the foreground.
-        const HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (!root || !::IsDialogMessageW(root, &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+    return static_cast<int>(msg.wParam);
+}
+
+int RunMessageLoop(const std::function<std::vector<HANDLE>()>& waiting, const std::function<void()>& signalled) {
+    for (;;) {
+        std::vector<HANDLE> handles = waiting();
+        handles.resize(std::min<std::size_t>(handles.size(), MAXIMUM_WAIT_OBJECTS - 1));
+        const DWORD count = static_cast<DWORD>(handles.size());
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(count, handles.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke < WAIT_OBJECT_0 + count) signalled();
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+            Dispatch(msg);
         }
     }
-    return static_cast<int>(msg.wParam);
 }
 
 }  // namespace win32

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <vector>
+
 #include <string>
 #include <vector>
 
@@ -128,5 +131,9 @@ private:
 
 // The message loop of a program whose windows are Forms: Tab and Enter work as in a dialog.
 int RunMessageLoop();
+// The same, waiting also on what `waiting` names each time round (no more than
+// MAXIMUM_WAIT_OBJECTS - 1); `signalled` is called when one of them is set, and must see
+// that it is not named again.
+int RunMessageLoop(const std::function<std::vector<HANDLE>()>& waiting, const std::function<void()>& signalled);
 
 }  // namespace win32

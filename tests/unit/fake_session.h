@@ -76,7 +76,7 @@ public:
         enumerations.erase(enumerations.begin());
         return first;
     }
-    void HangUp(std::uintptr_t handle) override { journal.push_back(L"hangup " + std::to_wstring(handle)); }
+    void HangUp(const std::wstring& entryName) override { journal.push_back(L"hangup " + entryName); }
     std::shared_ptr<nubilux::RunningAttempt> StartAttempt(const nubilux::WorkerOrder& order) override {
         if (startFails) return nullptr;
         if (startsRefused > 0) {

@@ -208,3 +208,44 @@ TEST(WorkerMonitors, AListIsReadBackWholeAndOnlyWhole) {
           std::wstring(L"hello\nend\n")})
         EXPECT_FALSE(nubilux::ReadMonitors(bad)) << std::string(bad.begin(), bad.end());
 }
+
+// The dial-up helper's list: entries by name, a VPN told apart, blanks kept; one whose name
+// would break its line left out; and nothing unless the list is whole, so that a list cut
+// short never makes a line look newly dialled.
+TEST(WorkerConnections, AListIsReadBackWholeAndOnlyWhole) {
+    const std::wstring text = nubilux::ConnectionsText({{L"Casa mia", false}, {L"Ufficio", true}, {L"Rotta\nlinea", false}});
+    const auto back = nubilux::ReadConnections(text);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->size(), 2u);
+    EXPECT_EQ((*back)[0].entryName, L"Casa mia");
+    EXPECT_FALSE((*back)[0].vpn);
+    EXPECT_EQ((*back)[1].entryName, L"Ufficio");
+    EXPECT_TRUE((*back)[1].vpn);
+    const auto none = nubilux::ReadConnections(nubilux::ConnectionsText({}));
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+    for (const std::wstring& bad : {text.substr(0, text.size() - 4), text.substr(0, text.size() - 1), std::wstring(L""),
+                                    std::wstring(L"line \nend\n"), std::wstring(L"vpn \nend\n"), std::wstring(L"line\nend\n"),
+                                    std::wstring(L"modem X\nend\n"), std::wstring(L"line X\nend\nend\n"), text + L"line Y"})
+        EXPECT_FALSE(nubilux::ReadConnections(bad)) << std::string(bad.begin(), bad.end());
+}
+
+// An entry's name goes to the hang-up helper whole, quotes and all, and only a whole one
+// comes back.
+TEST(WorkerConnections, AnEntrysNameCrossesTheCommandLineWhole) {
+    for (const std::wstring name : {L"Casa", L"Uff\"icio\" /HANGUP x", L"\u00e8\u4e2d\ufffd", L"a b"}) {
+        const std::wstring argument = nubilux::EntryArgument(name);
+        EXPECT_EQ(argument.find_first_not_of(L"0123456789abcdef"), std::wstring::npos);
+        EXPECT_EQ(nubilux::EntryOfArgument(argument), name);
+    }
+    EXPECT_EQ(nubilux::EntryArgument(L"\u4e2dA"), L"4e2d0041");
+    for (const wchar_t* bad : {L"", L"004", L"00410", L"004G", L"004A", L"-041"})
+        EXPECT_FALSE(nubilux::EntryOfArgument(bad)) << bad;
+}
+
+TEST(WorkerConnections, MeteredIsEitherSaidOrUnknown) {
+    EXPECT_EQ(nubilux::ReadMetered(nubilux::MeteredText(true)), true);
+    EXPECT_EQ(nubilux::ReadMetered(nubilux::MeteredText(false)), false);
+    for (const wchar_t* bad : {L"", L"metered", L"unmetered", L"metered\nmetered\n", L"1\n"})
+        EXPECT_FALSE(nubilux::ReadMetered(bad)) << bad;
+}

@@ -36,7 +36,9 @@ public:
         ::DestroyWindow(window_);
     }
     HWND Handle() const { return window_; }
+    // Looks at the workers' news, as Nubilux's window does, and takes what was posted.
     void Pump() {
+        for (const auto& attempt : attempts) attempt->Poll();
         MSG msg;
         while (::PeekMessageW(&msg, window_, kAttemptState, kAttemptDone, PM_REMOVE)) {
             if (msg.message == kAttemptState) states.push_back({static_cast<unsigned>(msg.wParam), static_cast<int>(msg.lParam)});
@@ -60,6 +62,7 @@ public:
 
     std::vector<std::pair<unsigned, int>> states;  // number, state
     std::vector<AttemptReport> reports;
+    std::vector<std::shared_ptr<AttemptProcess>> attempts;
 
 private:
     HWND window_;
@@ -74,7 +77,9 @@ WorkerOrder OrderFor(const std::wstring& url, const std::wstring& folder, unsign
 }
 
 std::shared_ptr<AttemptProcess> Start(Window& window, const WorkerOrder& order, const std::wstring& folder) {
-    return AttemptProcess::Start(window.Handle(), order, test::Product(L"Nubilux.exe"), folder);
+    auto attempt = AttemptProcess::Start(window.Handle(), order, test::Product(L"Nubilux.exe"), folder);
+    if (attempt) window.attempts.push_back(attempt);
+    return attempt;
 }
 
 // The files in a folder, by pattern.
@@ -130,7 +135,11 @@ TEST(AttemptProcess, ItsStatesAndItsOneEndingReachTheWindowAndItsOrderIsRemoved)
     ASSERT_FALSE(window.states.empty());
     for (const auto& [number, state] : window.states) EXPECT_EQ(number, 5u);
     EXPECT_EQ(window.states.back().second, kStateError);
-    EXPECT_TRUE(WaitFor([&] { return !attempt->Alive() && Files(folder.Path()).empty(); }));
+    EXPECT_TRUE(WaitFor([&] {
+        window.Pump();
+        return attempt->Finished() && Files(folder.Path()).empty();
+    }));
+    EXPECT_FALSE(attempt->Alive());
     EXPECT_FALSE(attempt->Abandon());  // ended: nothing left to give up
     ::Sleep(200);
     window.Pump();
@@ -225,57 +234,86 @@ TEST(AttemptProcess, TheWorkerEndsWithItsStarter) {
 
 namespace {
 
-// Explorer hung in its monitor list: the window waits its deadline, takes the last answer
-// (or none, where an old one would mislead, as the dial-up list's would), and asks no
-// second time while the first question is out; the answer counts once it comes.
-TEST(AskedAside, AHungAnswererCostsTheWindowItsDeadlineAndOneThread) {
-    std::atomic<int> asked{0};
-    ::win32::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    const HANDLE gate = release.get();
-    AskedAside<int> question(
-        [&asked, gate] {
-            ++asked;
-            ::WaitForSingleObject(gate, INFINITE);
-            return std::optional(7);
-        },
-        1);
+// An order whose worker stays out: its server holds the body. A helper that hangs, as
+// Explorer hung in its monitor list would keep one.
+struct HungHelper {
+    HungHelper() {
+        const std::string written = ::win32::ToUtf8(WriteOrder(OrderFor(server.Url(), folder.Path(), 2)));
+        ::win32::UniqueFile file(::CreateFileW(orderFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD bytes = 0;
+        ::WriteFile(file.get(), written.data(), static_cast<DWORD>(written.size()), &bytes, nullptr);
+    }
+    std::wstring Arguments() const { return L"/ATTEMPT \"" + orderFile + L"\""; }
+    test::TempFolder folder;
+    test::Server server = Stalled();
+    std::wstring orderFile = folder.Path() + L"\\order.txt";
+};
+
+// The window waits its deadline for a hung helper, takes the last answer (or none, where an
+// old one would mislead, as the dial-up list's would), and asks no second time while the
+// first question is out; past its time the helper is ended and the question asked anew.
+TEST(AskedAside, AHungHelperCostsTheWindowItsDeadlineAndIsEndedAfterItsTime) {
+    HungHelper hung;
+    int read = 0;
+    AskedAside<int> question(test::Product(L"Nubilux.exe"), hung.Arguments(),
+                             [&read](const std::string&) { return ++read, std::optional(7); }, 1, 2000);
+    const ULONGLONG start = ::GetTickCount64();
     EXPECT_EQ(question.Get(100), 1);
-    EXPECT_EQ(question.Get(0), 1);
     EXPECT_FALSE(question.Fresh(50));  // no answer in time: unknown, not the old one
-    EXPECT_EQ(asked, 1);
+    EXPECT_LT(::GetTickCount64() - start, 1500u);
     EXPECT_TRUE(question.Asking());
-    ::SetEvent(gate);
-    ASSERT_TRUE(WaitFor([&] { return !question.Asking(); }));
-    EXPECT_EQ(question.Get(5000), 7);
-    EXPECT_EQ(question.Fresh(5000), 7);
-    EXPECT_EQ(asked, 3);
-    ASSERT_TRUE(WaitFor([&] { return !question.Asking(); }));
+    EXPECT_EQ(ChildrenRunning(), 1);  // asked once
+    ::Sleep(2200);
+    EXPECT_EQ(question.Get(0), 1);  // the first ended, a second out
+    EXPECT_TRUE(WaitFor([] { return ChildrenRunning() == 1; }));
+    EXPECT_EQ(read, 0);
+}
+
+// An answer is what the helper said, read once it has ended; a helper whose words are not
+// an answer leaves the last one standing, yet it has answered.
+TEST(AskedAside, TheAnswerIsWhatTheHelperSaid) {
+    const std::wstring nubilux = test::Product(L"Nubilux.exe");
+    const auto monitors = [](const std::string& said) { return ReadMonitors(std::wstring(said.begin(), said.end())); };
+    AskedAside<std::vector<Monitor>> shell(nubilux, L"/MONITORS", monitors, {{L"old", {1, 1}, true}}, 30'000);
+    EXPECT_EQ(shell.Get(30'000).size(), 0u);  // Wine's shell has no per-monitor wallpaper
+    EXPECT_FALSE(shell.Asking());
+    AskedAside<int> unreadable(nubilux, L"/MONITORS", [](const std::string&) { return std::optional<int>(); }, 4, 30'000);
+    EXPECT_EQ(unreadable.Fresh(30'000), 4);
+    EXPECT_TRUE(WaitFor([] { return ChildrenRunning() == 0; }));
+    // Only asked, as at the start: the answer that came meanwhile is the next question's
+    // when its own is late.
+    AskedAside<std::vector<Monitor>> early(nubilux, L"/MONITORS", monitors, {{L"old", {1, 1}, true}}, 30'000);
+    EXPECT_EQ(early.Get(0).size(), 1u);
+    EXPECT_TRUE(WaitFor([] { return ChildrenRunning() == 0; }));
+    EXPECT_EQ(early.Get(0).size(), 0u);
+    EXPECT_TRUE(early.Asking());  // and asked anew
 }
 
 }  // namespace
 
 namespace {
 
-// The shell's monitors come from a helper, whole (none here: Wine has no per-monitor
-// wallpaper object); a helper that does not end in its time is ended, and gives nothing.
-TEST(Helper, TheShellsMonitorsComeWholeAndAHelperPastItsTimeIsEnded) {
-    const auto output = HelperOutput(test::Product(L"Nubilux.exe"), L"/MONITORS", 30'000);
-    ASSERT_TRUE(output);
-    const auto text = ::win32::FromUtf8(*output);
-    ASSERT_TRUE(text);
-    EXPECT_TRUE(ReadMonitors(*text)) << *output;
+// Each question's helper answers whole, in its own words (here: Wine's shell has no
+// per-monitor wallpaper object, and Wine lists no dial-up connection); a helper that does
+// not end in its time is ended, and gives nothing.
+TEST(Helper, EachQuestionsHelperAnswersWholeAndOnePastItsTimeIsEnded) {
+    const auto said = [](const wchar_t* arguments) {
+        const auto output = HelperOutput(test::Product(L"Nubilux.exe"), arguments, 30'000);
+        const auto text = output ? ::win32::FromUtf8(*output) : std::nullopt;
+        return text.value_or(L"(nothing)");
+    };
+    const auto monitors = ReadMonitors(said(L"/MONITORS"));
+    ASSERT_TRUE(monitors);
+    EXPECT_TRUE(monitors->empty());
+    const std::wstring metered = said(L"/METERED");
+    EXPECT_TRUE(ReadMetered(metered)) << metered;
+    const auto connections = ReadConnections(said(L"/CONNECTIONS"));
+    ASSERT_TRUE(connections);
+    EXPECT_TRUE(connections->empty());
+    EXPECT_EQ(said((L"/HANGUP " + EntryArgument(L"Casa")).c_str()), L"");  // no such line: nothing to do
 
-    test::TempFolder folder;
-    auto server = Stalled();
-    const WorkerOrder order = OrderFor(server.Url(), folder.Path(), 2);
-    const std::wstring orderFile = folder.Path() + L"\\order.txt";
-    const std::string written = ::win32::ToUtf8(WriteOrder(order));
-    {
-        ::win32::UniqueFile file(::CreateFileW(orderFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD bytes = 0;
-        ASSERT_TRUE(::WriteFile(file.get(), written.data(), static_cast<DWORD>(written.size()), &bytes, nullptr));
-    }
-    EXPECT_FALSE(HelperOutput(test::Product(L"Nubilux.exe"), L"/ATTEMPT \"" + orderFile + L"\"", 1500));
+    HungHelper hung;
+    EXPECT_FALSE(HelperOutput(test::Product(L"Nubilux.exe"), hung.Arguments(), 1500));
     EXPECT_TRUE(WaitFor([] { return ChildrenRunning() == 0; }));
 }
 

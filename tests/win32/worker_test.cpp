@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <string>
 
 #include "app/worker_protocol.h"
@@ -35,12 +37,18 @@ Ran RunNubilux(const std::wstring& arguments) {
                                           &process);
     ::CloseHandle(write);
     Ran ran;
-    char buffer[4096];
-    DWORD got = 0;
-    while (started && ::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got) ran.output.append(buffer, got);
+    // Read until it has ended, not to the pipe's end: a desktop it brings up under Wine
+    // (explorer) inherits the pipe and keeps it open.
+    for (bool ended = !started; !ended;) {
+        ended = ::WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0;
+        char buffer[4096];
+        DWORD ready = 0, got = 0;
+        while (::PeekNamedPipe(read, nullptr, 0, nullptr, &ready, nullptr) && ready &&
+               ::ReadFile(read, buffer, std::min<DWORD>(ready, sizeof buffer), &got, nullptr) && got)
+            ran.output.append(buffer, got);
+    }
     ::CloseHandle(read);
     if (!started) return {~0u, ""};
-    ::WaitForSingleObject(process.hProcess, 30000);
     ::GetExitCodeProcess(process.hProcess, &ran.exitCode);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
@@ -69,6 +77,9 @@ TEST(Worker, StartedByHandOrWithoutAWholeOrderItEndsAtOnce) {
     const Ran ran = RunNubilux(L"/ATTEMPT \"" + folder.Path() + L"\\order.txt\"");
     EXPECT_EQ(ran.exitCode, static_cast<DWORD>(nubilux::kWorkerBadOrder));
     EXPECT_EQ(ran.output, "");
+    // The hang-up helper without a whole entry, likewise.
+    for (const wchar_t* bad : {L"/HANGUP", L"/HANGUP 00", L"/HANGUP 0043 0061"})
+        EXPECT_EQ(RunNubilux(bad).exitCode, static_cast<DWORD>(nubilux::kWorkerBadOrder)) << bad;
 }
 
 // A server that refuses the connection: the worker's states, then its one ending, the

@@ -64,15 +64,22 @@ double OneAttempt(HWND window, unsigned number, const std::wstring& url, const s
     installed = false;
     const auto attempt = StartAttempt(window, number, url, crop);
     if (!attempt) return Now() - start;
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == kAttemptDone) {
+    for (bool done = false; !done;) {
+        // As Nubilux's loop does: woken by the worker's end, and looking now and then.
+        const HANDLE process = attempt->Process();
+        ::MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT);
+        attempt->Poll();
+        MSG msg;
+        while (!done && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != kAttemptDone) {
+                ::DispatchMessageW(&msg);
+                continue;
+            }
             const auto report = TakeReport(msg.lParam);
             if (report->number != number) continue;
             installed = report->end.ending == nubilux::Ending::Installed;
-            break;
+            done = true;
         }
-        ::DispatchMessageW(&msg);
     }
     const double took = Now() - start;
     attempt->End();

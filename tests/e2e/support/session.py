@@ -175,30 +175,29 @@ class WineSession:
         return subprocess.run(["wine", str(program), *args], cwd=self.root, env=dict(self.env, **(env or {})),
                               capture_output=True, timeout=timeout)
 
-    def linux_pid(self, name):
-        """The Linux process that runs a Windows program of this session, or None."""
+    # Nubilux.exe started by Nubilux as one of its helpers: an attempt's worker, or a question's.
+    HELPER_SWITCHES = ("/ATTEMPT", "/MONITORS", "/METERED", "/CONNECTIONS", "/HANGUP")
+
+    def _linux_processes(self):
+        """(pid, command line) of this session's Linux processes."""
         for entry in Path("/proc").iterdir():
-            if not entry.name.isdigit():
-                continue
             try:
-                if name.lower() in (entry / "cmdline").read_bytes().decode(errors="replace").lower() and \
-                        f"WINEPREFIX={self.prefix}".encode() in (entry / "environ").read_bytes():
-                    return int(entry.name)
+                if entry.name.isdigit() and f"WINEPREFIX={self.prefix}".encode() in (entry / "environ").read_bytes():
+                    yield int(entry.name), (entry / "cmdline").read_bytes().decode(errors="replace")
             except OSError:
                 continue
+
+    def linux_pid(self, name):
+        """The Linux process that runs a Windows program of this session (not one of
+        Nubilux's helpers), or None."""
+        for pid, line in self._linux_processes():
+            if name.lower() in line.lower() and not any(switch in line.upper() for switch in self.HELPER_SWITCHES):
+                return pid
         return None
 
     def worker_pids(self):
         """The Linux processes of Nubilux's attempts' workers running in this session."""
-        found = []
-        for entry in Path("/proc").iterdir():
-            try:
-                if entry.name.isdigit() and b"/ATTEMPT" in (entry / "cmdline").read_bytes().upper() and \
-                        f"WINEPREFIX={self.prefix}".encode() in (entry / "environ").read_bytes():
-                    found.append(int(entry.name))
-            except OSError:
-                continue
-        return found
+        return [pid for pid, line in self._linux_processes() if "/ATTEMPT" in line.upper()]
 
     def probe(self, *args, timeout=60):
         # Its output through files, not pipes: a Wine service that a program the probe
