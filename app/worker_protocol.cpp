@@ -32,11 +32,16 @@ std::optional<std::int64_t> WholeNumber(std::wstring_view text) {
     return value;
 }
 
+// A lower-case hexadecimal digit's value; -1 for anything else.
+int HexDigit(wchar_t digit) {
+    return digit >= L'0' && digit <= L'9' ? digit - L'0' : digit >= L'a' && digit <= L'f' ? digit - L'a' + 10 : -1;
+}
+
 std::optional<double> RealNumber(std::wstring_view text) {
     if (text.size() != 16) return std::nullopt;
     std::uint64_t bits = 0;
     for (const wchar_t digit : text) {
-        const int value = digit >= L'0' && digit <= L'9' ? digit - L'0' : digit >= L'a' && digit <= L'f' ? digit - L'a' + 10 : -1;
+        const int value = HexDigit(digit);
         if (value < 0) return std::nullopt;
         bits = bits << 4 | static_cast<std::uint64_t>(value);
     }
@@ -270,7 +275,7 @@ std::optional<std::wstring> EntryOfArgument(std::wstring_view argument) {
     for (std::size_t at = 0; at < argument.size(); at += 4) {
         unsigned value = 0;
         for (const wchar_t digit : argument.substr(at, 4)) {
-            const int d = digit >= L'0' && digit <= L'9' ? digit - L'0' : digit >= L'a' && digit <= L'f' ? digit - L'a' + 10 : -1;
+            const int d = HexDigit(digit);
             if (d < 0) return std::nullopt;
             value = value << 4 | static_cast<unsigned>(d);
         }

@@ -239,7 +239,7 @@ TEST(WorkerConnections, AnEntrysNameCrossesTheCommandLineWhole) {
         EXPECT_EQ(nubilux::EntryOfArgument(argument), name);
     }
     EXPECT_EQ(nubilux::EntryArgument(L"\u4e2dA"), L"4e2d0041");
-    for (const wchar_t* bad : {L"", L"004", L"00410", L"004G", L"004A", L"-041"})
+    for (const wchar_t* bad : {L"", L"004", L"00410", L"004G", L"004g", L"004A", L"-041", L"004/", L"004:"})
         EXPECT_FALSE(nubilux::EntryOfArgument(bad)) << bad;
 }
 
