@@ -2,10 +2,12 @@
 
 #include <iterator>
 
+#include "common/text.h"
+
 namespace nubilux {
 
 std::wstring FormatHour(int hour) {
-    std::wstring text = std::to_wstring(hour);
+    std::wstring text = suite::Decimal(hour);
     return text.size() < 2 ? L"0" + text : text;
 }
 

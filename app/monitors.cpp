@@ -21,8 +21,8 @@ std::vector<PicturePlan> PlanPictures(const std::vector<Monitor>& monitors, Scre
     for (const Monitor& monitor : monitors) {
         auto same = std::find_if(plan.begin(), plan.end(), [&](const PicturePlan& p) { return p.size == monitor.size; });
         if (same == plan.end()) {
-            const std::wstring name = L"NUBILUX-" + std::to_wstring(monitor.size.width) + L"x" +
-                                      std::to_wstring(monitor.size.height) + L".BMP";
+            const std::wstring name = L"NUBILUX-" + suite::Decimal(monitor.size.width) + L"x" +
+                                      suite::Decimal(monitor.size.height) + L".BMP";
             same = plan.insert(plan.end(), {monitor.size, name, {}});
         }
         same->monitors.push_back(monitor.id);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 
 #include "app/picture.h"
 #include "common/text.h"
@@ -46,12 +46,12 @@ bool DaylightBelow(double longitude, std::int64_t nowUtc) {
     return solar >= 7.0 && solar < 17.0;
 }
 
+// To a tenth of a degree, without a trailing ".0" or a sign on zero.
 std::wstring Degrees(double longitude) {
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%.1f", longitude);
-    std::wstring out = text;
-    if (out.size() > 2 && out.compare(out.size() - 2, 2, L".0") == 0) out.resize(out.size() - 2);
-    return out == L"-0" ? L"0" : out;
+    const long long tenths = std::llround(longitude * 10);
+    std::wstring out = (tenths < 0 ? L"-" : L"") + suite::Decimal(std::llabs(tenths) / 10);
+    if (tenths % 10) out += L"." + suite::Decimal(std::llabs(tenths) % 10);
+    return out;
 }
 
 std::wstring TwoDigits(int n) { return {wchar_t(L'0' + n / 10 % 10), wchar_t(L'0' + n % 10)}; }
@@ -60,7 +60,7 @@ std::wstring TwoDigits(int n) { return {wchar_t(L'0' + n / 10 % 10), wchar_t(L'0
 // (the longer side shows more space around it), or the region's box.
 std::wstring MapBox(Screen size, const std::optional<AngleBox>& region) {
     if (region) {
-        const auto metres = [](double angle) { return std::to_wstring(std::llround(angle * kPerspectiveHeight)); };
+        const auto metres = [](double angle) { return suite::Decimal(std::llround(angle * kPerspectiveHeight)); };
         return metres(region->west) + L"," + metres(region->south) + L"," + metres(region->east) + L"," +
                metres(region->north);
     }
@@ -69,8 +69,8 @@ std::wstring MapBox(Screen size, const std::optional<AngleBox>& region) {
         halfWidth = kDiscHalfSide * size.width / size.height;
     else
         halfHeight = kDiscHalfSide * size.height / size.width;
-    return std::to_wstring(-halfWidth) + L"," + std::to_wstring(-halfHeight) + L"," + std::to_wstring(halfWidth) + L"," +
-           std::to_wstring(halfHeight);
+    return suite::Decimal(-halfWidth) + L"," + suite::Decimal(-halfHeight) + L"," + suite::Decimal(halfWidth) + L"," +
+           suite::Decimal(halfHeight);
 }
 
 // A GetMap request for one layer, in the view from the satellite above `longitude`, of
@@ -80,7 +80,7 @@ std::wstring MapRequest(const wchar_t* layer, double longitude, Screen size, std
     // Outside the disc the server paints its background colour, white unless asked.
     return std::wstring(kMapServer) + L"?SERVICE=WMS&VERSION=1.3.0&REQUEST=GetMap&LAYERS=" + layer +
            L"&STYLES=&CRS=AUTO:97004,9001," + Degrees(longitude) + L",0&BBOX=" + box +
-           L"&WIDTH=" + std::to_wstring(size.width) + L"&HEIGHT=" + std::to_wstring(size.height) +
+           L"&WIDTH=" + suite::Decimal(size.width) + L"&HEIGHT=" + suite::Decimal(size.height) +
            L"&FORMAT=image/jpeg&BGCOLOR=0x000000&TRANSPARENT=FALSE&TIME=" + IsoTime(slot);
 }
 
@@ -140,7 +140,7 @@ void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Scre
     const int limit = MaxPictureSide(monitor);
     if (!region) {
         const int side = SquareSide(kNoaaSides, monitor, limit);
-        const std::wstring size = std::to_wstring(side) + L"x" + std::to_wstring(side);
+        const std::wstring size = suite::Decimal(side) + L"x" + suite::Decimal(side);
         // Always the newest picture of that name.
         out.push_back({name, base + L"FD/GEOCOLOR/" + size + L".jpg", 0, false, true});
         return;
@@ -156,14 +156,14 @@ void AddGoes(std::vector<Source>& out, View view, const wchar_t* satellite, Scre
     if (const auto crop = CropOf(*region, conus)) {
         const int width = SmallestEnough(kConusWidths, limit, showing(conus.Width()));
         if (PixelsAcross(*region, width, conus.Width()) > PixelsAcross(*region, side, 2 * kGoesHalfAngle)) {
-            out.push_back({name, base + L"CONUS/GEOCOLOR/" + std::to_wstring(width) + L"x" +
-                                     std::to_wstring(width * 3 / 5) + L".jpg",
+            out.push_back({name, base + L"CONUS/GEOCOLOR/" + suite::Decimal(width) + L"x" +
+                                     suite::Decimal(width * 3 / 5) + L".jpg",
                            0, false, true, 0, crop});
             return;
         }
     }
     if (const auto crop = CropOf(*region, FullDisc(kGoesHalfAngle)))
-        out.push_back({name, base + L"FD/GEOCOLOR/" + std::to_wstring(side) + L"x" + std::to_wstring(side) + L".jpg", 0,
+        out.push_back({name, base + L"FD/GEOCOLOR/" + suite::Decimal(side) + L"x" + suite::Decimal(side) + L".jpg", 0,
                        false, true, 0, crop});
 }
 
@@ -196,7 +196,7 @@ std::wstring IsoTime(std::int64_t utc) {
     const sys_days day = floor<days>(time);
     const year_month_day date{day};
     const hh_mm_ss clock{time - day};
-    return std::to_wstring(static_cast<int>(date.year())) + L"-" + TwoDigits(static_cast<int>(unsigned{date.month()})) +
+    return suite::Decimal(static_cast<int>(date.year())) + L"-" + TwoDigits(static_cast<int>(unsigned{date.month()})) +
            L"-" + TwoDigits(static_cast<int>(unsigned{date.day()})) + L"T" +
            TwoDigits(static_cast<int>(clock.hours().count())) + L":" +
            TwoDigits(static_cast<int>(clock.minutes().count())) + L":" +

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+
+#include "common/text.h"
 
 namespace nubilux {
 
@@ -61,7 +62,7 @@ std::optional<Screen> Size(std::wstring_view text) {
     return Screen{static_cast<int>(*width), static_cast<int>(*height)};
 }
 
-std::wstring SizeText(Screen size) { return std::to_wstring(size.width) + L" " + std::to_wstring(size.height); }
+std::wstring SizeText(Screen size) { return suite::Decimal(size.width) + L" " + suite::Decimal(size.height); }
 
 bool OneLine(const std::wstring& value) { return value.find_first_of(L"\r\n") == std::wstring::npos; }
 
@@ -70,13 +71,13 @@ bool OneLine(const std::wstring& value) { return value.find_first_of(L"\r\n") ==
 std::wstring WriteOrder(const WorkerOrder& order) {
     std::wstring text = std::wstring(kOrderHeader) + L"\n";
     const auto field = [&](const wchar_t* key, const std::wstring& value) { text += key + (L"=" + value) + L"\n"; };
-    field(L"number", std::to_wstring(order.number));
+    field(L"number", suite::Decimal(order.number));
     field(L"name", order.source.name);
     field(L"url", order.source.url);
-    field(L"slot", std::to_wstring(order.source.slot));
+    field(L"slot", suite::Decimal(order.source.slot));
     field(L"earlierSlot", order.source.earlierSlot ? L"1" : L"0");
     field(L"dated", order.source.dated ? L"1" : L"0");
-    field(L"picture", std::to_wstring(order.source.picture));
+    field(L"picture", suite::Decimal(order.source.picture));
     if (const auto& crop = order.source.crop)
         field(L"crop", Number(crop->left) + L" " + Number(crop->top) + L" " + Number(crop->right) + L" " +
                            Number(crop->bottom));
@@ -164,13 +165,13 @@ std::optional<WorkerOrder> ReadOrder(std::wstring_view text) {
 
 std::wstring NewsLine(const WorkerNews& news) {
     switch (news.kind) {
-    case WorkerNews::Kind::State: return L"state " + std::to_wstring(news.state);
+    case WorkerNews::Kind::State: return L"state " + suite::Decimal(news.state);
     case WorkerNews::Kind::Installing: return L"installing";
     case WorkerNews::Kind::Ended: break;
     }
     // The path last: it may hold blanks, never a line break.
-    return L"end " + std::to_wstring(static_cast<int>(news.end.ending)) + L" " +
-           std::to_wstring(static_cast<int>(news.end.reason)) + L" " + std::to_wstring(news.end.takenAt) + L" " +
+    return L"end " + suite::Decimal(static_cast<int>(news.end.ending)) + L" " +
+           suite::Decimal(static_cast<int>(news.end.reason)) + L" " + suite::Decimal(news.end.takenAt) + L" " +
            (OneLine(news.end.placed) ? news.end.placed : L"");
 }
 
@@ -215,14 +216,30 @@ std::wstring MonitorsText(const std::vector<Monitor>& monitors) {
     return text + L"end\n";
 }
 
-std::optional<std::vector<Monitor>> ReadMonitors(std::wstring_view text) {
-    std::vector<Monitor> monitors;
+namespace {
+
+// A helper's list: its lines before the "end" line that closes the text; nothing when it
+// is cut off (a helper ended mid-way) or goes on after it.
+std::optional<std::vector<std::wstring_view>> ListLines(std::wstring_view text) {
+    std::vector<std::wstring_view> lines;
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t end = text.find(L'\n', at);
         if (end == std::wstring_view::npos) return std::nullopt;  // cut off mid-line
         const std::wstring_view line = text.substr(at, end - at);
         at = end + 1;
-        if (line == L"end") return at == text.size() ? std::optional(monitors) : std::nullopt;
+        if (line == L"end") return at == text.size() ? std::optional(lines) : std::nullopt;
+        lines.push_back(line);
+    }
+    return std::nullopt;  // no end line: cut off
+}
+
+}  // namespace
+
+std::optional<std::vector<Monitor>> ReadMonitors(std::wstring_view text) {
+    const auto lines = ListLines(text);
+    if (!lines) return std::nullopt;
+    std::vector<Monitor> monitors;
+    for (const std::wstring_view line : *lines) {
         // "monitor <width> <height> <primary> <path>"
         if (line.substr(0, 8) != L"monitor ") return std::nullopt;
         const auto width = line.find(L' ', 8);
@@ -234,7 +251,7 @@ std::optional<std::vector<Monitor>> ReadMonitors(std::wstring_view text) {
         if (!size || (flag != L"0" && flag != L"1")) return std::nullopt;
         monitors.push_back({std::wstring(line.substr(primary + 1)), *size, flag == L"1"});
     }
-    return std::nullopt;  // no end line: cut off
+    return monitors;
 }
 
 std::wstring ConnectionsText(const std::vector<Connection>& connections) {
@@ -246,20 +263,17 @@ std::wstring ConnectionsText(const std::vector<Connection>& connections) {
 }
 
 std::optional<std::vector<Connection>> ReadConnections(std::wstring_view text) {
+    const auto lines = ListLines(text);
+    if (!lines) return std::nullopt;
     std::vector<Connection> connections;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text.find(L'\n', at);
-        if (end == std::wstring_view::npos) return std::nullopt;  // cut off mid-line
-        const std::wstring_view line = text.substr(at, end - at);
-        at = end + 1;
-        if (line == L"end") return at == text.size() ? std::optional(connections) : std::nullopt;
+    for (const std::wstring_view line : *lines) {
         // "line <entry>" or "vpn <entry>"
         const bool vpn = line.substr(0, 4) == L"vpn ";
         const std::size_t name = vpn ? 4 : 5;
         if ((!vpn && line.substr(0, 5) != L"line ") || line.size() <= name) return std::nullopt;
         connections.push_back({std::wstring(line.substr(name)), vpn});
     }
-    return std::nullopt;  // no end line: cut off
+    return connections;
 }
 
 std::wstring EntryArgument(const std::wstring& entryName) {
@@ -293,9 +307,9 @@ std::optional<bool> ReadMetered(std::wstring_view text) {
 }
 
 std::wstring WorkerTemporaryName(unsigned long processId) {
-    wchar_t name[24];
-    std::swprintf(name, 24, L"nbx%lX.tmp", processId);
-    return name;
+    std::wstring hex;
+    do hex.insert(hex.begin(), L"0123456789ABCDEF"[processId & 15]); while (processId >>= 4);
+    return L"nbx" + hex + L".tmp";
 }
 
 std::uint64_t WorkerMemoryLimit(const AttemptPlan& plan) {

@@ -5,7 +5,7 @@ namespace suite {
 namespace {
 
 std::wstring Digits(int value, std::size_t width) {
-    std::wstring text = std::to_wstring(value);
+    std::wstring text = suite::Decimal(value);
     if (text.size() < width) text.insert(0, width - text.size(), L'0');
     return text;
 }

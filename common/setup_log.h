@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/outcome.h"
+#include "common/text.h"
 
 namespace suite {
 
@@ -20,7 +21,7 @@ std::wstring FormatLogLine(const LocalTime& time, const std::wstring& dateSepara
 
 // A failure as the log tells it: "Errore: 5-Accesso negato."
 inline std::wstring ErrorLine(const Outcome& outcome) {
-    return L"Errore: " + std::to_wstring(outcome.number) + L"-" + outcome.description;
+    return L"Errore: " + suite::Decimal(outcome.number) + L"-" + outcome.description;
 }
 
 }  // namespace suite

@@ -179,10 +179,12 @@ void AttemptProcess::Poll() noexcept {
     Read();
     // Its ending is told at once; one that has died without it, once it is gone.
     if (report_ && (ended_ || gone)) {
-        if (!::PostMessageW(window_, kAttemptDone, 0, reinterpret_cast<LPARAM>(report_.get()))) {
-            if (::IsWindow(window_)) return;  // a full queue: told at the next look
-        }
-        report_.release();
+        if (::PostMessageW(window_, kAttemptDone, 0, reinterpret_cast<LPARAM>(report_.get())))
+            report_.release();  // the window's now
+        else if (!::IsWindow(window_))
+            report_.reset();  // no window left to tell
+        else
+            return;  // a full queue: told at the next look
     }
     if (!gone) {
         // Nothing is left for it to do: one that does not exit in its grace is ended.

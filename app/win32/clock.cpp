@@ -1,5 +1,7 @@
 #include "app/win32/clock.h"
 
+#include "common/text.h"
+
 namespace nubilux::win32 {
 
 namespace {
@@ -44,7 +46,7 @@ bool LocalTimeOf(std::int64_t utc, SYSTEMTIME& local) {
 
 std::wstring StoredStamp(const SYSTEMTIME& t) {
     const auto two = [](unsigned n) { return std::wstring{wchar_t(L'0' + n / 10 % 10), wchar_t(L'0' + n % 10)}; };
-    return std::to_wstring(t.wYear) + L"-" + two(t.wMonth) + L"-" + two(t.wDay) + L" " + two(t.wHour) + L":" +
+    return suite::Decimal(t.wYear) + L"-" + two(t.wMonth) + L"-" + two(t.wDay) + L" " + two(t.wHour) + L":" +
            two(t.wMinute);
 }
 

@@ -29,6 +29,7 @@
 #include "common/win32/nubilux_window.h"
 #include "common/win32/startup.h"
 #include "res/nubilux_resource.h"
+#include "common/text.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ private:
 
     void Inet1_StateChanged(int state) {
         shownState_ = state;
-        SetText(kLabel1Id, std::to_wstring(state));
+        SetText(kLabel1Id, suite::Decimal(state));
         const auto texts = DescribeState(state);
         SetText(kLabel2Id, texts ? texts->name : L"");
         SetText(kLabel3Id, texts ? texts->description : L"");

@@ -18,8 +18,6 @@
 
 namespace nubilux::win32 {
 
-using ::win32::ProcAddress;
-
 std::wstring UserFolder() {
     wchar_t local[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, local))) return L"";
@@ -89,7 +87,7 @@ int Platform::HourOffsetSeconds() {
     LARGE_INTEGER count{};
     ::QueryPerformanceCounter(&count);
     const HourOffset offset = ChooseHourOffset(beside, kept, static_cast<unsigned>(count.QuadPart ^ (count.QuadPart >> 32)));
-    if (offset.drawn) Keep(kHourOffsetKey, std::to_wstring(offset.seconds));
+    if (offset.drawn) Keep(kHourOffsetKey, suite::Decimal(offset.seconds));
     return offset.seconds;
 }
 

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
 #include "app/config.h"
 #include "fake_profile.h"
 #include "install/description.h"
@@ -60,6 +65,35 @@ TEST(Text, PathsAndLastComponent) {
     EXPECT_EQ(suite::LastComponent(L"NoBackslash"), L"NoBackslash");
     EXPECT_EQ(suite::LastComponent(L""), L"");
     EXPECT_EQ(suite::LastComponent(L"C:\\trailing\\"), L"");
+}
+
+// Integers as the runtime's printing would write them, the extremes of each width too.
+TEST(Text, DecimalsAreWrittenWhole) {
+    EXPECT_EQ(suite::Decimal(0), L"0");
+    EXPECT_EQ(suite::Decimal(-7), L"-7");
+    EXPECT_EQ(suite::Decimal(1920u), L"1920");
+    EXPECT_EQ(suite::Decimal(std::numeric_limits<std::int64_t>::min()), L"-9223372036854775808");
+    EXPECT_EQ(suite::Decimal(std::numeric_limits<std::uint64_t>::max()), L"18446744073709551615");
+    EXPECT_EQ(suite::Decimal(std::numeric_limits<int>::min()), L"-2147483648");
+    EXPECT_EQ(suite::Decimal(static_cast<unsigned short>(65535)), L"65535");
+}
+
+// A number alone, to the last bit as the runtime reads it; anything else is none.
+TEST(Text, NumbersAreReadAloneAndExact) {
+    const std::pair<const wchar_t*, double> good[] = {
+        {L"0", 0.0},       {L" 2.5\t", 2.5},  {L"-1e3", -1000.0},   {L"+.5", 0.5},        {L"41.9", 41.9},
+        {L"12.48", 12.48}, {L"007", 7.0},      {L"1E-2", 0.01},      {L"151.22", 151.22},  {L"3.", 3.0},
+        {L"123456789012345678901", 123456789012345678901.0},          {L"0.1e1", 1.0},      {L"-0", -0.0},
+        {L"2.5e+2", 250.0}};
+    for (const auto& [text, value] : good) {
+        const auto read = suite::NumberIn(text);
+        ASSERT_TRUE(read) << text;
+        EXPECT_EQ(*read, value) << text;
+    }
+    EXPECT_TRUE(std::signbit(*suite::NumberIn(L"-0")));
+    for (const wchar_t* bad : {L"", L" ", L".", L"-", L"1e", L"1e+", L"0abc", L"abc", L"1 2", L"1..2", L"--1", L"1e999",
+                               L"inf", L"nan", L"0x10", L"1,5"})
+        EXPECT_FALSE(suite::NumberIn(bad)) << bad;
 }
 
 }  // namespace
