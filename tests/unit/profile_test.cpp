@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cwchar>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include "app/config.h"
@@ -91,6 +93,18 @@ TEST(Text, NumbersAreReadAloneAndExact) {
         EXPECT_EQ(*read, value) << text;
     }
     EXPECT_TRUE(std::signbit(*suite::NumberIn(L"-0")));
+    // Against the runtime's own reading: to the bit while the power of ten is exact (up to
+    // 22 either way), within a rounding or two past it.
+    for (int power = -26; power <= 26; ++power)
+        for (const auto& [mantissa, decimals] : {std::pair{L"1", 0}, {L"3.7", 1}, {L"-123.456", 3}, {L"9007199254740991", 0}}) {
+            const std::wstring text = mantissa + (L"e" + std::to_wstring(power));
+            const double runtime = std::wcstod(text.c_str(), nullptr);
+            ASSERT_TRUE(suite::NumberIn(text)) << text;
+            if (power - decimals >= -22 && power - decimals <= 22)
+                EXPECT_EQ(*suite::NumberIn(text), runtime) << text;
+            else
+                EXPECT_NEAR(*suite::NumberIn(text) / runtime, 1.0, 1e-15) << text;
+        }
     for (const wchar_t* bad : {L"", L" ", L".", L"-", L"1e", L"1e+", L"0abc", L"abc", L"1 2", L"1..2", L"--1", L"1e999",
                                L"inf", L"nan", L"0x10", L"1,5"})
         EXPECT_FALSE(suite::NumberIn(bad)) << bad;
