@@ -279,7 +279,9 @@ TEST(RegionSources, NoaaCutsTheContinentWhereItHoldsTheRegionElseTheDisc) {
         EXPECT_EQ(disc[0].url, L"https://cdn.star.nesdis.noaa.gov/GOES18/ABI/FD/GEOCOLOR/1808x1808.jpg");
         ASSERT_TRUE(disc[0].crop);
         EXPECT_LT(disc[0].crop->top, 0.5);  // north of the equator
+        EXPECT_FALSE(disc[0].earlierSlot);  // the newest of its name, as the continent's
     }
+    EXPECT_FALSE(west[0].earlierSlot);
 }
 
 // Off the Carolinas, 1500 km across: the continental picture holds the region until its

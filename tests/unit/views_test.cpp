@@ -111,6 +111,9 @@ TEST(Requests, SquarePicturesComeInTheSmallestSizeCoveringTheShorterSide) {
     const auto goes = [](View view, int w, int h) { return nubilux::ViewSources(view, {w, h}, kMorningUtc).at(0).url; };
     EXPECT_EQ(goes(View::GoesEast, 1024, 768), L"https://cdn.star.nesdis.noaa.gov/GOES19/ABI/FD/GEOCOLOR/1808x1808.jpg");
     EXPECT_EQ(goes(View::GoesWest, 1920, 1080), L"https://cdn.star.nesdis.noaa.gov/GOES18/ABI/FD/GEOCOLOR/1808x1808.jpg");
+    // Always the newest picture of that name: none is an earlier slot of another.
+    for (const View view : {View::GoesEast, View::GoesWest})
+        for (const auto& source : nubilux::ViewSources(view, {1024, 768}, kMorningUtc)) EXPECT_FALSE(source.earlierSlot);
     const std::vector<int> sides = {339, 678, 1808, 5424, 10848, 21696};
     EXPECT_EQ(nubilux::SquareSide(sides, {800, 600}, 4096), 678);
     EXPECT_EQ(nubilux::SquareSide(sides, {600, 339}, 4096), 339);
@@ -131,6 +134,9 @@ TEST(Requests, TimesAndStaleCopies) {
     EXPECT_TRUE(nubilux::IsStale(slot - 86400 + 300, slot, kMorningUtc));  // yesterday's of the same name
     EXPECT_FALSE(nubilux::IsStale(kMorningUtc - 3600, 0, kMorningUtc));
     EXPECT_TRUE(nubilux::IsStale(kMorningUtc - 7 * 3600, 0, kMorningUtc));
+    // The newest picture of its name may be six hours old, not a second more.
+    EXPECT_FALSE(nubilux::IsStale(kMorningUtc - 6 * 3600, 0, kMorningUtc));
+    EXPECT_TRUE(nubilux::IsStale(kMorningUtc - 6 * 3600 - 1, 0, kMorningUtc));
 }
 
 TEST(Requests, EveryPictureOfAnUpdateHasItsOwnSources) {

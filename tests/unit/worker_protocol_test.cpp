@@ -93,6 +93,8 @@ TEST(WorkerOrder, AnythingButAWholeOrderIsRefused) {
              {L" 3feccccccccccccd", L" 3feccccccccccccd 3fe0000000000000"},  // a fifth number
              {L" 3feccccccccccccd", L"  3feccccccccccccd"},            // an empty one
              {L"crop=3fb999999999999a", L"crop=7ff8000000000000"},     // not a number
+             {L"crop=3fb999999999999a", L"crop=3fe6666666666666"},     // its left at its right
+             {L" 3feccccccccccccd", L" 3fb1111111111111"},             // its bottom at its top
              {L"canvas=1920 1080", L"canvas=1920 0"},
              {L"canvas=1920 1080", L"canvas=1920"},
              {L"canvas=1920 1080", L"canvas=1920 1000001"},             // past any monitor
