@@ -13,6 +13,14 @@ namespace {
 
 using ::testing::ElementsAre;
 
+// The hour as the rule keeps it: two digits, as a clock shows it.
+TEST(Hourly, TheHourIsKeptInTwoDigits) {
+    EXPECT_EQ(nubilux::FormatHour(0), L"00");
+    EXPECT_EQ(nubilux::FormatHour(7), L"07");
+    EXPECT_EQ(nubilux::FormatHour(10), L"10");
+    EXPECT_EQ(nubilux::FormatHour(23), L"23");
+}
+
 TEST(Mode, OnlyTextReadingAsZeroStartsAutomatic) {
     for (const wchar_t* automatic : {L"0", L"00", L" 0", L"0.0", L"-0", L"0 "}) {
         EXPECT_TRUE(nubilux::StartsAutomatic(automatic)) << automatic;
