@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/session.h"
 #include "app/status.h"
@@ -23,13 +22,13 @@
 #include "app/win32/tray_icon.h"
 #include "app/win32/worker.h"
 #include "app/window_rules.h"
+#include "common/text.h"
 #include "common/win32/command_line.h"
 #include "common/win32/error.h"
 #include "common/win32/form.h"
 #include "common/win32/nubilux_window.h"
 #include "common/win32/startup.h"
 #include "res/nubilux_resource.h"
-#include "common/text.h"
 
 namespace {
 
@@ -50,10 +49,9 @@ class MainWindow final : public ::win32::Form {
 public:
     explicit MainWindow(HINSTANCE instance) : Form(instance, IDI_CLOUD) {}
 
+    // What the message loop waits on besides messages, and what it does when one is set.
     std::vector<HANDLE> Waiting() const { return platform_ ? platform_->Waiting() : std::vector<HANDLE>{}; }
-    void Poll() {
-        if (platform_) platform_->Poll();
-    }
+    void Poll() { platform_->Poll(); }
 
 private:
     void OnCreate() override {
@@ -153,9 +151,7 @@ private:
 
     void Close(CloseCause cause) {
         switch (OnCloseRequest(cause)) {
-        case CloseAction::Hide:
-            ::ShowWindow(hwnd_, SW_HIDE);
-            return;
+        case CloseAction::Hide: ::ShowWindow(hwnd_, SW_HIDE); return;
         case CloseAction::HideAndAsk: {
             ::ShowWindow(hwnd_, SW_HIDE);
             if (asking_) return;  // the question is open already
@@ -165,9 +161,7 @@ private:
             if (answer == IDYES && hwnd_) ::DestroyWindow(hwnd_);
             return;
         }
-        case CloseAction::End:
-            ::DestroyWindow(hwnd_);
-            return;
+        case CloseAction::End: ::DestroyWindow(hwnd_); return;
         }
     }
 
@@ -207,9 +201,8 @@ private:
             }
             break;
         case WM_TIMER:
-            if (wParam == kPollTimerId && platform_) platform_->Poll();
-            if (wParam != kTimerId) break;
-            session_->Wake(Now());
+            if (wParam == kPollTimerId) platform_->Poll();
+            if (wParam == kTimerId) session_->Wake(Now());
             return 0;
         case WM_TIMECHANGE:
             return 0;  // the clock was set: the timer is armed again for the hour it now waits for
@@ -269,8 +262,7 @@ private:
     std::optional<nubilux::win32::Platform> platform_;
     std::optional<Session> session_;
     const UINT endMessage_ = ::win32::NubiluxEndMessage();
-    bool asking_ = false;
-    bool menuOpen_ = false;  // the icon's menu is open
+    bool asking_ = false, menuOpen_ = false;  // the quit question, the icon's menu, is open
     HFONT font_ = nullptr;
     std::optional<nubilux::win32::TrayIcon> tray_;
     std::wstring shownTip_;       // what the icon shows now
@@ -297,7 +289,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
             // Started hidden (a silent deployment's first run): its icon only, the window a
             // double click away.
             if (show != SW_HIDE) window.Show();
-            // A worker that ends is heard at once, not at the next look.
             result = ::win32::RunMessageLoop([&window] { return window.Waiting(); }, [&window] { window.Poll(); });
         } else {
             const std::wstring message = std::wstring(texts::kCannotShow) + L"\n\n" + ::win32::LastError().description;
