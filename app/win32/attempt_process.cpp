@@ -14,8 +14,8 @@ namespace {
 
 // A worker that has written its ending is given this long to exit by itself.
 constexpr ULONGLONG kExitGraceMs = 10'000;
-// Room for all a worker says: it never waits on Nubilux, who reads when it looks.
-constexpr DWORD kNewsBuffer = 64 * 1024;
+// Room for all a helper says: it never waits on Nubilux, who reads when it looks.
+constexpr DWORD kOutputBuffer = 64 * 1024;
 
 // The order as a new file "nbo*.tmp" of its own in folder; empty when it cannot be written.
 std::wstring WriteOrderFile(const std::wstring& folder, const WorkerOrder& order) {
@@ -102,8 +102,6 @@ AttemptProcess::AttemptProcess(HWND window, unsigned number, std::vector<std::ws
     : window_(window), number_(number), folders_(std::move(folders)), orderFile_(std::move(orderFile)),
       report_(std::make_unique<AttemptReport>(AttemptReport{number, {Ending::SourceFailed, Reason::BadPicture, {}, 0}})) {}
 
-AttemptProcess::~AttemptProcess() { End(); }
-
 std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerOrder& order, const std::wstring& program,
                                                       const std::wstring& orderFolder) {
     const std::wstring orderFile = WriteOrderFile(orderFolder, order);
@@ -115,17 +113,12 @@ std::shared_ptr<AttemptProcess> AttemptProcess::Start(HWND window, const WorkerO
         attempt = std::make_shared<AttemptProcess>(window, order.number, std::move(folders), orderFile);
     } catch (...) {
     }
-    if (attempt) attempt->job_ = MakeJob(WorkerMemoryLimit(order.plan));
-    PROCESS_INFORMATION started{};
-    if (!attempt || !StartWithOutput(program, L"/ATTEMPT \"" + orderFile + L"\"", kNewsBuffer, attempt->news_,
-                                     attempt->job_, started)) {
+    if (attempt)
+        attempt->worker_ = HelperProcess::Start(program, L"/ATTEMPT \"" + orderFile + L"\"", WorkerMemoryLimit(order.plan));
+    if (!attempt || !attempt->worker_) {
         ::DeleteFileW(orderFile.c_str());
         return nullptr;
     }
-    attempt->process_.reset(started.hProcess);
-    const ::win32::UniqueHandle thread(started.hThread);
-    attempt->processId_ = started.dwProcessId;
-    ::ResumeThread(thread.get());
     return attempt;
 }
 
@@ -136,34 +129,27 @@ bool AttemptProcess::Abandon() noexcept {
     return true;
 }
 
-void AttemptProcess::End() noexcept {
-    if (job_) ::TerminateJobObject(job_.get(), 1);
-    if (process_) ::TerminateProcess(process_.get(), 1);
-}
+void AttemptProcess::End() noexcept { worker_->End(); }
 
-bool AttemptProcess::Alive() const noexcept { return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+bool AttemptProcess::Alive() const noexcept { return !worker_->Wait(0); }
 
 void AttemptProcess::Read() noexcept {
     try {
-        char chunk[4096];
-        for (DWORD ready = 0; !ended_ && ::PeekNamedPipe(news_.get(), nullptr, 0, nullptr, &ready, nullptr) && ready;) {
-            DWORD got = 0;
-            if (!::ReadFile(news_.get(), chunk, std::min<DWORD>(ready, sizeof chunk), &got, nullptr) || !got) break;
-            pending_.append(chunk, got);
-            for (std::size_t end; !ended_ && (end = pending_.find('\n')) != std::string::npos;) {
-                const auto line = ::win32::FromUtf8(pending_.substr(0, end));
-                pending_.erase(0, end + 1);
-                const auto news = line ? ReadNews(*line) : std::nullopt;
-                if (!news) continue;  // not news: passed over
-                switch (news->kind) {
-                case WorkerNews::Kind::State: ::PostMessageW(window_, kAttemptState, number_, news->state); break;
-                case WorkerNews::Kind::Installing: installing_ = true; break;
-                case WorkerNews::Kind::Ended:
-                    report_->end = news->end;
-                    ended_ = true;
-                    endedAt_ = ::GetTickCount64();
-                    break;
-                }
+        if (ended_) return;  // its last word is told: nothing after it counts
+        pending_ += worker_->Output();
+        for (std::size_t end; !ended_ && (end = pending_.find('\n')) != std::string::npos;) {
+            const auto line = ::win32::FromUtf8(pending_.substr(0, end));
+            pending_.erase(0, end + 1);
+            const auto news = line ? ReadNews(*line) : std::nullopt;
+            if (!news) continue;  // not news: passed over
+            switch (news->kind) {
+            case WorkerNews::Kind::State: ::PostMessageW(window_, kAttemptState, number_, news->state); break;
+            case WorkerNews::Kind::Installing: installing_ = true; break;
+            case WorkerNews::Kind::Ended:
+                report_->end = news->end;
+                ended_ = true;
+                endedAt_ = ::GetTickCount64();
+                break;
             }
         }
     } catch (...) {
@@ -197,21 +183,22 @@ void AttemptProcess::Poll() noexcept {
 
 void AttemptProcess::RemoveLeftovers() noexcept {
     try {
-        const std::wstring own = WorkerTemporaryName(processId_);
+        const std::wstring own = WorkerTemporaryName(ProcessId());
         for (const std::wstring& folder : folders_) ::DeleteFileW(suite::JoinPath(folder, own).c_str());
     } catch (...) {
     }
     ::DeleteFileW(orderFile_.c_str());
 }
 
-std::unique_ptr<HelperProcess> HelperProcess::Start(const std::wstring& program, const std::wstring& arguments) {
+std::unique_ptr<HelperProcess> HelperProcess::Start(const std::wstring& program, const std::wstring& arguments,
+                                                    std::uint64_t memoryLimit) {
     std::unique_ptr<HelperProcess> helper(new HelperProcess);
-    helper->job_ = MakeJob(0);
+    helper->job_ = MakeJob(memoryLimit);
     PROCESS_INFORMATION started{};
-    // Room for all it says: it never waits on the reader, who reads once it has ended.
-    if (!StartWithOutput(program, arguments, 64 * 1024, helper->output_, helper->job_, started)) return nullptr;
+    if (!StartWithOutput(program, arguments, kOutputBuffer, helper->output_, helper->job_, started)) return nullptr;
     helper->process_.reset(started.hProcess);
     const ::win32::UniqueHandle thread(started.hThread);
+    helper->processId_ = started.dwProcessId;
     helper->startedAt_ = ::GetTickCount64();
     ::ResumeThread(thread.get());
     return helper;
@@ -231,9 +218,9 @@ std::string HelperProcess::Output() {
     return said;
 }
 
-HelperProcess::~HelperProcess() {
+void HelperProcess::End() noexcept {
     if (job_) ::TerminateJobObject(job_.get(), 1);
-    ::TerminateProcess(process_.get(), 1);
+    if (process_) ::TerminateProcess(process_.get(), 1);
 }
 
 std::optional<std::string> HelperOutput(const std::wstring& program, const std::wstring& arguments, DWORD timeoutMs) {

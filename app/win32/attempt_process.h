@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,31 @@
 #include "common/win32/unique.h"
 
 namespace nubilux::win32 {
+
+// A helper process of Nubilux's own (Nubilux.exe with a switch of its own), in a job that
+// ends it with Nubilux and bounds its memory (memoryLimit; 0: no bound), its standard
+// output a pipe with room for all it says. Ended when destroyed.
+class HelperProcess {
+public:
+    static std::unique_ptr<HelperProcess> Start(const std::wstring& program, const std::wstring& arguments,
+                                                std::uint64_t memoryLimit = 0);
+    // Whether it has ended, waiting up to waitMs.
+    bool Wait(DWORD waitMs) const noexcept;
+    // What it has said since the last look, never waiting: all it said, once it has ended.
+    std::string Output();
+    // Ends it whatever it does.
+    void End() noexcept;
+    HANDLE Process() const noexcept { return process_.get(); }
+    DWORD ProcessId() const noexcept { return processId_; }
+    ULONGLONG StartedAt() const noexcept { return startedAt_; }
+    ~HelperProcess() { End(); }
+
+private:
+    HelperProcess() = default;
+    ::win32::UniqueHandle job_, process_, output_;
+    DWORD processId_ = 0;
+    ULONGLONG startedAt_ = 0;
+};
 
 class AttemptProcess final : public RunningAttempt {
 public:
@@ -36,7 +62,7 @@ public:
     // Whether all is done: its report posted, its process gone, its leftovers removed.
     bool Finished() const noexcept { return finished_; }
     // Set when the worker's process has ended: the time to Poll.
-    HANDLE Process() const noexcept { return process_.get(); }
+    HANDLE Process() const noexcept { return worker_->Process(); }
 
     // Ends the worker unless it has said it is putting its picture in place, or has ended:
     // false then, and its report is awaited.
@@ -45,10 +71,9 @@ public:
     void End() noexcept override;
     // Whether the worker's process is still there.
     bool Alive() const noexcept;
-    DWORD ProcessId() const noexcept { return processId_; }
+    DWORD ProcessId() const noexcept { return worker_->ProcessId(); }
 
     AttemptProcess(HWND window, unsigned number, std::vector<std::wstring> folders, std::wstring orderFile);
-    ~AttemptProcess() override;
     AttemptProcess(const AttemptProcess&) = delete;
     AttemptProcess& operator=(const AttemptProcess&) = delete;
 
@@ -60,30 +85,11 @@ private:
     unsigned number_;
     std::vector<std::wstring> folders_;  // where its temporary bitmap may be
     std::wstring orderFile_;
-    ::win32::UniqueHandle job_, process_, news_;
-    DWORD processId_ = 0;
+    std::unique_ptr<HelperProcess> worker_;  // ended with this object
     std::string pending_;                  // news not yet whole
     std::unique_ptr<AttemptReport> report_;  // made before the worker starts: none is lost
     bool installing_ = false, ended_ = false, finished_ = false;
     ULONGLONG endedAt_ = 0;
-};
-
-// A helper process of Nubilux's own (Nubilux.exe with a switch of its own), in a job that
-// ends it with Nubilux; what it says is read once it has ended. Ended when destroyed.
-class HelperProcess {
-public:
-    static std::unique_ptr<HelperProcess> Start(const std::wstring& program, const std::wstring& arguments);
-    // Whether it has ended, waiting up to waitMs.
-    bool Wait(DWORD waitMs) const noexcept;
-    // All it said; once it has ended.
-    std::string Output();
-    ULONGLONG StartedAt() const noexcept { return startedAt_; }
-    ~HelperProcess();
-
-private:
-    HelperProcess() = default;
-    ::win32::UniqueHandle job_, process_, output_;
-    ULONGLONG startedAt_ = 0;
 };
 
 // Runs program with the arguments as a helper and waits for its end: its standard output;

@@ -33,14 +33,20 @@ std::wstring ReadOrderFile(const std::wstring& path) {
     return bytes ? ::win32::FromUtf8(*bytes).value_or(L"") : L"";
 }
 
+// The text to the standard output, Nubilux's pipe, as UTF-8.
+void WriteOut(const std::wstring& text) {
+    const std::string bytes = ::win32::ToUtf8(text);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 // News lines to the standard output, whole, from whichever thread has news.
 class NewsOut {
 public:
     void Send(const WorkerNews& news) {
-        const std::string text = ::win32::ToUtf8(NewsLine(news) + L"\n");
+        const std::wstring line = NewsLine(news) + L"\n";
         const ::win32::Locked one(lock_);
-        DWORD written = 0;
-        ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        WriteOut(line);
     }
 
 private:
@@ -91,10 +97,9 @@ std::optional<std::vector<RASCONNW>> OpenConnections(HMODULE rasapi) {
 int Answer(const std::function<std::wstring()>& ask) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    const std::string text = ::win32::ToUtf8(ask());
+    const std::wstring text = ask();
     if (SUCCEEDED(com)) ::CoUninitialize();
-    DWORD written = 0;
-    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteOut(text);
     return 0;
 }
 
